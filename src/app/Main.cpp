@@ -1,0 +1,130 @@
+#include "app/Main.h"
+
+#include "app/CommandLine.h"
+#include "app/basMain.h"
+#include "app/frmMain.h"
+#include "mediainfo/MediaType.h"
+#include "support/MsgBox.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vistrel {
+
+namespace {
+
+bool FolderIsWritable(const std::string& folder)
+{
+    return ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+}
+
+void MakeFolders(const std::string& folder)
+{
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash).c_str(), 0700);
+}
+
+void BuildIniNames(const std::string& modulePath)
+{
+    const std::string folder = modulePath.substr(0, modulePath.rfind('/') + 1);
+    const bool besideProgram = FolderIsWritable(folder);
+    const IniNames names = MakeIniNames(modulePath, besideProgram, XdgConfigFolder());
+    if (!besideProgram)
+        MakeFolders(XdgConfigFolder());
+    basMain::IniFile = names.IniFile;
+    basMain::IniBackupFile = names.IniBackupFile;
+}
+
+void ReadTwipsPerPixel()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    basMain::TwipsPerPixelX = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchX() : 96);
+    basMain::TwipsPerPixelY = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchY() : 96);
+}
+
+std::unique_ptr<frmMain> LoadMainWindow(const std::string& modulePath)
+{
+    try {
+        return std::make_unique<frmMain>(modulePath);
+    } catch (const std::bad_alloc&) {
+        QThread::msleep(100);
+        return std::make_unique<frmMain>(modulePath);
+    }
+}
+
+void ShowModally(frmMain& window)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &frmMain::Unloaded, &loop, &QEventLoop::quit);
+    window.show();
+    loop.exec();
+}
+
+// Steps A.5 to A.11.
+int RunMainWindow(const StartupEnv& env)
+{
+    BuildIniNames(env.ModulePath);
+    ReadTwipsPerPixel();
+    basMain::FileShareMode = basMain::OSVersion.IsNT ? FILE_SHARE_READ_WRITE_DELETE : FILE_SHARE_READ_WRITE;
+    basMain::AppTitle = kAppTitle;
+    InitMpegSyncCodes();
+    basMain::AutoZoomSteps = kAutoZoomSteps;
+    const auto window = LoadMainWindow(env.ModulePath);
+    ShowModally(*window);
+    return 0;
+}
+
+}  // namespace
+
+StartupEnv StartupEnv::FromProcess(int argc, char** argv)
+{
+    StartupEnv env;
+    env.CurrentDirectory = vistrel::CurrentDirectory();
+    env.Arguments.assign(argv + std::min(argc, 1), argv + argc);
+    env.ModulePath = ProgramPath();
+    return env;
+}
+
+int Main(const StartupEnv& env)
+{
+    // A.1: SetDllDirectoryA has no Linux counterpart (libraries are found by the loader).
+    basMain::OSVersion = GetOSVersion();
+    SetProcessPriority();
+
+    if (const auto failure = CheckCurrentDirectory(env.CurrentDirectory)) {
+        MsgBox(failure->Text, failure->Flags, failure->Title);
+        return 1;
+    }
+    const CommandLineResult cmd = CleanCommandLine(JoinArguments(env.Arguments), env.ModulePath);
+    if (cmd.Failure) {
+        MsgBox(cmd.Failure->Text, cmd.Failure->Flags, cmd.Failure->Title);
+        return 1;
+    }
+    basMain::CommandLineArg = cmd.Argument;
+
+    // A.4: InitCommonControls is not needed; from here on an unexpected error ends Main.
+    try {
+        return RunMainWindow(env);
+    } catch (const std::exception& e) {
+        MsgBox(std::string("MainERR: ") + e.what(), vbOKOnly, kAppTitle);
+        return 1;
+    }
+}
+
+void SelectX11PlatformWhenPossible()
+{
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const char* display = std::getenv("DISPLAY");
+    if ((!platform || !*platform) && display && *display)
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,60 @@
+#include "app/QtMsgBox.h"
+
+#include "support/MsgBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace vistrel {
+
+namespace {
+
+QMessageBox::Icon IconOf(int flags)
+{
+    switch (flags & kMsgIconMask) {
+    case vbCritical: return QMessageBox::Critical;
+    case vbQuestion: return QMessageBox::Question;
+    case vbExclamation: return QMessageBox::Warning;
+    case vbInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButtons ButtonsOf(int flags)
+{
+    switch (flags & kMsgButtonsMask) {
+    case vbOKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case vbYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case vbYesNo: return QMessageBox::Yes | QMessageBox::No;
+    default: return QMessageBox::Ok;
+    }
+}
+
+int ResultOf(int button)
+{
+    switch (button) {
+    case QMessageBox::Cancel: return vbCancel;
+    case QMessageBox::Yes: return vbYes;
+    case QMessageBox::No: return vbNo;
+    default: return vbOK;
+    }
+}
+
+int ShowQtMessageBox(const std::string& text, int flags, const std::string& title)
+{
+    // The spec's texts break lines with CR LF; Qt wants LF.
+    QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(IconOf(flags), QString::fromStdString(title), body, ButtonsOf(flags),
+                    QApplication::activeWindow());
+    return ResultOf(box.exec());
+}
+
+}  // namespace
+
+void InstallQtMsgBox()
+{
+    SetMsgBoxHandler(ShowQtMessageBox);
+}
+
+}  // namespace vistrel

@@ -1,0 +1,138 @@
+#pragma once
+// Part 1.2: the settings store. The INI file's section "Settings", the typed primitives
+// ReadSetting / SaveSetting, the in-memory record of all settings, the bulk load and save.
+// Applying settings to the main window (placement, fonts, tool tips, check boxes, menus,
+// media-interface label) is the main window's business; this code only fills the record.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+constexpr const char* kSettingsSection = "Settings";
+constexpr int kMaxListEntries = 20;          // copy/move, goto and Open-with lists
+constexpr int kMaxHisExcludeIndex = 100;     // HisExclude0 .. HisExclude100
+constexpr const char* kRepairToolName = "DivFix";  // "DivFix.exe" on Windows (DESIGN.md)
+
+// An entry of the copy/move or goto list. `Name` is the display name: the loaded name, or
+// the path when the name is empty. "+++" stands for a menu separator (Part 4.3).
+struct PathItem {
+    std::string Name;
+    std::string Path;
+    bool operator==(const PathItem&) const = default;
+};
+
+// An entry of the Open-with list; Hotkey 0 = none.
+struct OpenWithItem {
+    std::string Name;
+    std::string Path;
+    std::string Param;
+    int16_t Hotkey = 0;
+    bool operator==(const OpenWithItem&) const = default;
+};
+
+// Every setting of the key table that the bulk load reads and the bulk save writes. The
+// initial values are those a missing INI file yields (PathToDivFix, TempPath and TempPath2
+// depend on the environment and are set by the load).
+struct Settings {
+    std::string Path;              // remembered current folder, with a trailing "/"
+    std::string NonremovablePath;  // remembered folder on a fixed or RAM drive
+    int32_t Left = 0;              // screen pixels as loaded; 0, 0 = default position
+    int32_t Top = 0;
+    bool Minimized = false;        // save only: Left and Top are not written while minimised
+    std::string FontName = "MS Shell Dlg";
+    double FontSize = 9;           // 0 = the designed font sizes; otherwise 7..14
+    bool UseMenuHotkeys = true;
+    int32_t UseMCI = 0;            // MediaInterface: 0 DirectShow, 1 MCI
+    std::vector<PathItem> CopyMoveTo;
+    std::vector<PathItem> GoTo;
+    std::vector<OpenWithItem> OpenWith;
+    std::array<int32_t, 4> AutoZoomRes{32, 384, 480, 800};
+    double OverScanPercent = 10;
+    std::string AdditionalFileFilter;
+    bool All = false;              // check-box states
+    bool Loop = false;
+    bool Overlapped = false;
+    bool VideoSideBySide = false;
+    int32_t OverlappedPlayTimeMS = 100;
+    bool SmallVidZoomToKeepAppVisible = false;  // read only; the save writes VideoSideBySide
+    bool DeleteWithoutAsking = false;
+    bool ToolTips = true;
+    std::string PathToDivFix;      // full path of the repair tool, or empty
+    int32_t MaxTempFileSizeMB = 10;
+    std::string TempPath;          // with a trailing "/"
+    std::string TempPath2;         // with a trailing "/", or empty
+    bool AvsForVDub = false;
+    std::vector<std::string> HisExclude;
+    int32_t SeekPreviewWidthMain = 160;
+    int32_t SeekPreviewWidthFullscreenDivisor = 6;
+};
+
+// What the bulk load and save need from outside.
+struct SettingsEnvironment {
+    // Whether DirectShow (GStreamer's playbin) can be used; asked only when UseMCI is 0.
+    // An empty function counts as "not available".
+    std::function<bool()> isDirectShowAvailable;
+    std::string programFolder;     // with a trailing "/": where "DivFix" is looked for
+    std::string systemTempFolder;  // with a trailing "/"
+};
+
+std::string SystemTempFolder();  // $TMPDIR with a trailing "/", or "/tmp/"
+// The program's folder (from ProgramPath()) and SystemTempFolder().
+SettingsEnvironment MakeSettingsEnvironment(std::function<bool()> isDirectShowAvailable);
+
+// True when an entry of `list` occurs in `folder` (case-sensitive substring, list order).
+bool IsExcludedFromHistory(const std::vector<std::string>& list, const std::string& folder);
+
+// The INI file and its backup, as Part 1.1 names them. The value's type decides the
+// conversion; see Part 1.2 "Value types". Nothing here throws or reports write failures.
+class SettingsStore {
+public:
+    SettingsStore(std::string iniFile, std::string iniBackupFile);
+
+    const std::string& IniPath() const { return iniFile_; }
+    const std::string& BackupPath() const { return iniBackupFile_; }
+
+    // Reads `key` with `defaultText` as the profile default. Empty text gives "", false, 0.
+    void ReadSetting(std::string& value, const std::string& key, const std::string& defaultText) const;
+    void ReadSetting(bool& value, const std::string& key, const std::string& defaultText) const;
+    void ReadSetting(int32_t& value, const std::string& key, const std::string& defaultText) const;
+    void ReadSetting(int16_t& value, const std::string& key, const std::string& defaultText) const;
+    void ReadSetting(double& value, const std::string& key, const std::string& defaultText) const;
+
+    void SaveSetting(const std::string& value, const std::string& key) const;
+    void SaveSetting(const char* value, const std::string& key) const;  // not the bool overload
+    void SaveSetting(bool value, const std::string& key) const;
+    void SaveSetting(int32_t value, const std::string& key) const;
+    void SaveSetting(int16_t value, const std::string& key) const;
+    void SaveSetting(double value, const std::string& key) const;
+
+    // Bulk load, steps 1-16, preceded by the recovery of an interrupted save. Step 16 saves
+    // when the INI file did not exist.
+    void ReadSettings(Settings& settings, const SettingsEnvironment& env) const;
+    // Bulk save, steps 1-10. Step 1 re-reads PathToDivFix from the file into `settings`.
+    void SaveSettings(Settings& settings, const SettingsEnvironment& env) const;
+
+    // Keys that only other windows read, never written.
+    int32_t ReadSeekPreviewBackColor() const;      // "&H00404040"
+    int32_t ReadSeekPreviewTextColor() const;      // "&H00FFFFFF"
+    int32_t ReadCurrentFileDefaultVolume() const;  // "750"
+
+private:
+    std::string ReadText(const std::string& key, const std::string& defaultText) const;
+    void WriteText(const std::string& key, const std::string& text) const;
+
+    std::string iniFile_;
+    std::string iniBackupFile_;
+};
+
+// The conversions of "Value types", exposed for the tests.
+// The leading numeric part as VB's Val reads it ("." decimal point, "&H" hexadecimal), or 0.
+double LeadingNumericValue(const std::string& text);
+// The general number format (up to 15 significant digits, no group separators) written
+// with ASCII digits, "-" and "." whatever the locale: see the comment in Settings.cpp.
+std::string FormatSettingNumber(double value);
+
+}  // namespace vistrel

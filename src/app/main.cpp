@@ -1,0 +1,18 @@
+#include "app/Main.h"
+#include "app/QtMsgBox.h"
+
+#include <QApplication>
+
+#include <clocale>
+
+int main(int argc, char** argv)
+{
+    vistrel::SelectX11PlatformWhenPossible();
+    // The spec's command line is one file or folder and no switches: Qt sees none of it.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    std::setlocale(LC_NUMERIC, "C");  // libmpv needs it (DESIGN.md section 1)
+    vistrel::InstallQtMsgBox();
+    return vistrel::Main(vistrel::StartupEnv::FromProcess(argc, argv));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Every message box of Vistrel goes through MsgBox (DESIGN.md section 2). The window
+// layer installs the dialog; tests install a recorder and assert exact texts.
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+// Icons and buttons as the spec numbers them (MessageBox flags).
+enum MsgFlags : int {
+    vbOKOnly = 0, vbOKCancel = 1, vbYesNoCancel = 3, vbYesNo = 4,
+    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+};
+// Results.
+enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+constexpr int kMsgButtonsMask = 0x0F;
+constexpr int kMsgIconMask = 0xF0;
+
+using MsgBoxHandler = std::function<int(const std::string& text, int flags, const std::string& title)>;
+
+// Shows a message box; text and title are UTF-8. Returns the button pressed.
+int MsgBox(const std::string& text, int flags, const std::string& title);
+// Installs a handler; returns the one it replaces. Without one, MsgBox writes to stderr
+// and answers the first button.
+MsgBoxHandler SetMsgBoxHandler(MsgBoxHandler handler);
+
+}  // namespace vistrel

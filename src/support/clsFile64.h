@@ -1,0 +1,62 @@
+#pragma once
+// Part 8.1: file object with 64-bit positions, on POSIX file descriptors.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+// The spec's numbered error record (number, source, description).
+class Win32FileError : public std::runtime_error {
+public:
+    Win32FileError(int number, std::string description);
+    int Number() const { return number_; }
+    const std::string& Source() const { return source_; }
+    const std::string& Description() const { return description_; }
+
+private:
+    int number_;
+    std::string source_;
+    std::string description_;
+};
+
+constexpr int ERR_NO_OPEN_FILE = 45603;
+constexpr int ERR_SEEK = 45604;
+
+class clsFile64 {
+public:
+    static constexpr int INVALID_HANDLE_VALUE = -1;
+
+    clsFile64() = default;
+    ~clsFile64();
+    clsFile64(const clsFile64&) = delete;
+    clsFile64& operator=(const clsFile64&) = delete;
+
+    int FileHandle() const;
+    const std::string& FileName() const;
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool AutoFlush() const;
+    void SetAutoFlush(bool on);
+
+    bool OpenFile(const std::string& fileName, bool readOnly);
+    void CloseFile();
+    // Reads up to `count` bytes into `bytes` from element 0 (grown to `count` when smaller).
+    int32_t ReadBytes(int32_t count, std::vector<uint8_t>& bytes);
+    // Text as bytes, one character per byte (Latin-1), followed by a NUL character.
+    int32_t ReadString(int32_t count, std::string& text);
+    void WriteBytes(const std::vector<uint8_t>& bytes);
+    void Flush();
+    void SeekToRelolute64(uint32_t high, uint32_t low);
+    void SeekToRelolute(uint32_t position);
+    void SeekRelative(int32_t distance);
+
+private:
+    void RequireOpen() const;
+
+    int handle_ = INVALID_HANDLE_VALUE;
+    std::string fileName_;
+    bool autoFlush_ = false;
+};
+
+}  // namespace vistrel
