@@ -40,20 +40,37 @@ int ReadFloor(const std::string& file)
     return static_cast<int>(n > 0 ? buffer[0] : n);
 }
 
-template <typename F>
-double MedianMicroseconds(const std::vector<std::string>& files, int rounds, F&& perFile)
+double Median(std::vector<double> samples)
 {
-    std::vector<double> samples;
-    volatile long sink = 0;
-    for (int r = 0; r < rounds; ++r) {
-        for (const auto& file : files) {
-            const auto start = Clock::now();
-            sink = sink + perFile(file);
-            samples.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
-        }
-    }
     std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2), samples.end());
     return samples[samples.size() / 2];
+}
+
+template <typename F>
+double TimeMicroseconds(F&& call)
+{
+    const auto start = Clock::now();
+    volatile long sink = call();
+    (void)sink;
+    return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
+}
+
+struct Figures {
+    double detect = 0;
+    double floor = 0;
+};
+
+// Both measurements alternate file by file, so that drift of the machine hits both alike.
+Figures Measure(const std::vector<std::string>& files, int rounds)
+{
+    std::vector<double> detect, floor;
+    for (int r = 0; r < rounds; ++r) {
+        for (const auto& file : files) {
+            floor.push_back(TimeMicroseconds([&] { return ReadFloor(file); }));
+            detect.push_back(TimeMicroseconds([&] { return vistrel::GetMediaType(file); }));
+        }
+    }
+    return {Median(detect), Median(floor)};
 }
 
 }  // namespace
@@ -71,11 +88,10 @@ int main(int argc, char** argv)
     // One warm-up pass so that both measurements read from the page cache.
     for (const auto& file : files)
         ReadFloor(file);
-    const double floor = MedianMicroseconds(files, rounds, ReadFloor);
-    const double detect = MedianMicroseconds(files, rounds, [](const std::string& f) { return vistrel::GetMediaType(f); });
+    const Figures f = Measure(files, rounds);
     std::printf("files: %zu in %s, rounds: %d\n", files.size(), folder.c_str(), rounds);
-    std::printf("GetMediaType median per file:              %8.2f us\n", detect);
-    std::printf("floor (open, read 2048 bytes, close):      %8.2f us\n", floor);
-    std::printf("ratio GetMediaType / floor:                %8.2f\n", detect / floor);
+    std::printf("GetMediaType median per file:              %8.2f us\n", f.detect);
+    std::printf("floor (open, read 2048 bytes, close):      %8.2f us\n", f.floor);
+    std::printf("ratio GetMediaType / floor:                %8.2f\n", f.detect / f.floor);
     return 0;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Vistrel needs (DESIGN.md section 1), only those missing.
-# Usage: scripts/deps.sh build|run|test ...   (several groups may be named)
+# Usage: scripts/deps.sh build|run|test|fuzz ...   (several groups may be named)
 set -euo pipefail
 
 BUILD_PKGS=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libxcb1-dev
@@ -9,7 +9,8 @@ RUN_PKGS=(libmpv2 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1
           gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl
           libgl1-mesa-dri fonts-dejavu-core ffmpeg qt6-qpa-plugins)
 TEST_PKGS=(gstreamer1.0-tools mpv xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils
-           dbus-daemon dbus-x11 mediainfo)
+           dbus-daemon mediainfo)
+FUZZ_PKGS=(clang libclang-rt-14-dev)
 
 wanted=()
 for group in "$@"; do
@@ -17,7 +18,8 @@ for group in "$@"; do
     build) wanted+=("${BUILD_PKGS[@]}") ;;
     run)   wanted+=("${RUN_PKGS[@]}") ;;
     test)  wanted+=("${TEST_PKGS[@]}") ;;
-    *) echo "deps.sh: unknown group '$group' (build, run, test)" >&2; exit 2 ;;
+    fuzz)  wanted+=("${FUZZ_PKGS[@]}") ;;
+    *) echo "deps.sh: unknown group '$group' (build, run, test, fuzz)" >&2; exit 2 ;;
   esac
 done
 

@@ -14,6 +14,16 @@ namespace vistrel {
 
 namespace {
 
+uint8_t AsciiLower(uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<uint8_t>(c + 32) : c;
+}
+
+uint8_t AsciiUpper(uint8_t c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
+}
+
 // The header window: 2049 bytes, positions counted from 1 as in the spec.
 class HeaderWindow {
 public:
@@ -30,22 +40,36 @@ public:
     bool AtAnyCase(size_t pos, std::string_view text) const
     {
         for (size_t i = 0; i < text.size(); ++i) {
-            if (std::tolower(bytes_[pos - 1 + i]) != std::tolower(static_cast<uint8_t>(text[i])))
+            if (AsciiLower(bytes_[pos - 1 + i]) != AsciiLower(static_cast<uint8_t>(text[i])))
                 return false;
         }
         return true;
     }
     // 1-based position of the first occurrence, 0 when absent.
-    size_t Find(std::string_view text, bool anyCase = false) const
+    size_t Find(std::string_view text) const
     {
-        const auto equal = [anyCase](uint8_t a, char b) {
-            return anyCase ? std::tolower(a) == std::tolower(static_cast<uint8_t>(b))
-                           : a == static_cast<uint8_t>(b);
-        };
-        const auto it = std::search(bytes_.begin(), bytes_.end(), text.begin(), text.end(), equal);
-        return it == bytes_.end() ? 0 : static_cast<size_t>(it - bytes_.begin()) + 1;
+        const void* hit = ::memmem(bytes_.data(), bytes_.size(), text.data(), text.size());
+        return hit ? static_cast<size_t>(static_cast<const uint8_t*>(hit) - bytes_.data()) + 1 : 0;
     }
-    bool Contains(std::string_view text, bool anyCase = false) const { return Find(text, anyCase) != 0; }
+    size_t FindAnyCase(std::string_view text) const
+    {
+        const auto first = static_cast<uint8_t>(text.front());
+        const size_t last = bytes_.size() - text.size() + 1;  // last 1-based start
+        for (size_t pos = 1; pos <= last; ++pos) {
+            if (AsciiLower(first) == first && AsciiUpper(first) == first) {
+                // A first character without case: let memchr skip to its next occurrence.
+                const void* hit = ::memchr(bytes_.data() + pos - 1, first, last - pos + 1);
+                if (!hit)
+                    return 0;
+                pos = static_cast<size_t>(static_cast<const uint8_t*>(hit) - bytes_.data()) + 1;
+            }
+            if (AtAnyCase(pos, text))
+                return pos;
+        }
+        return 0;
+    }
+    bool Contains(std::string_view text) const { return Find(text) != 0; }
+    bool ContainsAnyCase(std::string_view text) const { return FindAnyCase(text) != 0; }
     uint8_t Byte(size_t pos) const { return bytes_[pos - 1]; }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
@@ -79,7 +103,7 @@ MediaType TestLeadingSignatures(const HeaderWindow& w)
     if (w.Contains("matroska")) return mt::Matroska;
     if (w.At(1, AsText(MpegSync().SequenceHeader)) || w.At(1, AsText(MpegSync().PackHeader)))
         return mt::Mpeg;
-    if (w.At(1, AsText(HexToBytes("1A45DFA3")))) return mt::Ebml;
+    if (w.At(1, "\x1A\x45\xDF\xA3")) return mt::Ebml;
     if (w.At(1, AsText(AsfHeaderGuid()))) {
         if (w.Contains("WMV")) return mt::Wmv;
         if (w.Contains("WMA")) return mt::Wma;
@@ -108,7 +132,7 @@ bool AllBytesAre(const std::vector<uint8_t>& bytes, size_t count, uint8_t value)
 
 MediaType TestForeignFormats(const HeaderWindow& w)
 {
-    if (w.Contains("<html>", true)) return mt::Html;
+    if (w.ContainsAnyCase("<html>")) return mt::Html;
     if (w.AtAnyCase(1, "%PDF")) return mt::Pdf;
     if (w.AtAnyCase(1, "MZ")) return mt::Exe;
     if (w.AtAnyCase(1, "Rar!")) return mt::Rar;

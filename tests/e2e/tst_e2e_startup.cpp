@@ -32,7 +32,7 @@ private slots:
         QVERIFY2(!qgetenv("DISPLAY").isEmpty(), "e2e tests run under Xvfb: use ./test.sh");
         // A copy of the program in a folder of its own, so its INI file lands there.
         program_ = dir_.filePath("vistrel");
-        QVERIFY(QFile::copy(VISTREL_BINARY_DIR "/src/vistrel", program_));
+        QVERIFY(QFile::copy(VISTREL_BINARY_DIR "/vistrel", program_));
         QVERIFY(QFile::setPermissions(program_, QFile::permissions(program_) | QFile::ExeOwner));
     }
 

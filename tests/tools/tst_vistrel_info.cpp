@@ -22,7 +22,7 @@ private:
     static Run Info(const QStringList& args)
     {
         QProcess p;
-        p.start(VISTREL_BINARY_DIR "/tools/vistrel-info", args);
+        p.start(VISTREL_BINARY_DIR "/vistrel-info", args);
         if (!p.waitForFinished(30000))
             return {};
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
