@@ -9,11 +9,9 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThread>
 
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,16 +48,6 @@ void ReadTwipsPerPixel()
     basMain::TwipsPerPixelY = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchY() : 96);
 }
 
-std::unique_ptr<frmMain> LoadMainWindow(const std::string& modulePath)
-{
-    try {
-        return std::make_unique<frmMain>(modulePath);
-    } catch (const std::bad_alloc&) {
-        QThread::msleep(100);
-        return std::make_unique<frmMain>(modulePath);
-    }
-}
-
 void ShowModally(frmMain& window)
 {
     QEventLoop loop;
@@ -77,7 +65,7 @@ int RunMainWindow(const StartupEnv& env)
     basMain::AppTitle = kAppTitle;
     InitMpegSyncCodes();
     basMain::AutoZoomSteps = kAutoZoomSteps;
-    const auto window = LoadMainWindow(env.ModulePath);
+    const auto window = LoadRetryingOnceWhenOutOfMemory([&] { return std::make_unique<frmMain>(env.ModulePath); });
     ShowModally(*window);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -110,6 +111,33 @@ private slots:
                  std::string("Unprocessable characters in commandline - abort\r\n/media/bad\xEF\xBF\xBE.mp3"));
         QCOMPARE(recorder.Messages()[0].title, std::string("Error"));
         QCOMPARE(recorder.Messages()[0].flags, 16);
+    }
+
+    void loadRetriesOnceAfterOutOfMemory()
+    {
+        int calls = 0;
+        QElapsedTimer timer;
+        timer.start();
+        const int result = LoadRetryingOnceWhenOutOfMemory([&] {
+            if (++calls == 1)
+                throw std::bad_alloc();
+            return 7;
+        });
+        QCOMPARE(result, 7);
+        QCOMPARE(calls, 2);
+        QVERIFY(timer.elapsed() >= 100);
+        calls = 0;
+        QVERIFY_THROWS_EXCEPTION(std::bad_alloc, LoadRetryingOnceWhenOutOfMemory([&]() -> int {
+            ++calls;
+            throw std::bad_alloc();
+        }));
+        QCOMPARE(calls, 2);
+        calls = 0;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, LoadRetryingOnceWhenOutOfMemory([&]() -> int {
+            ++calls;
+            throw std::runtime_error("other");
+        }));
+        QCOMPARE(calls, 1);
     }
 
     void unprocessableCurrentDirectoryEndsFirst()
