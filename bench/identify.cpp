@@ -1,7 +1,16 @@
-// bench/identify [FOLDER] [ROUNDS]: the median time per file of GetMediaType over the
-// files of FOLDER (default: the test fixtures), beside the time of a plain open, read of
-// 2048 bytes and close of the same files in the same process (the physical floor).
-#include "mediainfo/MediaType.h"
+// bench/identify [FOLDER] [ROUNDS]: per file, over the files of FOLDER (default: the test
+// fixtures), the median time of
+//   - the floor: a plain open, read of 2048 bytes and close;
+//   - GetMediaType (Part 2.1);
+//   - the whole media file test (Part 2.2: detection plus the format reader);
+// and, for comparison, the time per file of `mediainfo` (all files in one process) and
+// of `ffprobe -show_format -show_streams` (one process per file: it takes one input).
+// Figures only; nothing passes or fails on time.
+#include "mediainfo/MediaFileTest.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
 
 #include <algorithm>
 #include <chrono>
@@ -42,6 +51,8 @@ int ReadFloor(const std::string& file)
 
 double Median(std::vector<double> samples)
 {
+    if (samples.empty())
+        return 0;
     std::nth_element(samples.begin(), samples.begin() + static_cast<long>(samples.size() / 2), samples.end());
     return samples[samples.size() / 2];
 }
@@ -55,22 +66,72 @@ double TimeMicroseconds(F&& call)
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-struct Figures {
-    double detect = 0;
-    double floor = 0;
+struct InProcessFigures {
+    double floor = 0, detect = 0, test = 0;
 };
 
-// Both measurements alternate file by file, so that drift of the machine hits both alike.
-Figures Measure(const std::vector<std::string>& files, int rounds)
+// The three in-process measurements alternate file by file, so that drift of the
+// machine hits them alike.
+InProcessFigures MeasureInProcess(const std::vector<std::string>& files, int rounds)
 {
-    std::vector<double> detect, floor;
+    std::vector<double> floor, detect, test;
     for (int r = 0; r < rounds; ++r) {
         for (const auto& file : files) {
+            const std::string ext = vistrel::UpperExtension(file);
             floor.push_back(TimeMicroseconds([&] { return ReadFloor(file); }));
             detect.push_back(TimeMicroseconds([&] { return vistrel::GetMediaType(file); }));
+            test.push_back(TimeMicroseconds([&] { return vistrel::TestMediaFile(file, ext).Play; }));
         }
     }
-    return {Median(detect), Median(floor)};
+    return {Median(floor), Median(detect), Median(test)};
+}
+
+// Runs `program` with `args` (no shell), output discarded; returns false when it fails.
+bool RunTool(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, args);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit;
+}
+
+QStringList AsQStrings(const std::vector<std::string>& files)
+{
+    QStringList list;
+    for (const auto& f : files)
+        list << QString::fromStdString(f);
+    return list;
+}
+
+// Median over `rounds` of the time per file of one tool; -1 when it is not installed.
+double MeasureTool(const char* name, const std::vector<std::string>& files, int rounds, bool allFilesAtOnce,
+                   const QStringList& options)
+{
+    const QString program = QStandardPaths::findExecutable(name);
+    if (program.isEmpty())
+        return -1;
+    std::vector<double> perFile;
+    for (int r = 0; r < rounds; ++r) {
+        const auto start = Clock::now();
+        if (allFilesAtOnce) {
+            RunTool(program, options + AsQStrings(files));
+        } else {
+            for (const auto& file : files)
+                RunTool(program, options + QStringList{QString::fromStdString(file)});
+        }
+        perFile.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count()
+                          / static_cast<double>(files.size()));
+    }
+    return Median(perFile);
+}
+
+void PrintRow(const char* what, double us, double floor)
+{
+    if (us < 0)
+        std::printf("%-46s %12s\n", what, "not installed");
+    else
+        std::printf("%-46s %9.2f us %10.1fx floor\n", what, us, us / floor);
 }
 
 }  // namespace
@@ -85,13 +146,19 @@ int main(int argc, char** argv)
         return 1;
     }
     vistrel::InitMpegSyncCodes();
-    // One warm-up pass so that both measurements read from the page cache.
     for (const auto& file : files)
-        ReadFloor(file);
-    const Figures f = Measure(files, rounds);
-    std::printf("files: %zu in %s, rounds: %d\n", files.size(), folder.c_str(), rounds);
-    std::printf("GetMediaType median per file:              %8.2f us\n", f.detect);
-    std::printf("floor (open, read 2048 bytes, close):      %8.2f us\n", f.floor);
-    std::printf("ratio GetMediaType / floor:                %8.2f\n", f.detect / f.floor);
+        ReadFloor(file);  // warm the page cache for every contestant alike
+    const InProcessFigures f = MeasureInProcess(files, rounds);
+    const int toolRounds = 3;
+    const double mediainfo = MeasureTool("mediainfo", files, toolRounds, true, {});
+    const double ffprobe = MeasureTool("ffprobe", files, toolRounds, false,
+                                       {"-v", "quiet", "-show_format", "-show_streams"});
+    std::printf("files: %zu in %s; in-process rounds: %d, tool rounds: %d (medians per file)\n",
+                files.size(), folder.c_str(), rounds, toolRounds);
+    PrintRow("floor (open, read 2048 bytes, close)", f.floor, f.floor);
+    PrintRow("GetMediaType (Part 2.1)", f.detect, f.floor);
+    PrintRow("media file test (Part 2.2, detection + reader)", f.test, f.floor);
+    PrintRow("mediainfo FILE... (one process)", mediainfo, f.floor);
+    PrintRow("ffprobe -show_format -show_streams (per file)", ffprobe, f.floor);
     return 0;
 }

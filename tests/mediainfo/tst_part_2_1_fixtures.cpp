@@ -81,15 +81,20 @@ const Expectation kExpected[] = {
     {"ogg_vorbis.ogg",                  mt::Ogg},
     {"ogg_theora_vorbis.ogv",           mt::Ogg},
     {"ogg_opus.oga",                    mt::Ogg},
+    {"ogg_ogm_mpeg4_mp3.ogv",           mt::Ogg},    // OGM stream headers
     // ---- MIDI: "MThd" at 1-4 (step 4, test 1); RIFF form "RMID" (step 5) ----
     {"midi_format0.mid",                mt::Midi},
     {"rmid_format0.rmi",                mt::Midi},
+    {"midi_format1_12_tracks.mid",      mt::Midi},
+    {"midi_format2_2_tracks.mid",       mt::Midi},
     // ---- Other RIFF forms (step 5 marks 6; step 8 may replace it) ----
     {"riff_acon_cursor.ani",            mt::Riff},   // form "ACON", no 0xFF byte at all
     {"riff_rmp3_with_mp3_frames.mp3",   mt::Mpeg},   // form "RMP3", FF FB at position 21
     // ---- ASF: header object identifier at 1-16 (step 4, test 12) ----
     {"wmv_wmv2_wmav2.wmv",              mt::Wmv},    // "WMV2" FourCC at position 396
     {"wmv_wmv2_header_text_wma.wmv",    mt::Wmv},    // both "WMV" and "WMA": WMV wins
+    {"wmv_wmv2_sar_10_11.wmv",          mt::Wmv},    // "WMV2" at position 396
+    {"wmv_wmv2_aspect_ecd_1440_1080.wmv", mt::Wmv},  // "WMV2" at position 286
     {"wma_wmav2_header_text_wma.wma",   mt::Wma},    // padding object with ASCII "WMA" at 451
     // ffmpeg writes the codec names only as UTF-16 ("W\0i\0n\0..."), so neither ASCII text
     // occurs in its header: plain ASF, although Part 2.2 expects 7 for the extension WMA
@@ -98,15 +103,25 @@ const Expectation kExpected[] = {
     // ---- Sun AU: ".snd" at 1-4; AIFF: "FORM" at 1-4 ----
     {"sun_au_pcm16.au",                 mt::SunAu},
     {"sun_au_mulaw.snd",                mt::SunAu},
+    {"sun_au_pcm8_6ch.au",              mt::SunAu},
     {"aiff_pcm16.aif",                  mt::Aiff},
+    {"aifc_none_stereo.aif",            mt::Aiff},   // FORM ... AIFC
+    {"aifc_ulaw_quad.aif",              mt::Aiff},
+    {"aifc_alaw_ffmpeg.aif",            mt::Aiff},
     // ---- QuickTime / MP4 family: atom type at 5-8 (step 4, test 8) ----
     {"mov_h264_aac.mov",                mt::Mov},    // ftyp
     {"mov_classic_moov_first.mov",      mt::Mov},    // moov (no ftyp atom)
+    {"mov_classic_wide_first.mov",      mt::Mov},    // wide (no ftyp atom)
+    {"mov_classic_mdat_first.mov",      mt::Mov},    // mdat (no ftyp atom, moov at the end)
+    {"mov_classic_pnot_first.mov",      mt::Mov},    // pnot (preview atom, no ftyp atom)
+    {"mov_aac_first_h264_last.mov",     mt::Mov},    // ftyp
+    {"mov_raw_rgb24_sowt_6ch.mov",      mt::Mov},    // ftyp
     {"mp4_h264_aac.mp4",                mt::Mov},    // ftyp
     {"mp5_mp4_renamed.mp5",             mt::Mov},
     {"mp4_faststart_title_matroska.mp4", mt::Mov},   // ftyp, "matroska" at position 1595
     {"mp4_download.mp4.part",           mt::Mov},    // first 4000 bytes
     {"m4a_aac.m4a",                     mt::Mov},
+    {"m4a_alac.m4a",                    mt::Mov},
     {"3gp_h263_aac.3gp",                mt::Mov},
     {"3g2_h263_aac.3g2",                mt::Mov},
     // A DASH media segment starts with the box "styp", which is not in the list; the
@@ -114,18 +129,29 @@ const Expectation kExpected[] = {
     {"m4s_dash_segment.m4s",            mt::Mpeg},
     // ---- AC-3: 0B 77 at 1-2 (step 7, test 7) ----
     {"ac3_stereo.ac3",                  mt::Ac3},
+    {"ac3_5_1_lfe.ac3",                 mt::Ac3},
+    {"ac3_2_1_dolby_surround_44k.ac3",  mt::Ac3},
+    {"ac3_3_1_32k.ac3",                 mt::Ac3},
     // ---- RealMedia: ".RMF" at 1-4 ----
     {"real_rv10_ac3.rm",                mt::Real},
     {"real_rv20_ac3.rmvb",              mt::Real},
     {"real_ra144.ra",                   mt::Real},
+    {"real_rv10_ac3_6ch_ra5.rm",        mt::Real},
     // ---- EBML: "matroska" in the window (test 9) before the EBML magic (test 11) ----
     {"mkv_h264_vorbis.mkv",             mt::Matroska},   // DocType at position 25
     {"mka_opus.mka",                    mt::Matroska},
     {"webm_vp9_opus.webm",              mt::Ebml},       // DocType "webm"
     // ---- FLV, FLAC, WebP ----
     {"flv_flv1_mp3.flv",                mt::Flv},
+    {"flv_flv1_adpcm_stereo_11k.flv",   mt::Flv},
+    {"flv_h264_nellymoser_8k.flv",      mt::Flv},
+    {"flv_nellymoser_44k_audio_only.flv", mt::Flv},
     {"flac_mono.flac",                  mt::Flac},
-    {"webp_still.webp",                 mt::WebP},
+    {"flac_stereo_44100_16bit.flac",    mt::Flac},
+    {"flac_6ch_24bit_48k.flac",         mt::Flac},
+    {"webp_still.webp",                 mt::WebP},   // RIFF form "WEBP" (step 5)
+    {"webp_lossless.webp",              mt::WebP},
+    {"webp_animated.webp",              mt::WebP},
     // ---- Never detected by signature (codes 14 and 20 come from extensions only);
     //      the frame-sync scan of step 8.2 decides ----
     {"dts_stereo.dts",                  mt::Mpeg},   // 7F FE 80 01 ...; FF FA at position 196

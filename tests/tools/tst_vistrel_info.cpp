@@ -3,6 +3,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QDir>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -35,36 +36,74 @@ private:
     }
 
 private slots:
+    static QString Block(const QString& file, int type, const QString& name, bool playable, const QString& refusal,
+                         bool mismatch, const QStringList& lines)
+    {
+        QString text = QString("file: %1\ntype: %2\ntype_name: %3\nplayable: %4\nrefusal: %5\nlabel0_mismatch: %6\n")
+                           .arg(file).arg(type).arg(name, playable ? "true" : "false", refusal, mismatch ? "true" : "false");
+        for (int i = 0; i < 8; ++i)
+            text += QString("line%1: %2\n").arg(i).arg(i < lines.size() ? lines[i] : QString());
+        return text;
+    }
+
     void textBlocksPerFile()
     {
-        const QString midi = Write("tune.mid", "MThd" + std::string(60, '\0'));
+        const QString unknown = Write("notes.mp3", std::string(64, 'a'));
         const QString zip = Write("clip.avi", "PK" + std::string(60, '\0'));
-        const Run r = Info({midi, zip});
+        const Run r = Info({unknown, zip});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(QString::fromUtf8(r.out),
-                 "file: " + midi + "\ntype: 5\ntype_name: MIDI\n\nfile: " + zip + "\ntype: 107\ntype_name: \n");
+                 Block(unknown, 0, "NO_MM", true, "", true, {"", "unknown"}) + "\n"
+                     + Block(zip, 107, "", false, "clip.avi\n  appears to be a ZIP file", false, {}));
     }
 
     void jsonArrayOfObjects()
     {
-        const QString wave = Write("a.wav", std::string("RIFF\x24\0\0\0WAVE", 12) + std::string(40, '\0'));
+        const QString zip = Write("clip.avi", "PK" + std::string(60, '\0'));
         const QString missing = dir_.filePath("missing.mp3");
-        const Run r = Info({"--json", wave, missing});
+        const QString matroska = VISTREL_FIXTURES_DIR "/media/mkv_h264_vorbis.mkv";
+        const Run r = Info({"--json", zip, missing, matroska});
         QCOMPARE(r.exitCode, 0);
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
         const QJsonArray files = doc.array();
-        QCOMPARE(files.size(), 2);
-        QCOMPARE(files[0].toObject(), (QJsonObject{{"file", wave}, {"type", 1}, {"type_name", "WAV"}}));
-        QCOMPARE(files[1].toObject(), (QJsonObject{{"file", missing}, {"type", 200}, {"type_name", ""}}));
+        QCOMPARE(files.size(), 3);
+        const QJsonArray noLines{"", "", "", "", "", "", "", ""};
+        QCOMPARE(files[0].toObject(),
+                 (QJsonObject{{"file", zip}, {"type", 107}, {"type_name", ""}, {"playable", false},
+                              {"refusal", "clip.avi\r\nappears to be a ZIP file"}, {"label0_mismatch", false},
+                              {"lines", noLines}}));
+        QCOMPARE(files[1].toObject(),
+                 (QJsonObject{{"file", missing}, {"type", 200}, {"type_name", ""}, {"playable", false},
+                              {"refusal", QJsonValue::Null}, {"label0_mismatch", false}, {"lines", noLines}}));
+        QCOMPARE(files[2].toObject(),
+                 (QJsonObject{{"file", matroska}, {"type", 16}, {"type_name", "matroska"}, {"playable", true},
+                              {"refusal", QJsonValue::Null}, {"label0_mismatch", false},
+                              {"lines", QJsonArray{"matroska", "", "", "", "", "", "", ""}}}));
+        QCOMPARE(files[2].toObject().keys(),
+                 (QStringList{"file", "label0_mismatch", "lines", "playable", "refusal", "type", "type_name"}));
+    }
+
+    void everyFixtureHasEightLines()
+    {
+        const QDir dir(VISTREL_FIXTURES_DIR "/media");
+        QStringList args{"--json"};
+        for (const QString& name : dir.entryList(QDir::Files))
+            args << dir.filePath(name);
+        const Run r = Info(args);
+        QCOMPARE(r.exitCode, 0);
+        const QJsonArray files = QJsonDocument::fromJson(r.out).array();
+        QCOMPARE(files.size(), args.size() - 1);
+        for (const auto& f : files)
+            QCOMPARE(f.toObject()["lines"].toArray().size(), 8);
     }
 
     void unreadableFilesGive200AndExitZero()
     {
         const Run r = Info({dir_.path(), dir_.filePath("nothing")});
         QCOMPARE(r.exitCode, 0);
-        QVERIFY(r.out.contains("type: 200\n"));
+        QVERIFY(r.out.contains("type: 200\ntype_name: \nplayable: false\nrefusal: \n"));
         QCOMPARE(r.out.count("type: 200\n"), 2);
     }
 
@@ -73,7 +112,7 @@ private slots:
         const QString odd = Write("--json", std::string(64, '\0'));
         const Run r = Info({"--", odd});
         QCOMPARE(r.exitCode, 0);
-        QCOMPARE(QString::fromUtf8(r.out), "file: " + odd + "\ntype: 110\ntype_name: \n");
+        QVERIFY(QString::fromUtf8(r.out).startsWith("file: " + odd + "\ntype: 110\ntype_name: \nplayable: false\n"));
     }
 
     void noFileIsAUsageError()

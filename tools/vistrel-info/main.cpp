@@ -1,12 +1,15 @@
-// vistrel-info FILE...: the media type code and name of each file, as the media file
-// test sees it (DESIGN.md section 2). --json prints a JSON array instead.
-#include "mediainfo/MediaType.h"
+// vistrel-info FILE...: for each file the media type code and name, the media file
+// test's outcome and the info lines 0 to 7 exactly as Parts 2.2 and 2.5 compose them
+// (unshortened). --json prints the same as a JSON array (DESIGN.md section 2).
+#include "mediainfo/MediaFileTest.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QString>
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,14 +19,17 @@ namespace {
 
 struct FileReport {
     std::string File;
-    vistrel::MediaType Type = 0;
-    std::string TypeName;
+    vistrel::MediaFileTestResult Test;
 };
 
-FileReport Identify(const std::string& file)
+QString Utf8(const std::string& text)
 {
-    const vistrel::MediaType type = vistrel::GetMediaType(file);
-    return {file, type, vistrel::GetMediaTypeName(type)};
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+const char* YesNo(bool value)
+{
+    return value ? "true" : "false";
 }
 
 void PrintText(const std::vector<FileReport>& reports)
@@ -31,7 +37,16 @@ void PrintText(const std::vector<FileReport>& reports)
     for (const auto& r : reports) {
         if (&r != &reports.front())
             std::printf("\n");
-        std::printf("file: %s\ntype: %d\ntype_name: %s\n", r.File.c_str(), r.Type, r.TypeName.c_str());
+        const auto& t = r.Test;
+        std::printf("file: %s\ntype: %d\ntype_name: %s\nplayable: %s\n", r.File.c_str(), t.Detected,
+                    vistrel::GetMediaTypeName(t.Detected).c_str(), YesNo(t.Play));
+        // The refusal's CR LF is shown as a line break with an indented second line.
+        std::string refusal = t.Refusal;
+        if (const auto crlf = refusal.find("\r\n"); crlf != std::string::npos)
+            refusal.replace(crlf, 2, "\n  ");
+        std::printf("refusal: %s\nlabel0_mismatch: %s\n", refusal.c_str(), YesNo(t.Label0Mismatch));
+        for (size_t i = 0; i < t.Lines.size(); ++i)
+            std::printf("line%zu: %s\n", i, t.Lines[i].c_str());
     }
 }
 
@@ -39,9 +54,19 @@ void PrintJson(const std::vector<FileReport>& reports)
 {
     QJsonArray array;
     for (const auto& r : reports) {
-        array.append(QJsonObject{{"file", QString::fromUtf8(r.File.c_str())},
-                                 {"type", r.Type},
-                                 {"type_name", QString::fromStdString(r.TypeName)}});
+        const auto& t = r.Test;
+        QJsonArray lines;
+        for (const auto& line : t.Lines)
+            lines.append(Utf8(line));
+        array.append(QJsonObject{
+            {"file", Utf8(r.File)},
+            {"type", t.Detected},
+            {"type_name", Utf8(vistrel::GetMediaTypeName(t.Detected))},
+            {"playable", t.Play},
+            {"refusal", t.Refusal.empty() ? QJsonValue(QJsonValue::Null) : QJsonValue(Utf8(t.Refusal))},
+            {"label0_mismatch", t.Label0Mismatch},
+            {"lines", lines},
+        });
     }
     std::fputs(QJsonDocument(array).toJson(QJsonDocument::Indented).constData(), stdout);
 }
@@ -56,6 +81,7 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    std::setlocale(LC_ALL, "C");
     bool json = false;
     bool options = true;
     std::vector<std::string> files;
@@ -74,7 +100,7 @@ int main(int argc, char** argv)
     vistrel::InitMpegSyncCodes();
     std::vector<FileReport> reports;
     for (const auto& file : files)
-        reports.push_back(Identify(file));
+        reports.push_back({file, vistrel::TestMediaFile(file, vistrel::UpperExtension(file))});
     json ? PrintJson(reports) : PrintText(reports);
     return 0;
 }
