@@ -172,6 +172,7 @@ std::string RealAudioLine(const RealMediaInfo& info)
 
 int32_t RealMediaKbps(uint32_t bitsPerSecond)
 {
+    // Whole-number division gives Int((b + 500) x 0.001) for every 32-bit b (checked).
     const auto kbps = static_cast<int64_t>((static_cast<uint64_t>(bitsPerSecond) + 500) / 1000);
     return kbps >= kMinKbps && kbps <= kMaxKbps ? static_cast<int32_t>(kbps) : 0;
 }
