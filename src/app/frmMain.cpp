@@ -2,11 +2,13 @@
 
 #include "app/WindowPlacement.h"
 #include "app/basMain.h"
+#include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 
 namespace vistrel {
 
@@ -59,6 +61,13 @@ void frmMain::ApplyWindowPlacement()
     }
     if (const QScreen* primary = QGuiApplication::primaryScreen())
         in.primaryHeight = primary->geometry().height();
+    // internalWinId() is 0 while the window has no native window yet (it is not shown at
+    // load), which leaves no frame extents to read and no own window to skip.
+    const auto ownWindow = static_cast<uint32_t>(internalWinId());
+    const std::string appTitle = basMain::AppTitle.empty() ? kAppTitle : basMain::AppTitle;
+    in.otherInstances = OtherInstanceWindows(ownWindow, appTitle);
+    const int styleCaptionHeight = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    in.captionHeight = FrameExtentsTop(ownWindow).value_or(styleCaptionHeight);
     const WindowPlacementResult result = ComputeWindowPlacement(in);
     if (!result.keepDefaultPosition)
         move(result.X, result.Y);

@@ -50,7 +50,17 @@ std::string X11Client::WindowName(uint32_t window)
     return name;
 }
 
-std::optional<uint32_t> X11Client::FindWindow(uint32_t parent, const std::string& name)
+bool X11Client::Matches(uint32_t window, const Wanted& wanted)
+{
+    if (window == wanted.except || WindowName(window) != wanted.name)
+        return false;
+    if (!wanted.viewableOnly)
+        return true;
+    const auto geometry = Geometry(window);
+    return geometry && geometry->viewable;
+}
+
+std::optional<uint32_t> X11Client::FindWindow(uint32_t parent, const Wanted& wanted)
 {
     auto* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, parent), nullptr);
     if (!tree)
@@ -58,10 +68,10 @@ std::optional<uint32_t> X11Client::FindWindow(uint32_t parent, const std::string
     std::optional<uint32_t> found;
     const xcb_window_t* children = xcb_query_tree_children(tree);
     for (int i = 0; i < xcb_query_tree_children_length(tree) && !found; ++i) {
-        if (WindowName(children[i]) == name)
+        if (Matches(children[i], wanted))
             found = children[i];
         else
-            found = FindWindow(children[i], name);
+            found = FindWindow(children[i], wanted);
     }
     std::free(tree);
     return found;
@@ -69,9 +79,19 @@ std::optional<uint32_t> X11Client::FindWindow(uint32_t parent, const std::string
 
 std::optional<uint32_t> X11Client::WaitForWindow(const std::string& name, int timeoutMs)
 {
+    return WaitFor({name}, timeoutMs);
+}
+
+std::optional<uint32_t> X11Client::WaitForShownWindow(const std::string& name, int timeoutMs, uint32_t except)
+{
+    return WaitFor({name, except, true}, timeoutMs);
+}
+
+std::optional<uint32_t> X11Client::WaitFor(const Wanted& wanted, int timeoutMs)
+{
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
-        if (const auto window = FindWindow(root_, name))
+        if (const auto window = FindWindow(root_, wanted))
             return window;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -88,6 +108,17 @@ std::optional<X11Geometry> X11Client::Geometry(uint32_t window)
     std::free(geo);
     std::free(attrs);
     return result;
+}
+
+std::optional<X11Point> X11Client::RootPosition(uint32_t window)
+{
+    const auto cookie = xcb_translate_coordinates(connection_, window, root_, 0, 0);
+    auto* reply = xcb_translate_coordinates_reply(connection_, cookie, nullptr);
+    std::optional<X11Point> position;
+    if (reply)
+        position = X11Point{reply->dst_x, reply->dst_y};
+    std::free(reply);
+    return position;
 }
 
 void X11Client::RequestClose(uint32_t window)

@@ -1,7 +1,7 @@
 #pragma once
 // A few X11 requests for the e2e tests, on the xcb connection of this process:
-// find a top-level window by its name, read its geometry, ask it to close as a window
-// manager would (WM_DELETE_WINDOW).
+// find a top-level window by its name, read its geometry and its position on the root
+// window, ask it to close as a window manager would (WM_DELETE_WINDOW).
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +15,10 @@ struct X11Geometry {
     bool viewable = false;
 };
 
+struct X11Point {
+    int x = 0, y = 0;
+};
+
 class X11Client {
 public:
     X11Client();
@@ -22,11 +26,23 @@ public:
     bool Connected() const;
     // Polls the window tree until a window named `name` appears or `timeoutMs` passes.
     std::optional<uint32_t> WaitForWindow(const std::string& name, int timeoutMs);
+    // The same for a viewable window named `name` other than `except` (Qt also names an
+    // unmapped 1x1 helper window after the application).
+    std::optional<uint32_t> WaitForShownWindow(const std::string& name, int timeoutMs, uint32_t except = 0);
     std::optional<X11Geometry> Geometry(uint32_t window);
+    // The window's top-left corner (inside its border) in root coordinates.
+    std::optional<X11Point> RootPosition(uint32_t window);
     void RequestClose(uint32_t window);
 
 private:
-    std::optional<uint32_t> FindWindow(uint32_t root, const std::string& name);
+    struct Wanted {
+        std::string name;
+        uint32_t except = 0;
+        bool viewableOnly = false;
+    };
+    std::optional<uint32_t> WaitFor(const Wanted& wanted, int timeoutMs);
+    std::optional<uint32_t> FindWindow(uint32_t parent, const Wanted& wanted);
+    bool Matches(uint32_t window, const Wanted& wanted);
     uint32_t Atom(const char* name);
     std::string WindowName(uint32_t window);
 

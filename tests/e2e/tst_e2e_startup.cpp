@@ -42,7 +42,7 @@ private slots:
         QVERIFY(x.Connected());
         QProcess process;
         StartProgram(process, {VISTREL_SOURCE_DIR "/demo"});
-        const auto window = x.WaitForWindow("Vistrel", 30000);
+        const auto window = x.WaitForShownWindow("Vistrel", 30000);
         QVERIFY2(window, "no window named Vistrel appeared");
         const auto geometry = x.Geometry(*window);
         QVERIFY(geometry && geometry->viewable);
@@ -66,7 +66,7 @@ private slots:
         X11Client x;
         QProcess process;
         StartProgram(process, {"/nonexistent/vistrel-e2e.mp3"});
-        const auto box = x.WaitForWindow("Error", 30000);
+        const auto box = x.WaitForShownWindow("Error", 30000);
         QVERIFY2(box, "no message box titled Error appeared");
         QVERIFY(!x.WaitForWindow("Vistrel", 500));
         x.RequestClose(*box);

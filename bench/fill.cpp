@@ -1,0 +1,164 @@
+// bench/fill [FILES] [ROUNDS]: creates FILES empty files (default 100,000) in a new
+// temporary folder, half of them matching the pattern list of Part 4.1 (every pattern in
+// turn, some names in upper case), the other half not. Then, alternating, ROUNDS times
+// (default 9) each:
+//   - a plain directory read: opendir/readdir, every name copied into a vector;
+//   - FillFileList (Part 4.1): the same read, filtered, sorted.
+// Prints both medians and their ratio, and removes the folder. Figures only; nothing
+// passes or fails on time.
+#include "browser/FileList.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+// A new temporary folder, removed with everything in it when this goes.
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+    {
+        std::string name = (fs::temp_directory_path() / "vistrel-fill-XXXXXX").string();
+        if (!::mkdtemp(name.data()))
+            throw std::runtime_error("cannot create a temporary folder");
+        path_ = name;
+    }
+    ~TemporaryFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A name the pattern matches: the first "*" becomes the number, other "*" nothing, "?" an "x".
+std::string MatchingName(const std::string& pattern, const std::string& number, bool upperCase)
+{
+    std::string name;
+    bool numbered = false;
+    for (const char c : pattern) {
+        if (c == '*' && !numbered)
+            name += number, numbered = true;
+        else if (c == '?')
+            name += 'x';
+        else if (c != '*')
+            name += upperCase ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c;
+    }
+    return name;
+}
+
+std::string OtherName(size_t i, const std::string& number)
+{
+    static const char* const kOthers[] = {".txt", ".jpg", ".nfo", ".srt", ".dat", ""};
+    return number + kOthers[i % std::size(kOthers)];
+}
+
+void CreateEmptyFile(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot create " + path);
+    ::close(fd);
+}
+
+// Returns how many of the files match.
+size_t CreateFiles(const std::string& folder, size_t count)
+{
+    const std::vector<std::string> patterns = vistrel::DefaultFilePatterns();
+    char number[24];
+    size_t matching = 0;
+    for (size_t i = 0; i < count; ++i) {
+        std::snprintf(number, sizeof number, "%06zu", i);
+        const bool match = i % 2 == 0;
+        const std::string name =
+            match ? MatchingName(patterns[(i / 2) % patterns.size()], number, i % 6 == 0) : OtherName(i / 2, number);
+        CreateEmptyFile(folder + "/" + name);
+        matching += match;
+    }
+    return matching;
+}
+
+size_t PlainDirectoryRead(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    while (const dirent* entry = dir ? ::readdir(dir.get()) : nullptr)
+        names.emplace_back(entry->d_name);
+    return names.size();
+}
+
+template <typename F>
+double TimeMilliseconds(F&& call, size_t& result)
+{
+    const auto start = Clock::now();
+    result = call();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+std::string LoadAverage()
+{
+    std::ifstream in("/proc/loadavg");
+    std::string one, five;
+    in >> one >> five;
+    return one.empty() ? "unknown" : one + " (1 min), " + five + " (5 min)";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
+    const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 9);
+    try {
+        const TemporaryFolder folder;
+        const auto createStart = Clock::now();
+        const size_t matching = CreateFiles(folder.Path(), files);
+        const double createSeconds = std::chrono::duration<double>(Clock::now() - createStart).count();
+        const std::vector<std::string> patterns = vistrel::DefaultFilePatterns();
+
+        std::vector<double> plain, fill;
+        size_t read = 0, listed = 0;
+        for (int r = 0; r < rounds; ++r) {
+            plain.push_back(TimeMilliseconds([&] { return PlainDirectoryRead(folder.Path()); }, read));
+            fill.push_back(TimeMilliseconds([&] { return vistrel::FillFileList(folder.Path(), patterns, {}).size(); },
+                                            listed));
+        }
+        std::printf("bench/fill: %zu files (%zu match the %zu patterns), created in %.1f s; %d rounds, medians\n",
+                    files, matching, patterns.size(), createSeconds, rounds);
+        std::printf("  load average while measuring: %s; %ld processors\n", LoadAverage().c_str(),
+                    ::sysconf(_SC_NPROCESSORS_ONLN));
+        std::printf("  plain directory read (readdir, names copied): %9.2f ms, %zu entries\n", Median(plain), read);
+        std::printf("  FillFileList (match, skip, sort):             %9.2f ms, %zu listed%s\n", Median(fill), listed,
+                    listed == matching ? "" : "  (UNEXPECTED COUNT)");
+        std::printf("  ratio FillFileList / plain read:              %9.2f\n", Median(fill) / Median(plain));
+        return listed == matching ? 0 : 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench/fill: %s\n", e.what());
+        return 2;
+    }
+}

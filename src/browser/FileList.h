@@ -1,0 +1,145 @@
+#pragma once
+// Part 4.1, the window-free core of the file list: the pattern list, the matching of
+// names against it, the fill of one folder, the full-file-name rules, the selection
+// rules as pure functions over the list's selected flags, the ordered selection restore
+// of the refresh, and the file-size tool-tip text. Names are UTF-8, paths POSIX
+// (DESIGN.md section 3: the spec's "\" is "/", hidden = a name starting with ".").
+// The widgets (FilesVListBox, Dir1, Drive1), the folder watch and the focus rules live in
+// the window layer, which calls these functions.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace vistrel {
+
+// ---- Pattern list ---------------------------------------------------------------------
+
+// The 63 patterns the list starts with, in the spec's order.
+std::vector<std::string> DefaultFilePatterns();
+// Ignores an empty text; otherwise appends it lower-cased unless an equal entry exists.
+void AddFilePattern(std::vector<std::string>& patterns, const std::string& pattern);
+// True when `text` occurs (case-sensitive) inside any pattern.
+bool FindFilePattern(const std::vector<std::string>& patterns, const std::string& text);
+// Every pattern followed by ", " (diagnostic text).
+std::string GetFilePats(const std::vector<std::string>& patterns);
+
+// ---- Matching --------------------------------------------------------------------------
+
+// A name upper-cased character by character (simple case mapping, as VB's UCase$ and the
+// file system's upcase table do) and written as UTF-16, the unit in which Windows matches
+// and VB compares. A byte that is not valid UTF-8 becomes the lone surrogate 0xDC00 + byte.
+std::u16string UpperCaseUtf16(std::string_view utf8);
+
+// One pattern, compiled once, matched the way FindFirstFileW matches a long name (see the
+// translation rules in FileList.cpp); case-insensitive.
+class WildcardPattern {
+public:
+    explicit WildcardPattern(std::string_view pattern);
+    bool Matches(const std::u16string& upperName) const;
+    bool MatchesAll() const { return matchesAll_; }
+    // The upper-cased literal text after a leading "*" when the rest holds no wildcard
+    // ("*.MP3" gives ".MP3"); empty otherwise.
+    const std::u16string& Suffix() const { return suffix_; }
+
+private:
+    enum class Kind : uint8_t { Literal, Star, DosStar, DosQm, DosDot };
+    struct Token {
+        Kind kind;
+        char16_t ch;
+    };
+    static Token Translate(char16_t c, char16_t next, bool last);
+    std::u16string LongestLiteralRun() const;
+    bool RunStates(const std::u16string& name) const;
+    void AddEmptyMoves(uint8_t* states, bool atEnd, char16_t c) const;
+    bool Consume(const uint8_t* current, uint8_t* next, char16_t c, bool isLastDot) const;
+
+    std::vector<Token> tokens_;
+    std::u16string suffix_;
+    std::u16string longestLiteralRun_;  // every match holds it: a quick test before the states run
+    bool matchesAll_ = false;
+};
+
+// The whole pattern list, compiled for one directory read: "*.ext" patterns become one
+// hash set of extensions, every other pattern is matched on its own.
+class FileNameFilter {
+public:
+    explicit FileNameFilter(const std::vector<std::string>& patterns);
+    bool Matches(const std::u16string& upperName) const;
+    bool Matches(std::string_view name) const { return Matches(UpperCaseUtf16(name)); }
+
+private:
+    bool matchesAll_ = false;
+    std::unordered_set<std::u16string> extensions_;  // upper-cased, without the dot
+    std::vector<std::u16string> suffixes_;           // other "*literal" patterns
+    std::vector<WildcardPattern> others_;
+};
+
+// ---- Filling the list ------------------------------------------------------------------
+
+// Sorts ascending by the upper-cased names (UTF-16 code-unit order, as VB compares);
+// names equal when upper-cased keep a fixed order by their bytes.
+void SortFileNames(std::vector<std::string>& names);
+
+// The names (without folder) that the list shows for `folder`, sorted: the entries that
+// match a pattern, without hidden entries (leading "."), directories (symbolic links
+// included when they lead to one) and names whose full name is on the deferred-deletion
+// list (exact comparison). One directory read. A folder that cannot be read lists nothing.
+std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
+                                      const std::vector<std::string>& deferredDeletionList);
+
+// ---- Full file names -------------------------------------------------------------------
+
+// The folder without any trailing "/", then "/", then the name ("/name" at the root).
+std::string GetFullFilenameByFilename(const std::string& folder, const std::string& name);
+// The full name of list item `index` (-1: the focus item): `itemData[index]` names its
+// entry of `fileArray`. "" when an index is out of range.
+std::string GetFullFilename(const std::string& currentFolder, const std::vector<std::string>& fileArray,
+                            const std::vector<int>& itemData, int index, int focusIndex);
+
+// ---- Selection -------------------------------------------------------------------------
+// `selected[i]` is the selection flag of list item i.
+
+int GetFile1SelCount(const std::vector<bool>& selected);
+// The first selected index greater than `index`, or -1.
+int GetFile1NextSelected(const std::vector<bool>& selected, int index);
+// GetFile1NextSelected(selected, -1).
+int GetFile1FirstSelected(const std::vector<bool>& selected);
+// The last selected index smaller than `index`, or -1.
+int GetFile1PrevSelected(const std::vector<bool>& selected, int index);
+// DeselectFile: the first selected item whose text is the name part of `fullname`, or -1.
+int FindFileToDeselect(const std::vector<std::string>& itemTexts, const std::vector<bool>& selected,
+                       const std::string& fullname);
+
+// The selection of the list and its caret (focus) item.
+struct ListSelection {
+    std::vector<bool> selected;
+    int caret = -1;
+};
+enum class ClickModifier { None, Shift, Ctrl };
+
+// Right click on item `clicked` (below the last item: nothing happens). No modifier: an
+// unselected item becomes the only selected one and the caret; a selected item changes
+// nothing. Shift: the range between the caret and the item is selected (others are kept).
+// Ctrl: the item's selection toggles and it becomes the caret. Shift wins over Ctrl.
+void RightClickSelect(ListSelection& list, int clicked, ClickModifier modifier);
+// Select-all toggle: when every item is selected, only the caret item stays selected;
+// otherwise all are selected. The caret stays where it was.
+void ToggleSelectAll(ListSelection& list);
+
+// Refresh: the texts of the selected items in list order (saved before the refill) ...
+std::vector<std::string> SelectedNames(const std::vector<std::string>& itemTexts,
+                                       const std::vector<bool>& selected);
+// ... and the selection of the refilled list: every item whose text was saved.
+std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts,
+                                   const std::vector<std::string>& savedNames);
+
+// ---- File-size tool tip ----------------------------------------------------------------
+
+// "999 Bytes", "1.234 KB", "2.5 MB", "1.0 GB", "1.5 TB" (decimal point ".").
+std::string FileSizeText(int64_t size);
+// The tool tip: one space, the size text, one space.
+std::string FileSizeToolTip(int64_t size);
+
+}  // namespace vistrel
