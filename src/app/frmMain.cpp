@@ -1,14 +1,23 @@
 #include "app/frmMain.h"
 
+#include "app/MainTimers.h"
+#include "app/StartFolder.h"
 #include "app/WindowPlacement.h"
 #include "app/basMain.h"
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
+#include "support/MsgBox.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
 
 namespace vistrel {
 
@@ -16,22 +25,87 @@ namespace {
 
 constexpr int kDesignedWidth = 800;
 constexpr int kDesignedHeight = 560;
+// Part 1.3 E: 70 * TwipsPerPixelY twips, which is 70 pixels whatever the dpi.
+constexpr int kExpandHeightPixels = 70;
 
 }  // namespace
 
 frmMain::frmMain(const std::string& modulePath, QWidget* parent)
     : QMainWindow(parent), store_(basMain::IniFile, basMain::IniBackupFile),
-      environment_(MakeSettingsEnvironment(IsDirectShowAvailable))
+      environment_(MakeSettingsEnvironment(IsDirectShowAvailable)), timers_(new MainTimers(this))
 {
     setWindowTitle(QString::fromStdString(basMain::AppTitle.empty() ? kAppTitle : basMain::AppTitle));
     resize(kDesignedWidth, kDesignedHeight);
+    BuildControls();
     Form_Load();
 }
 
+void frmMain::BuildControls()
+{
+    auto* central = new QWidget(this);
+    auto* buttons = new QHBoxLayout;
+    lblHomepage_ = new QLabel(QString("<a href=\"%1\">Homepage</a>").arg(kHomepageUrl), central);
+    lblHomepage_->setObjectName("lblHomepage");
+    lblHomepage_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(lblHomepage_, &QLabel::linkActivated, this, &frmMain::lblHomepage_Click);
+    cmdExpand_ = new QPushButton("v", central);
+    cmdExpand_->setObjectName("cmdExpand");
+    connect(cmdExpand_, &QPushButton::clicked, this, &frmMain::cmdExpand_Click);
+    cmdClose_ = new QPushButton("Close", central);
+    cmdClose_->setObjectName("cmdClose");
+    connect(cmdClose_, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+    buttons->addWidget(lblHomepage_);
+    buttons->addStretch();
+    buttons->addWidget(cmdExpand_);
+    buttons->addWidget(cmdClose_);
+    auto* column = new QVBoxLayout(central);
+    column->addStretch();
+    column->addLayout(buttons);
+    setCentralWidget(central);
+}
+
+// A: the steps whose Parts exist, in the spec's order.
 void frmMain::Form_Load()
 {
+    ReadScreenDpi();
     store_.ReadSettings(settings_, environment_);
     ApplyWindowPlacement();
+    OpenStartFolder();
+}
+
+void frmMain::ReadScreenDpi()
+{
+    const QScreen* s = screen();
+    screenDpi_ = s ? static_cast<int>(s->logicalDotsPerInchX()) : 96;
+}
+
+// A.7. With no folder the window stays on the default drive (CurrentFolder empty).
+void frmMain::OpenStartFolder()
+{
+    const StartFolderChoice choice =
+        ChooseStartFolder(settings_.Path, settings_.NonremovablePath, IsDriveOfPathReady);
+    currentFolder_ = choice.Folder.value_or(std::string{});
+    if (!choice.ShowAccessError)
+        return;
+    show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    MsgBox(StartFolderErrorText(settings_.Path), vbExclamation, kAppTitle);
+    QApplication::restoreOverrideCursor();
+}
+
+void frmMain::cmdExpand_Click()
+{
+    resize(width(), height() + kExpandHeightPixels);
+}
+
+void frmMain::cmdClose_Click()
+{
+    close();
+}
+
+void frmMain::lblHomepage_Click()
+{
+    QDesktopServices::openUrl(QUrl(kHomepageUrl));
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -41,6 +115,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     emit Unloaded();
 }
 
+// G: the steps whose Parts exist, in the spec's order.
 void frmMain::Form_QueryUnload()
 {
     closing_ = true;

@@ -1,12 +1,22 @@
 #pragma once
-// Part 1.3: the main window. In this first step it is the bare window titled "Vistrel":
-// its load handler reads the settings and its close saves them. Its controls come with
-// the main-window issue; each Part's logic then lives in its subsystem's class.
+// Part 1.3: the main window. Its load handler (the constructor) reads the settings and
+// chooses the start folder; its close saves them. The full control layout comes with the
+// main-window issue; each Part's logic then lives in its subsystem's class.
 #include "app/Settings.h"
 
 #include <QMainWindow>
 
+#include <string>
+
+class QLabel;
+class QPushButton;
+
 namespace vistrel {
+
+class MainTimers;
+
+// The project's home page: its README, as the build that made this program knows it.
+inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
@@ -16,7 +26,16 @@ public:
     explicit frmMain(const std::string& modulePath, QWidget* parent = nullptr);
 
     bool Closing() const { return closing_; }
+    int ScreenDpi() const { return screenDpi_; }
     const Settings& CurrentSettings() const { return settings_; }
+    MainTimers& Timers() const { return *timers_; }
+    // The start folder chosen at load (with or without a trailing "/"); empty = none.
+    const std::string& CurrentFolder() const { return currentFolder_; }
+
+public slots:
+    void cmdExpand_Click();
+    void cmdClose_Click();
+    void lblHomepage_Click();
 
 signals:
     // The window has been closed and its settings saved (Form_Unload).
@@ -26,14 +45,23 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void BuildControls();
     void Form_Load();
     void Form_QueryUnload();
+    void ReadScreenDpi();
+    void OpenStartFolder();
     void ApplyWindowPlacement();
     void RememberWindowPlacement();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
     Settings settings_;
+    MainTimers* timers_ = nullptr;
+    QPushButton* cmdExpand_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+    QLabel* lblHomepage_ = nullptr;
+    std::string currentFolder_;
+    int screenDpi_ = 96;
     bool closing_ = false;
 };
 
