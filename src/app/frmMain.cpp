@@ -4,18 +4,24 @@
 #include "app/StartFolder.h"
 #include "app/WindowPlacement.h"
 #include "app/basMain.h"
+#include "browser/Drives.h"
+#include "browser/FileBrowser.h"
+#include "browser/FileList.h"
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "support/MsgBox.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -27,6 +33,11 @@ constexpr int kDesignedWidth = 800;
 constexpr int kDesignedHeight = 560;
 // Part 1.3 E: 70 * TwipsPerPixelY twips, which is 70 pixels whatever the dpi.
 constexpr int kExpandHeightPixels = 70;
+
+std::string LowerCase(const std::string& text)
+{
+    return QString::fromStdString(text).toLower().toStdString();
+}
 
 }  // namespace
 
@@ -59,9 +70,35 @@ void frmMain::BuildControls()
     buttons->addWidget(cmdExpand_);
     buttons->addWidget(cmdClose_);
     auto* column = new QVBoxLayout(central);
-    column->addStretch();
+    column->addLayout(BuildBrowserColumn(central), 1);
     column->addLayout(buttons);
     setCentralWidget(central);
+}
+
+QLayout* frmMain::BuildBrowserColumn(QWidget* central)
+{
+    auto* drive1 = new QComboBox(central);
+    drive1->setObjectName("Drive1");
+    auto* dir1 = new QListWidget(central);
+    dir1->setObjectName("Dir1");
+    auto* files = new QListWidget(central);
+    files->setObjectName("FilesVListBox");
+    browser_ = new FileBrowser(drive1, dir1, files, this);
+    connect(browser_, &FileBrowser::FolderOpened, this, &frmMain::RememberFolder);
+    connect(timers_->timFileListSetFocus, &QTimer::timeout, browser_,
+            [this] { browser_->timFileListSetFocus_Timer(timers_->timFileListSetFocus); });
+    timers_->PlayTitleFromFile1 = [this] {
+        if (browser_->PlayTitleFromFile1)
+            browser_->PlayTitleFromFile1("timPlayByCmdln");
+    };
+    auto* left = new QVBoxLayout;
+    left->addWidget(drive1);
+    left->addWidget(dir1, 1);
+    left->addWidget(files, 2);
+    auto* row = new QHBoxLayout;
+    row->addLayout(left, 1);
+    row->addStretch(2);
+    return row;
 }
 
 // A: the steps whose Parts exist, in the spec's order.
@@ -70,7 +107,47 @@ void frmMain::Form_Load()
     ReadScreenDpi();
     store_.ReadSettings(settings_, environment_);
     ApplyWindowPlacement();
-    OpenStartFolder();
+    AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
+    if (basMain::CommandLineArg.empty() || !HandOverCommandLineArg())
+        OpenStartFolder();
+    if (!currentFolder_.empty() && browser_->CurrentFolder().empty())
+        browser_->SetFolder(currentFolder_);
+}
+
+// Part 1.1 E. False when the argument no longer exists (the normal start folder follows).
+bool frmMain::HandOverCommandLineArg()
+{
+    std::string arg = basMain::CommandLineArg;
+    std::erase(arg, '"');
+    if (arg.find('/') == std::string::npos)
+        arg = MakeAbsolute(arg, CurrentDirectory());
+    if (!FileExists(arg)) {
+        MsgBox("'" + arg + "'  not found", vbExclamation, kAppTitle);
+        return false;
+    }
+    const bool isFile = !IsFolder(arg);
+    currentFolder_ = GetContainingFolder(arg);
+    if (isFile) {
+        const std::string pattern = "*." + LowerCase(GetExtension(GetFileNamePart(arg)));
+        if (!FindFilePattern(browser_->Patterns, pattern))
+            AddFilePattern(browser_->Patterns, pattern);
+    }
+    browser_->SetFolder(currentFolder_);
+    browser_->FilesListBox_SetFocus();
+    if (isFile) {
+        browser_->SelectFileByName(GetFileNamePart(arg));
+        timers_->timPlayByCmdln->start();
+    }
+    return true;
+}
+
+// Dir1_Change step 4: the remembered folders of Part 1.2.
+void frmMain::RememberFolder(const std::string& folder)
+{
+    settings_.Path = folder;
+    const int type = GetDriveType(folder);
+    if (type == DRIVE_FIXED || type == DRIVE_RAMDISK)
+        settings_.NonremovablePath = folder;
 }
 
 void frmMain::ReadScreenDpi()

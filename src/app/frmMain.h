@@ -9,10 +9,12 @@
 #include <string>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace vistrel {
 
+class FileBrowser;
 class MainTimers;
 
 // The project's home page: its README, as the build that made this program knows it.
@@ -29,6 +31,7 @@ public:
     int ScreenDpi() const { return screenDpi_; }
     const Settings& CurrentSettings() const { return settings_; }
     MainTimers& Timers() const { return *timers_; }
+    FileBrowser& Browser() const { return *browser_; }
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
 
@@ -46,6 +49,9 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildBrowserColumn(QWidget* central);
+    bool HandOverCommandLineArg();
+    void RememberFolder(const std::string& folder);
     void Form_Load();
     void Form_QueryUnload();
     void ReadScreenDpi();
@@ -57,6 +63,7 @@ private:
     SettingsEnvironment environment_;
     Settings settings_;
     MainTimers* timers_ = nullptr;
+    FileBrowser* browser_ = nullptr;
     QPushButton* cmdExpand_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
     QLabel* lblHomepage_ = nullptr;

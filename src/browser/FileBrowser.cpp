@@ -1,0 +1,357 @@
+#include "browser/FileBrowser.h"
+
+#include "app/basMain.h"
+#include "browser/Drives.h"
+#include "browser/FileList.h"
+#include "support/MsgBox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileSystemWatcher>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTimer>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kQuietPeriodMs = 100;
+constexpr int kIndentPerLevel = 2;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+std::string S(const QString& text) { return text.toStdString(); }
+
+// The visible subfolders of `folder`, sorted as the DirListBox sorts them (case-blind).
+std::vector<std::string> SubfolderNames(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        std::error_code typeError;
+        if (!name.empty() && name.front() != '.' && it->is_directory(typeError))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return UpperCaseUtf16(a) < UpperCaseUtf16(b);
+    });
+    return names;
+}
+
+// The folders from "/" down to `folder` (each with a trailing "/").
+std::vector<std::string> FolderChain(const std::string& folder)
+{
+    std::vector<std::string> chain{"/"};
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1))
+        chain.push_back(folder.substr(0, slash + 1));
+    return chain;
+}
+
+}  // namespace
+
+FileBrowser::FileBrowser(QComboBox* drive1, QListWidget* dir1, QListWidget* filesVListBox, QObject* parent)
+    : QObject(parent), Patterns(DefaultFilePatterns()), drive1_(drive1), dir1_(dir1), files_(filesVListBox),
+      watcher_(std::make_unique<QFileSystemWatcher>())
+{
+    files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(drive1_, &QComboBox::activated, this, [this] { Drive1_Change(); });
+    connect(dir1_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
+    dir1_->installEventFilter(this);
+    connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FilesVListBox_Click);
+    connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
+    FillDriveBox();
+}
+
+FileBrowser::~FileBrowser() = default;
+
+void FileBrowser::SetFolder(const std::string& folder)
+{
+    const std::string existing = AddBackslash(GetNearestExistingFolder(folder));
+    if (existing.empty())
+        return;
+    changingControls_ = true;
+    dir1Path_ = existing;
+    ShowDriveOf(dir1Path_);
+    FillFolderList();
+    changingControls_ = false;
+    Dir1_Change();
+}
+
+// ---- Drive box -------------------------------------------------------------------------
+
+void FileBrowser::FillDriveBox()
+{
+    const bool wasChanging = changingControls_;
+    changingControls_ = true;
+    drive1_->clear();
+    for (const Drive& drive : ListDrives())
+        drive1_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
+    changingControls_ = wasChanging;
+}
+
+// A path on a file system the box does not list (a filtered volume) adds its drive.
+void FileBrowser::ShowDriveOf(const std::string& path)
+{
+    const Drive drive = DriveOfPath(path);
+    int index = drive1_->findData(Q(drive.mountPoint));
+    if (index < 0) {
+        drive1_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
+        index = drive1_->count() - 1;
+    }
+    drive1_->setCurrentIndex(index);
+    lastGoodDrive_ = drive.mountPoint;
+}
+
+void FileBrowser::Drive1_Change()
+{
+    if (changingControls_ || drive1_->currentIndex() < 0)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const Drive drive = DriveOfPath(S(drive1_->currentData().toString()));
+    const std::string folder = IsDriveReady(drive) ? DriveStartFolder(drive) : std::string{};
+    QApplication::restoreOverrideCursor();
+    if (!folder.empty() && IsFolder(folder)) {
+        lastGoodDrive_ = drive.mountPoint;
+        SetFolder(folder);
+        return;
+    }
+    MsgBox("Error accessing " + S(drive1_->currentText()), vbExclamation, kAppTitle);
+    changingControls_ = true;
+    drive1_->setCurrentIndex(drive1_->findData(Q(lastGoodDrive_)));
+    changingControls_ = false;
+}
+
+// ---- Folder list -----------------------------------------------------------------------
+
+void FileBrowser::FillFolderList()
+{
+    dir1_->clear();
+    const std::vector<std::string> chain = FolderChain(dir1Path_);
+    for (size_t depth = 0; depth < chain.size(); ++depth) {
+        const std::string& path = chain[depth];
+        AddFolderItem(path, depth == 0 ? "/" : GetFileNamePart(path.substr(0, path.size() - 1)), int(depth));
+    }
+    openFolderRow_ = dir1_->count() - 1;
+    dir1_->setCurrentRow(openFolderRow_);
+    for (const std::string& name : SubfolderNames(dir1Path_))
+        AddFolderItem(dir1Path_ + name + "/", name, int(chain.size()));
+}
+
+void FileBrowser::AddFolderItem(const std::string& path, const std::string& text, int depth)
+{
+    auto* item = new QListWidgetItem(QString(depth * kIndentPerLevel, ' ') + Q(text), dir1_);
+    item->setData(Qt::UserRole, Q(path));
+}
+
+void FileBrowser::OpenFolderItem(QListWidgetItem* item)
+{
+    if (item)
+        SetFolder(S(item->data(Qt::UserRole).toString()));
+}
+
+std::string FileBrowser::FolderOfRow(int row) const
+{
+    const QListWidgetItem* item = dir1_->item(row);
+    return item ? S(item->data(Qt::UserRole).toString()) : std::string{};
+}
+
+// Opens the parent of the chain folder at `row` and highlights the folder just left.
+void FileBrowser::OpenParentOfRow(int row)
+{
+    if (row <= 0)
+        return;
+    const std::string left = FolderOfRow(row);
+    SetFolder(FolderOfRow(row - 1));
+    for (int i = openFolderRow_ + 1; i < dir1_->count(); ++i) {
+        if (FolderOfRow(i) == left)
+            dir1_->setCurrentRow(i);
+    }
+}
+
+bool FileBrowser::Dir1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
+        return false;
+    const int row = dir1_->currentRow();
+    const bool keypad = modifiers & Qt::KeypadModifier;
+    const bool subfolder = row > openFolderRow_;
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || (keypad && key == Qt::Key_Plus)) {
+        OpenFolderItem(dir1_->currentItem());
+    } else if (key == Qt::Key_Right) {
+        if (subfolder)
+            OpenFolderItem(dir1_->currentItem());
+        else if (row == openFolderRow_ && row + 1 < dir1_->count())
+            dir1_->setCurrentRow(row + 1);
+    } else if (key == Qt::Key_Left || (keypad && key == Qt::Key_Minus)) {
+        if (!subfolder)
+            OpenParentOfRow(row);
+        else if (key == Qt::Key_Left)
+            dir1_->setCurrentRow(openFolderRow_);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == dir1_ && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        return Dir1_KeyDown(key->key(), key->modifiers());
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FileBrowser::Dir1_Change()
+{
+    if (changingControls_)
+        return;
+    currentFolder_ = AddBackslash(dir1Tag_.empty() ? dir1Path_ : dir1Tag_);
+    dir1Tag_.clear();
+    FillFiles();
+    emit FolderOpened(currentFolder_);
+    FileNotificationStartStop("Dir1_Change", true);
+}
+
+// ---- File list -------------------------------------------------------------------------
+
+void FileBrowser::FillFiles()
+{
+    const bool wasProgrammatic = ProgrammaticSelection;
+    ProgrammaticSelection = true;
+    fileArray_ = FillFileList(currentFolder_, Patterns, DeferredDeletionList);
+    files_->clear();
+    for (size_t i = 0; i < fileArray_.size(); ++i) {
+        auto* item = new QListWidgetItem(Q(fileArray_[i]), files_);
+        item->setData(Qt::UserRole, int(i));
+    }
+    ProgrammaticSelection = wasProgrammatic;
+}
+
+std::vector<std::string> FileBrowser::ItemTexts() const
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < files_->count(); ++i)
+        texts.push_back(S(files_->item(i)->text()));
+    return texts;
+}
+
+std::vector<bool> FileBrowser::SelectedFlags() const
+{
+    std::vector<bool> selected;
+    for (int i = 0; i < files_->count(); ++i)
+        selected.push_back(files_->item(i)->isSelected());
+    return selected;
+}
+
+void FileBrowser::ApplySelection(const std::vector<bool>& selected)
+{
+    for (int i = 0; i < files_->count() && size_t(i) < selected.size(); ++i)
+        files_->item(i)->setSelected(selected[size_t(i)]);
+}
+
+void FileBrowser::RefreshDirAndFileList()
+{
+    ProgrammaticSelection = true;
+    const std::vector<std::string> saved = SelectedNames(ItemTexts(), SelectedFlags());
+    const QString caret = files_->currentItem() ? files_->currentItem()->text() : QString();
+    if (IsFolder(dir1Path_)) {
+        FillDriveBox();
+        ShowDriveOf(dir1Path_);
+        FillFolderList();
+        FillFiles();
+    } else {
+        SetFolder(dir1Path_);  // the nearest existing ancestor
+    }
+    const auto caretItems = files_->findItems(caret, Qt::MatchExactly);
+    if (!caret.isEmpty() && !caretItems.isEmpty())
+        files_->setCurrentItem(caretItems.front(), QItemSelectionModel::NoUpdate);
+    ApplySelection(RestoreSelection(ItemTexts(), saved));
+    files_->viewport()->update();
+    ProgrammaticSelection = false;
+}
+
+std::string FileBrowser::GetFullFilename(int index) const
+{
+    std::vector<int> itemData;
+    for (int i = 0; i < files_->count(); ++i)
+        itemData.push_back(files_->item(i)->data(Qt::UserRole).toInt());
+    return vistrel::GetFullFilename(currentFolder_, fileArray_, itemData, index, files_->currentRow());
+}
+
+int FileBrowser::GetFile1SelCount() const
+{
+    return vistrel::GetFile1SelCount(SelectedFlags());
+}
+
+void FileBrowser::FilesListBox_SetFocus()
+{
+    files_->setFocus(Qt::OtherFocusReason);
+}
+
+void FileBrowser::timFileListSetFocus_Timer(QTimer* timer)
+{
+    if (files_->hasFocus())
+        timer->stop();
+    else
+        FilesListBox_SetFocus();
+}
+
+void FileBrowser::SelectFileByName(const std::string& name)
+{
+    ProgrammaticSelection = true;
+    const std::string wanted = GetShortPath(dir1Path_ + name);
+    for (int i = 0; i < files_->count(); ++i) {
+        QListWidgetItem* item = files_->item(i);
+        if (GetShortPath(dir1Path_ + S(item->text())) != wanted)
+            continue;
+        item->setSelected(true);
+        files_->setCurrentItem(item, QItemSelectionModel::Select);
+    }
+    ProgrammaticSelection = false;
+}
+
+void FileBrowser::FilesVListBox_Click()
+{
+    if (!ProgrammaticSelection && PlayTitleFromFile1)
+        PlayTitleFromFile1("File1_click");
+}
+
+// ---- Folder watch ----------------------------------------------------------------------
+
+void FileBrowser::FileNotificationStartStop(const std::string& /*callerTag*/, bool start)
+{
+    quietPeriod_.stop();
+    if (!watcher_->directories().isEmpty())
+        watcher_->removePaths(watcher_->directories());
+    if (!start || dir1Path_.empty())
+        return;
+    errno = 0;
+    if (!watcher_->addPath(Q(dir1Path_)))
+        MsgBox("FileNotificationStartStop  " + std::to_string(errno), vbOKOnly, kAppTitle);
+}
+
+// Every change restarts the quiet period, so a burst of changes refreshes once.
+void FileBrowser::FolderContentChanged()
+{
+    quietPeriod_.start(kQuietPeriodMs, this);
+}
+
+void FileBrowser::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != quietPeriod_.timerId()) {
+        QObject::timerEvent(event);
+        return;
+    }
+    quietPeriod_.stop();
+    RefreshDirAndFileList();
+}
+
+}  // namespace vistrel

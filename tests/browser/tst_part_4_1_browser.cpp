@@ -1,0 +1,273 @@
+// Part 4.1's window side and Part 1.1 E: the browser's three widgets, the command-line
+// hand-over and the folder watch (offscreen, message boxes recorded).
+#include "app/MainTimers.h"
+#include "app/basMain.h"
+#include "app/frmMain.h"
+#include "browser/FileBrowser.h"
+#include "support/TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace vistrel;
+
+class TestBrowser : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+
+    std::string Path(const QString& name) const { return dir_.filePath(name).toStdString(); }
+
+    // A folder `name` holding the listed files a.MP3 and B.wav, and c.txt, .hidden.mp3,
+    // x.xyz and the subfolder "sub" that the file list does not show.
+    std::string MakeMediaFolder(const QString& name) const
+    {
+        QDir(dir_.path()).mkpath(name + "/sub");
+        for (const char* file : {"a.MP3", "B.wav", "c.txt", ".hidden.mp3", "x.xyz"})
+            test::WriteFile(Path(name + "/" + file), "x");
+        return Path(name) + "/";
+    }
+
+    std::unique_ptr<frmMain> LoadWindow(const std::string& commandLineArg, const std::string& keys = "")
+    {
+        basMain::IniFile = Path("Vistrel.ini");
+        basMain::IniBackupFile = Path("Vistrel.bak");
+        basMain::CommandLineArg = commandLineArg;
+        test::WriteFile(basMain::IniFile, "[Settings]\n" + keys);
+        auto window = std::make_unique<frmMain>(Path("vistrel"));
+        basMain::CommandLineArg.clear();
+        return window;
+    }
+
+    static QListWidget* Files(const frmMain& window) { return window.findChild<QListWidget*>("FilesVListBox"); }
+    static QListWidget* Folders(const frmMain& window) { return window.findChild<QListWidget*>("Dir1"); }
+
+    static QStringList Texts(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text().trimmed();
+        return texts;
+    }
+
+    static QStringList SelectedTexts(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->isSelected())
+                texts << list->item(i)->text();
+        return texts;
+    }
+
+    // Runs a fixed shell command in `folder` as another process.
+    static void RunInFolder(const std::string& folder, const QString& command)
+    {
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(folder));
+        process.start("/bin/sh", {"-c", command});
+        QVERIFY(process.waitForFinished(5000));
+        QCOMPARE(process.exitCode(), 0);
+    }
+
+private slots:
+    void threeWidgetsExist()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadWindow("");
+        QVERIFY(window->findChild<QComboBox*>("Drive1"));
+        QVERIFY(Folders(*window));
+        QCOMPARE(Files(*window)->selectionMode(), QAbstractItemView::ExtendedSelection);
+    }
+
+    void folderListsMediaFilesAndSubfolders()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("listed");
+        const auto window = LoadWindow("", "Path=" + folder + "\n");
+        QCOMPARE(window->Browser().CurrentFolder(), folder);
+        QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav"}));
+        const QStringList folders = Texts(Folders(*window));
+        QCOMPARE(folders.front(), QString("/"));
+        QCOMPARE(folders.back(), QString("sub"));
+        QCOMPARE(folders.at(folders.size() - 2), QString("listed"));
+        QCOMPARE(window->Browser().GetFullFilename(1), folder + "B.wav");
+        QVERIFY(recorder.Messages().empty());
+    }
+
+    void folderListOpensSubfolderOnActivation()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("activate");
+        const auto window = LoadWindow("", "Path=" + folder + "\n");
+        QListWidget* dir1 = Folders(*window);
+        emit dir1->itemActivated(dir1->item(dir1->count() - 1));
+        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
+        QVERIFY(Files(*window)->count() == 0);
+    }
+
+    void folderListKeys()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("keys");
+        QDir(dir_.path()).mkpath("keys/sub/deeper");
+        const auto window = LoadWindow("", "Path=" + folder + "\n");
+        QListWidget* dir1 = Folders(*window);
+        const int openRow = dir1->currentRow();
+        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("keys"));
+        QTest::keyClick(dir1, Qt::Key_Right);  // the open folder: highlight its first subfolder
+        QCOMPARE(dir1->currentRow(), openRow + 1);
+        QTest::keyClick(dir1, Qt::Key_Minus, Qt::KeypadModifier);  // a subfolder: nothing
+        QCOMPARE(dir1->currentRow(), openRow + 1);
+        QTest::keyClick(dir1, Qt::Key_Left);  // a subfolder: back to the open folder
+        QCOMPARE(dir1->currentRow(), openRow);
+        QTest::keyClick(dir1, Qt::Key_Right);
+        QTest::keyClick(dir1, Qt::Key_Right);  // a subfolder: open it
+        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
+        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("sub"));
+        QTest::keyClick(dir1, Qt::Key_Down);
+        QTest::keyClick(dir1, Qt::Key_Return);  // Enter opens the highlighted folder
+        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/deeper/");
+        QTest::keyClick(dir1, Qt::Key_Left);  // the open folder: its parent, the folder left highlighted
+        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
+        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("deeper"));
+        QCOMPARE(Texts(Files(*window)), QStringList{});
+    }
+
+    void fileListSetFocusTimerStopsOnceTheListHasFocus()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadWindow("", "Path=" + MakeMediaFolder("focus") + "\n");
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->findChild<QListWidget*>("Dir1")->setFocus();
+        window->Timers().timFileListSetFocus->start();
+        QTRY_VERIFY(!window->Timers().timFileListSetFocus->isActive());
+        QVERIFY(Files(*window)->hasFocus());
+    }
+
+    void fileArgumentOpensItsFolderAndSelectsIt()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("file");
+        const auto window = LoadWindow("\"" + folder + "B.wav\"");
+        QCOMPARE(window->Browser().CurrentFolder(), folder);
+        QCOMPARE(SelectedTexts(Files(*window)), QStringList{"B.wav"});
+        QCOMPARE(Files(*window)->currentItem()->text(), QString("B.wav"));
+        QCOMPARE(window->Browser().GetFile1SelCount(), 1);
+        QVERIFY(window->Timers().timPlayByCmdln->isActive());
+        QVERIFY(!window->Browser().ProgrammaticSelection);
+        QVERIFY(recorder.Messages().empty());
+    }
+
+    void fileOutsideTheFilterIsListedAndSelected()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("xyz");
+        const auto window = LoadWindow(folder + "x.xyz");
+        QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav", "x.xyz"}));
+        QCOMPARE(SelectedTexts(Files(*window)), QStringList{"x.xyz"});
+        QCOMPARE(window->Browser().Patterns.back(), std::string("*.xyz"));
+    }
+
+    void folderArgumentSelectsNothing()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("folder");
+        const auto window = LoadWindow(folder);
+        QCOMPARE(window->Browser().CurrentFolder(), folder);
+        QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav"}));
+        QVERIFY(SelectedTexts(Files(*window)).isEmpty());
+        QVERIFY(!window->Timers().timPlayByCmdln->isActive());
+    }
+
+    void vanishedArgumentShowsNotFoundAndOpensStartFolder()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string start = MakeMediaFolder("start");
+        const std::string missing = Path("gone.mp3");
+        const auto window = LoadWindow(missing, "Path=" + start + "\n");
+        QCOMPARE(recorder.Messages().size(), size_t(1));
+        QCOMPARE(recorder.Messages()[0].text, "'" + missing + "'  not found");
+        QCOMPARE(recorder.Messages()[0].title, std::string("Vistrel"));
+        QCOMPARE(recorder.Messages()[0].flags, 48);
+        QCOMPARE(window->Browser().CurrentFolder(), start);
+        QVERIFY(!window->Timers().timPlayByCmdln->isActive());
+    }
+
+    void clickPlaysUnlessProgrammatic()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = MakeMediaFolder("click");
+        const auto window = LoadWindow(folder + "a.MP3");
+        QStringList tags;
+        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        QVERIFY(tags.isEmpty());  // the hand-over's selection did not play
+        Files(*window)->item(1)->setSelected(true);
+        QCOMPARE(tags, QStringList{"File1_click"});
+        QTRY_VERIFY(!window->Timers().timPlayByCmdln->isActive());
+        QCOMPARE(tags, (QStringList{"File1_click", "timPlayByCmdln"}));
+    }
+
+    void folderWatchFollowsAnotherProcess()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = Path("watched") + "/";
+        QDir(dir_.path()).mkpath("watched");
+        test::WriteFile(folder + "keep.mp3", "x");
+        test::WriteFile(folder + "old.mp3", "x");
+        const auto window = LoadWindow("", "Path=" + folder + "\n");
+        QListWidget* files = Files(*window);
+        QCOMPARE(Texts(files), (QStringList{"keep.mp3", "old.mp3"}));
+        window->Browser().ProgrammaticSelection = true;
+        files->item(0)->setSelected(true);
+        window->Browser().ProgrammaticSelection = false;
+
+        RunInFolder(folder, "touch new.mp3 && mv old.mp3 renamed.mp3 && touch note.txt");
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(files), (QStringList{"keep.mp3", "new.mp3", "renamed.mp3"}), 1000);
+        QCOMPARE(SelectedTexts(files), QStringList{"keep.mp3"});
+
+        RunInFolder(folder, "rm new.mp3");
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(files), (QStringList{"keep.mp3", "renamed.mp3"}), 1000);
+        QCOMPARE(SelectedTexts(files), QStringList{"keep.mp3"});
+        QVERIFY(recorder.Messages().empty());
+    }
+
+    void burstOfChangesRefreshesOnce()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string folder = Path("burst") + "/";
+        QDir(dir_.path()).mkpath("burst");
+        const auto window = LoadWindow("", "Path=" + folder + "\n");
+        QListWidget* files = Files(*window);
+        int fills = 0;
+        connect(files->model(), &QAbstractItemModel::modelReset, this, [&fills] { ++fills; });
+        RunInFolder(folder, "for n in 1 2 3 4 5 6 7 8 9; do touch f$n.mp3; done");
+        QTRY_COMPARE_WITH_TIMEOUT(files->count(), 9, 1000);
+        QTest::qWait(300);
+        QCOMPARE(fills, 1);
+    }
+
+    void vanishedFolderMovesToItsParent()
+    {
+        test::MsgBoxRecorder recorder;
+        const std::string parent = MakeMediaFolder("parent");
+        const auto window = LoadWindow("", "Path=" + parent + "sub/\n");
+        QCOMPARE(window->Browser().CurrentFolder(), parent + "sub/");
+        RunInFolder(parent, "rmdir sub");
+        QTRY_COMPARE_WITH_TIMEOUT(window->Browser().CurrentFolder(), parent, 1000);
+        QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav"}));
+    }
+};
+
+QTEST_MAIN(TestBrowser)
+#include "tst_part_4_1_browser.moc"
