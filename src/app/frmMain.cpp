@@ -87,6 +87,7 @@ QLayout* frmMain::BuildBrowserColumn(QWidget* central)
     connect(browser_, &FileBrowser::FolderOpened, this, &frmMain::RememberFolder);
     connect(timers_->timFileListSetFocus, &QTimer::timeout, browser_,
             [this] { browser_->timFileListSetFocus_Timer(timers_->timFileListSetFocus); });
+    browser_->SetToolTipTimer(timers_->FilesListBoxTooltipTimer);
     timers_->PlayTitleFromFile1 = [this] {
         if (browser_->PlayTitleFromFile1)
             browser_->PlayTitleFromFile1("timPlayByCmdln");

@@ -7,6 +7,10 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -14,8 +18,10 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace vistrel {
 
@@ -23,6 +29,7 @@ namespace {
 
 constexpr int kQuietPeriodMs = 100;
 constexpr int kIndentPerLevel = 2;
+constexpr int kToolTipStillPixels = 2;  // a cursor that moved more is not yet resting
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -64,6 +71,9 @@ FileBrowser::FileBrowser(QComboBox* drive1, QListWidget* dir1, QListWidget* file
     connect(drive1_, &QComboBox::activated, this, [this] { Drive1_Change(); });
     connect(dir1_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
     dir1_->installEventFilter(this);
+    drive1_->installEventFilter(this);
+    files_->viewport()->setMouseTracking(true);
+    files_->viewport()->installEventFilter(this);
     connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FilesVListBox_Click);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
@@ -206,6 +216,42 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         return Dir1_KeyDown(key->key(), key->modifiers());
     }
+    if (watched == drive1_ && event->type() == QEvent::FocusIn) {
+        Drive1_GotFocus(static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    }
+    if (watched == files_->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() != Qt::RightButton)
+                break;
+            // The view's own right press would select as a left press does: consumed.
+            if (event->type() == QEvent::MouseButtonPress)
+                FilesVListBox_RightClick(mouse->position().toPoint(), mouse->modifiers());
+            return true;
+        }
+        case QEvent::MouseMove:
+            FilesVListBox_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+            break;
+        case QEvent::ToolTip: {
+            // The list's own tool tip (the view would look for item tool tips only).
+            const auto* help = static_cast<QHelpEvent*>(event);
+            if (files_->toolTip().isEmpty())
+                QToolTip::hideText();
+            else
+                QToolTip::showText(help->globalPos(), files_->toolTip(), files_);
+            return true;
+        }
+        case QEvent::Leave:
+            if (toolTipTimer_)
+                toolTipTimer_->stop();
+            break;
+        default:
+            break;
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -291,6 +337,18 @@ int FileBrowser::GetFile1SelCount() const
     return vistrel::GetFile1SelCount(SelectedFlags());
 }
 
+// The drive box's focus passes on to the file list unless it came by the left mouse
+// button or by Tab, or the main window is not the active one.
+void FileBrowser::Drive1_GotFocus(Qt::FocusReason reason)
+{
+    if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        return;
+    if ((QApplication::mouseButtons() & Qt::LeftButton) || !drive1_->window()->isActiveWindow())
+        return;
+    // Queued: the focus change that brought the focus here finishes first.
+    QMetaObject::invokeMethod(this, [this] { FilesListBox_SetFocus(); }, Qt::QueuedConnection);
+}
+
 void FileBrowser::FilesListBox_SetFocus()
 {
     files_->setFocus(Qt::OtherFocusReason);
@@ -322,6 +380,105 @@ void FileBrowser::FilesVListBox_Click()
 {
     if (!ProgrammaticSelection && PlayTitleFromFile1)
         PlayTitleFromFile1("File1_click");
+}
+
+// ---- Right click and select-all -------------------------------------------------------
+
+int FileBrowser::ItemRowAt(const QPoint& pos) const
+{
+    const QListWidgetItem* item = files_->itemAt(pos);
+    return item ? files_->row(item) : -1;
+}
+
+void FileBrowser::FilesVListBox_RightClick(const QPoint& pos, Qt::KeyboardModifiers modifiers)
+{
+    const int row = ItemRowAt(pos);
+    if (row < 0)
+        return;
+    ProgrammaticSelection = true;
+    ListSelection list{SelectedFlags(), files_->currentRow()};
+    const ClickModifier modifier = (modifiers & Qt::ShiftModifier)     ? ClickModifier::Shift
+                                   : (modifiers & Qt::ControlModifier) ? ClickModifier::Ctrl
+                                                                       : ClickModifier::None;
+    RightClickSelect(list, row, modifier);
+    ApplySelection(list.selected);
+    if (list.caret >= 0 && list.caret != files_->currentRow())
+        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+    files_->viewport()->update();
+    emit FileContextMenuRequested(files_->viewport()->mapToGlobal(pos));
+    ProgrammaticSelection = false;
+}
+
+void FileBrowser::ToggleSelectAllFiles()
+{
+    ProgrammaticSelection = true;
+    ListSelection list{SelectedFlags(), files_->currentRow()};
+    ToggleSelectAll(list);
+    ApplySelection(list.selected);
+    if (list.caret >= 0)
+        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+    files_->viewport()->update();
+    ProgrammaticSelection = false;
+}
+
+// ---- File-size tool tip ----------------------------------------------------------------
+
+void FileBrowser::SetToolTipTimer(QTimer* timer)
+{
+    toolTipTimer_ = timer;
+    connect(timer, &QTimer::timeout, this,
+            [this] { FilesListBoxTooltip_Step(files_->viewport()->mapFromGlobal(QCursor::pos())); });
+}
+
+// The shown name is forgotten too, so the same file shows its size again on its return.
+void FileBrowser::ClearFileToolTip()
+{
+    files_->setToolTip(QString());
+    toolTipLastName_.clear();
+}
+
+// The timer is disabled and enabled again (the spec's restart): its step runs once the
+// pointer rests 100 ms over an item.
+void FileBrowser::FilesVListBox_MouseMove(const QPoint& pos)
+{
+    if (toolTipTimer_)
+        toolTipTimer_->stop();
+    const int row = ItemRowAt(pos);
+    if (row < 0) {
+        ClearFileToolTip();
+        toolTipLastItem_ = -1;
+        return;
+    }
+    if (row != toolTipLastItem_)
+        ClearFileToolTip();
+    else
+        FilesListBoxTooltip_Step(pos);
+    toolTipLastItem_ = row;
+    if (toolTipTimer_)
+        toolTipTimer_->start();
+}
+
+void FileBrowser::FilesListBoxTooltip_Step(const QPoint& pos)
+{
+    const QPoint moved = pos - toolTipLastPos_;
+    toolTipLastPos_ = pos;
+    if (std::abs(moved.x()) > kToolTipStillPixels || std::abs(moved.y()) > kToolTipStillPixels)
+        return;
+    const int row = ItemRowAt(pos);
+    if (row < 0)
+        return;
+    const std::string name = GetFullFilename(row);
+    if (name.empty() || name == toolTipLastName_)
+        return;
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0)
+        return;
+    const QString tip = Q(FileSizeToolTip(int64_t(info.st_size)));
+    if (files_->toolTip() != tip)
+        files_->setToolTip(tip);
+    toolTipLastName_ = name;
+    if (toolTipTimer_)
+        toolTipTimer_->stop();
 }
 
 // ---- Folder watch ----------------------------------------------------------------------

@@ -6,6 +6,7 @@
 // Folders are held with a trailing "/" (the spec's trailing backslash).
 #include <QBasicTimer>
 #include <QObject>
+#include <QPoint>
 
 #include <functional>
 #include <memory>
@@ -61,7 +62,26 @@ public:
     // True while the program itself changes the selection: clicks do not play.
     bool ProgrammaticSelection = false;
 
+    // Right press on the file list at `pos` (viewport coordinates): the item under it is
+    // selected by RightClickSelect's rules, then FileContextMenuRequested. Below the last
+    // item nothing happens.
+    void FilesVListBox_RightClick(const QPoint& pos, Qt::KeyboardModifiers modifiers);
+    // The tool-tip timer of Part 1.3 (FilesListBoxTooltipTimer): its tick runs the
+    // tool-tip step at the cursor position.
+    void SetToolTipTimer(QTimer* timer);
+    // A mouse move over the file list at `pos` (viewport coordinates).
+    void FilesVListBox_MouseMove(const QPoint& pos);
+    // The tool-tip step with the cursor at `pos` (viewport coordinates).
+    void FilesListBoxTooltip_Step(const QPoint& pos);
+
+public slots:
+    // The select-all toggle: all selected gives only the caret item, otherwise all.
+    void ToggleSelectAllFiles();
+
 signals:
+    // The file context menu (mnuPopup, Parts 4.2/4.3) is to open at `globalPos`; the
+    // selection is already made. Emitted under the programmatic-selection flag.
+    void FileContextMenuRequested(QPoint globalPos);
     // A folder was opened (Dir1_Change): the remembered folders of Part 1.2 follow it.
     void FolderOpened(const std::string& folder);
 
@@ -83,6 +103,9 @@ private:
     std::string FolderOfRow(int row) const;
     void FolderContentChanged();
     void FilesVListBox_Click();
+    int ItemRowAt(const QPoint& pos) const;
+    void ClearFileToolTip();
+    void Drive1_GotFocus(Qt::FocusReason reason);
 
     QComboBox* drive1_;
     QListWidget* dir1_;
@@ -96,6 +119,12 @@ private:
     int openFolderRow_ = -1;  // Dir1's row of the open folder; its subfolders follow it
     std::vector<std::string> fileArray_;
     bool changingControls_ = false;
+    // Tool-tip state: the cursor at the last step, the item under it at the last move
+    // (-1: none) and the full file name whose size is shown.
+    QTimer* toolTipTimer_ = nullptr;
+    QPoint toolTipLastPos_{-10000, -10000};
+    int toolTipLastItem_ = -1;
+    std::string toolTipLastName_;
 };
 
 }  // namespace vistrel

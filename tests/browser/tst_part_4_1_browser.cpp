@@ -78,6 +78,49 @@ private:
         QCOMPARE(process.exitCode(), 0);
     }
 
+    // A shown window on a folder holding f0.mp3 .. f4.mp3 (list rows 0 .. 4), no selection.
+    std::unique_ptr<frmMain> LoadSelectionWindow(const QString& name)
+    {
+        QDir(dir_.path()).mkpath(name);
+        for (int i = 0; i < 5; ++i)
+            test::WriteFile(Path(name + QString("/f%1.mp3").arg(i)), "x");
+        auto window = LoadWindow("", "Path=" + Path(name) + "/\n");
+        window->show();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        return window;
+    }
+
+    // Sets the selection to `rows` and the caret to `caret`, as the program does.
+    static void Select(frmMain& window, const QList<int>& rows, int caret)
+    {
+        window.Browser().ProgrammaticSelection = true;
+        QListWidget* files = Files(window);
+        files->clearSelection();
+        files->setCurrentRow(caret, QItemSelectionModel::NoUpdate);
+        for (int row : rows)
+            files->item(row)->setSelected(true);
+        window.Browser().ProgrammaticSelection = false;
+    }
+
+    static QList<int> SelectedRows(const QListWidget* list)
+    {
+        QList<int> rows;
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->isSelected())
+                rows << i;
+        return rows;
+    }
+
+    static void RightClick(QListWidget* files, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::mouseClick(files->viewport(), Qt::RightButton, modifiers,
+                          files->visualItemRect(files->item(row)).center());
+    }
+
+    static QPoint Center(const QListWidget* files, int row) { return files->visualItemRect(files->item(row)).center(); }
+
 private slots:
     void threeWidgetsExist()
     {
@@ -266,6 +309,170 @@ private slots:
         RunInFolder(parent, "rmdir sub");
         QTRY_COMPARE_WITH_TIMEOUT(window->Browser().CurrentFolder(), parent, 1000);
         QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav"}));
+    }
+
+    void rightClickOnUnselectedItemSelectsOnlyIt()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("rclick");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        QStringList tags;
+        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        QList<QPoint> menus;
+        connect(&window->Browser(), &FileBrowser::FileContextMenuRequested, this,
+                [&menus, &window](QPoint at) {
+                    QVERIFY(window->Browser().ProgrammaticSelection);
+                    menus << at;
+                });
+        Select(*window, {0, 1}, 1);
+        RightClick(files, 3);
+        QCOMPARE(SelectedRows(files), QList<int>{3});
+        QCOMPARE(files->currentRow(), 3);
+        QCOMPARE(menus.size(), 1);
+        QCOMPARE(menus[0], files->viewport()->mapToGlobal(Center(files, 3)));
+        QVERIFY(tags.isEmpty());  // the right click's selection does not play
+        QVERIFY(!window->Browser().ProgrammaticSelection);
+    }
+
+    void rightClickOnSelectedItemKeepsTheSelection()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("rkeep");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        int menus = 0;
+        connect(&window->Browser(), &FileBrowser::FileContextMenuRequested, this, [&menus] { ++menus; });
+        Select(*window, {1, 2, 4}, 4);
+        RightClick(files, 2);
+        QCOMPARE(SelectedRows(files), (QList<int>{1, 2, 4}));
+        QCOMPARE(files->currentRow(), 4);
+        QCOMPARE(menus, 1);
+    }
+
+    void rightClickWithShiftSelectsTheRangeFromTheCaret()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("rshift");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        Select(*window, {0}, 3);
+        RightClick(files, 1, Qt::ShiftModifier);  // range 1 .. 3 added, row 0 kept
+        QCOMPARE(SelectedRows(files), (QList<int>{0, 1, 2, 3}));
+        QCOMPARE(files->currentRow(), 3);
+        Select(*window, {}, 1);
+        RightClick(files, 4, Qt::ShiftModifier | Qt::ControlModifier);  // Shift wins
+        QCOMPARE(SelectedRows(files), (QList<int>{1, 2, 3, 4}));
+    }
+
+    void rightClickWithCtrlTogglesTheItemAndMakesItTheCaret()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("rctrl");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        Select(*window, {0, 2}, 0);
+        RightClick(files, 4, Qt::ControlModifier);
+        QCOMPARE(SelectedRows(files), (QList<int>{0, 2, 4}));
+        QCOMPARE(files->currentRow(), 4);
+        RightClick(files, 2, Qt::ControlModifier);
+        QCOMPARE(SelectedRows(files), (QList<int>{0, 4}));
+        QCOMPARE(files->currentRow(), 2);
+    }
+
+    void rightClickBelowTheLastItemDoesNothing()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("rbelow");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        int menus = 0;
+        connect(&window->Browser(), &FileBrowser::FileContextMenuRequested, this, [&menus] { ++menus; });
+        Select(*window, {1}, 1);
+        const QRect last = files->visualItemRect(files->item(4));
+        QVERIFY(last.bottom() + 10 < files->viewport()->height());
+        QTest::mouseClick(files->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(last.center().x(), last.bottom() + 10));
+        QCOMPARE(SelectedRows(files), QList<int>{1});
+        QCOMPARE(menus, 0);
+    }
+
+    void selectAllToggle()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("selall");
+        QVERIFY(window);
+        QListWidget* files = Files(*window);
+        QStringList tags;
+        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        Select(*window, {0}, 2);
+        window->Browser().ToggleSelectAllFiles();  // not all selected: all
+        QCOMPARE(SelectedRows(files), (QList<int>{0, 1, 2, 3, 4}));
+        QCOMPARE(files->currentRow(), 2);
+        window->Browser().ToggleSelectAllFiles();  // all selected: only the caret item
+        QCOMPARE(SelectedRows(files), QList<int>{2});
+        QCOMPARE(files->currentRow(), 2);
+        QVERIFY(tags.isEmpty());
+        QVERIFY(!window->Browser().ProgrammaticSelection);
+    }
+
+    void fileSizeToolTip()
+    {
+        test::MsgBoxRecorder recorder;
+        QDir(dir_.path()).mkpath("tip");
+        test::WriteFile(Path("tip/a.mp3"), std::string(1234, 'x'));
+        QFile big(dir_.filePath("tip/b.mp3"));
+        QVERIFY(big.open(QIODevice::WriteOnly));
+        QVERIFY(big.resize(2'500'000));
+        big.close();
+        const auto window = LoadWindow("", "Path=" + Path("tip") + "/\n");
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QListWidget* files = Files(*window);
+        FileBrowser& browser = window->Browser();
+        QTimer* timer = window->Timers().FilesListBoxTooltipTimer;
+        QCOMPARE(timer->interval(), 100);
+
+        const QPoint a = Center(files, 0);
+        browser.FilesVListBox_MouseMove(a);  // a new item: cleared, the timer restarts
+        QCOMPARE(files->toolTip(), QString());
+        QVERIFY(timer->isActive());
+        browser.FilesListBoxTooltip_Step(a);  // the cursor came from elsewhere: only remembered
+        QCOMPARE(files->toolTip(), QString());
+        browser.FilesListBoxTooltip_Step(a + QPoint(2, -2));  // resting (within 2 pixels)
+        QCOMPARE(files->toolTip(), QString(" 1.234 KB "));
+        QVERIFY(!timer->isActive());
+
+        const QPoint b = Center(files, 1);
+        browser.FilesVListBox_MouseMove(b);  // another item: cleared
+        QCOMPARE(files->toolTip(), QString());
+        browser.FilesListBoxTooltip_Step(b);
+        browser.FilesListBoxTooltip_Step(b);
+        QCOMPARE(files->toolTip(), QString(" 2.5 MB "));
+
+        const QRect last = files->visualItemRect(files->item(1));
+        browser.FilesVListBox_MouseMove(QPoint(last.center().x(), last.bottom() + 10));  // below the items
+        QCOMPARE(files->toolTip(), QString());
+        QVERIFY(!timer->isActive());
+
+        // Mouse moves over the list reach the tool-tip rule (the timer restarts on an item).
+        QTest::mouseMove(files->viewport(), a);
+        QTRY_VERIFY(timer->isActive());
+    }
+
+    void driveBoxPassesTheFocusOnToTheFileList()
+    {
+        test::MsgBoxRecorder recorder;
+        const auto window = LoadSelectionWindow("drivefocus");
+        QVERIFY(window);
+        auto* drive1 = window->findChild<QComboBox*>("Drive1");
+        QListWidget* dir1 = Folders(*window);
+        dir1->setFocus();
+        drive1->setFocus(Qt::TabFocusReason);  // by Tab: it stays
+        QTest::qWait(20);
+        QVERIFY(drive1->hasFocus());
+        dir1->setFocus();
+        drive1->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(Files(*window)->hasFocus());
     }
 };
 
