@@ -57,19 +57,6 @@ std::string Repeat(const std::string& piece, int times)
 
 namespace QTest {
 template <>
-char* toString(const std::string& text)
-{
-    return qstrdup(('"' + text + '"').c_str());
-}
-template <>
-char* toString(const std::vector<std::string>& list)
-{
-    std::string text = "{";
-    for (const std::string& item : list)
-        text += '"' + item + "\" ";
-    return qstrdup((text + "}").c_str());
-}
-template <>
 char* toString(const WindowPlacementResult& r)
 {
     return qstrdup(r.keepDefaultPosition ? "default position"

@@ -24,19 +24,6 @@ namespace fs = std::filesystem;
 
 namespace QTest {
 template <>
-char* toString(const std::string& text)
-{
-    return qstrdup(('"' + text + '"').c_str());
-}
-template <>
-char* toString(const std::vector<std::string>& list)
-{
-    std::string text = "{";
-    for (const std::string& item : list)
-        text += '"' + item + "\" ";
-    return qstrdup((text + "}").c_str());
-}
-template <>
 char* toString(const std::vector<bool>& flags)
 {
     std::string text;

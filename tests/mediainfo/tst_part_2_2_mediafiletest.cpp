@@ -30,12 +30,7 @@ class TestMediaFileTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes)
-    {
-        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
-        test::WriteFile(path, bytes);
-        return path;
-    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) { return test::WriteIn(dir_, name, bytes); }
     static MediaFileTestResult Test(const std::string& path) { return TestMediaFile(path, UpperExtension(path)); }
     static void VerifyRefused(const MediaFileTestResult& r, MediaType code, const std::string& refusal)
     {

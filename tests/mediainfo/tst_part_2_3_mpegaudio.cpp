@@ -84,12 +84,7 @@ class TestMpegAudio : public QObject {
 
 private:
     QTemporaryDir dir_;
-    std::string Write(const char* name, const Bytes& bytes)
-    {
-        const std::string path = dir_.filePath(name).toStdString();
-        test::WriteFile(path, bytes);
-        return path;
-    }
+    std::string Write(const char* name, const Bytes& bytes) { return test::WriteIn(dir_, name, bytes); }
 
 private slots:
     void initTestCase() { InitMpegSyncCodes(); }

@@ -299,12 +299,7 @@ class TestRiff : public QObject {
 
 private:
     QTemporaryDir dir_;
-    std::string Write(const Bytes& bytes, const char* name = "riff.bin")
-    {
-        const std::string path = dir_.filePath(name).toStdString();
-        test::WriteFile(path, bytes);
-        return path;
-    }
+    std::string Write(const Bytes& bytes, const char* name = "riff.bin") { return test::WriteIn(dir_, name, bytes); }
     static QStringList WaveLines(const std::string& path, bool* ok = nullptr)
     {
         WaveInfo info;

@@ -240,12 +240,7 @@ class TestMpegStream : public QObject {
 
 private:
     QTemporaryDir dir_;
-    std::string Write(const std::string& name, const Bytes& bytes)
-    {
-        const std::string path = dir_.filePath(QString::fromStdString(name)).toStdString();
-        test::WriteFile(path, bytes);
-        return path;
-    }
+    std::string Write(const std::string& name, const Bytes& bytes) { return test::WriteIn(dir_, name, bytes); }
     Result ReadBytes(const std::string& name, const Bytes& bytes) { return Read(Write(name, bytes)); }
 
 private slots:

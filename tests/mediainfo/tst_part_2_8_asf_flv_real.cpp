@@ -272,12 +272,7 @@ class TestAsfFlvReal : public QObject {
 private:
     QTemporaryDir dir_;
 
-    std::string Write(const char* name, const Bytes& bytes)
-    {
-        const std::string path = dir_.filePath(name).toStdString();
-        test::WriteFile(path, bytes);
-        return path;
-    }
+    std::string Write(const char* name, const Bytes& bytes) { return test::WriteIn(dir_, name, bytes); }
 
     // The record of a file that holds the header identifier (GetAsfInfo's result is IsAsf).
     AsfInfo ReadAsf(const Bytes& bytes)

@@ -38,6 +38,13 @@ std::vector<uint8_t> Bytes(const std::string& text)
     return {text.begin(), text.end()};
 }
 
+std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+    WriteFile(path, bytes);
+    return path;
+}
+
 MsgBoxRecorder::MsgBoxRecorder(int answer)
 {
     previous_ = SetMsgBoxHandler([this, answer](const std::string& text, int flags, const std::string& title) {

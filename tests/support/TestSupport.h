@@ -3,6 +3,9 @@
 // check without root's rights (so "access denied" can be produced when tests run as root).
 #include "support/MsgBox.h"
 
+#include <QTemporaryDir>
+#include <QtTest>
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,6 +18,8 @@ void WriteFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
 std::vector<uint8_t> Bytes(const std::string& text);  // the characters' codes as bytes
+// Writes `bytes` as `name` inside `dir` and returns the file's full name.
+std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std::vector<uint8_t>& bytes);
 
 struct RecordedMessage {
     std::string text;
@@ -39,3 +44,20 @@ private:
 int RunUnprivileged(const std::function<int()>& check);
 
 }  // namespace vistrel::test
+
+// Readable failure messages for the standard types the tests compare.
+namespace QTest {
+template <>
+inline char* toString(const std::string& text)
+{
+    return qstrdup(('"' + text + '"').c_str());
+}
+template <>
+inline char* toString(const std::vector<std::string>& list)
+{
+    std::string text = "{";
+    for (const std::string& item : list)
+        text += '"' + item + "\" ";
+    return qstrdup((text + "}").c_str());
+}
+}  // namespace QTest
