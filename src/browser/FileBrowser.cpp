@@ -72,8 +72,9 @@ FileBrowser::FileBrowser(QComboBox* drive1, QListWidget* dir1, QListWidget* file
     connect(dir1_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
     dir1_->installEventFilter(this);
     drive1_->installEventFilter(this);
-    files_->viewport()->setMouseTracking(true);
-    files_->viewport()->installEventFilter(this);
+    filesViewport_ = files_->viewport();
+    filesViewport_->setMouseTracking(true);
+    filesViewport_->installEventFilter(this);
     connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FilesVListBox_Click);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
@@ -220,7 +221,7 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         Drive1_GotFocus(static_cast<QFocusEvent*>(event)->reason());
         return false;
     }
-    if (watched == files_->viewport()) {
+    if (watched == filesViewport_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {

@@ -110,6 +110,8 @@ private:
     QComboBox* drive1_;
     QListWidget* dir1_;
     QListWidget* files_;
+    // Kept apart: while the list is being destroyed its viewport() may no longer be called.
+    QWidget* filesViewport_ = nullptr;
     std::unique_ptr<QFileSystemWatcher> watcher_;  // unparented: not one of the window's children
     QBasicTimer quietPeriod_;
     std::string currentFolder_;
