@@ -1,4 +1,5 @@
 #include "mediainfo/AviInfo.h"
+#include "mediainfo/WaveInfo.h"
 
 #include "mediainfo/MediaType.h"
 #include "mediainfo/RiffText.h"
@@ -86,7 +87,8 @@ void AddVideoStream(AviWalk& walk, const RiffChunkHeader& chunk)
 void AddAudioStream(AviWalk& walk, const RiffChunkHeader& chunk)
 {
     // Padded sizes are even: the bits per sample are read exactly when the padded size is >= 16.
-    const AviWaveFormat format = ParseAviWaveFormat(ReadBody(walk, chunk, kWaveFormatBytes));
+    // The body holds at most kWaveFormatBytes, so the WAVE reader's later fields read 0.
+    const WaveFormat format = ParseWaveFormat(ReadBody(walk, chunk, kWaveFormatBytes));
     walk.Info.AudioStreams.push_back({GetWaveFormatName(format.FormatTag), format.SamplesPerSec,
                                       format.BitsPerSample,
                                       GetChannelsText(static_cast<int16_t>(format.Channels))});
@@ -220,18 +222,6 @@ AviBitmapInfoHeader ParseAviBitmapInfoHeader(const ByteBuffer& body)
     h.ClrUsed = body.LE32(32);
     h.ClrImportant = body.LE32(36);
     return h;
-}
-
-AviWaveFormat ParseAviWaveFormat(const ByteBuffer& body)
-{
-    AviWaveFormat f;
-    f.FormatTag = body.LE16(0);
-    f.Channels = body.LE16(2);
-    f.SamplesPerSec = body.LE32(4);
-    f.AvgBytesPerSec = body.LE32(8);
-    f.BlockAlign = body.LE16(12);
-    f.BitsPerSample = body.LE16(14);
-    return f;
 }
 
 float AviFrameRate(uint64_t rate, uint64_t scale)

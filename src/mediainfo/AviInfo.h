@@ -58,17 +58,6 @@ struct AviBitmapInfoHeader {
     uint32_t ClrImportant = 0;
 };
 
-// An audio "strf" body: the first 14 bytes of WAVEFORMATEX, and the bits per sample when the
-// chunk holds at least 16 bytes (0 otherwise).
-struct AviWaveFormat {
-    uint16_t FormatTag = 0;
-    uint16_t Channels = 0;
-    uint32_t SamplesPerSec = 0;
-    uint32_t AvgBytesPerSec = 0;
-    uint16_t BlockAlign = 0;
-    uint16_t BitsPerSample = 0;
-};
-
 struct AviAudioStream {
     std::string Codec;           // GetWaveFormatName of the format tag
     uint32_t SampleRate = 0;     // Hz
@@ -108,7 +97,6 @@ void PutAviInfoLines(const AviInfo& info, bool ok, InfoLines& lines, StreamFlags
 AviMainHeader ParseAviMainHeader(const ByteBuffer& body);
 AviStreamHeader ParseAviStreamHeader(const ByteBuffer& body);
 AviBitmapInfoHeader ParseAviBitmapInfoHeader(const ByteBuffer& body);
-AviWaveFormat ParseAviWaveFormat(const ByteBuffer& body);
 // rate / scale rounded to the nearest hundredth, halves up; scale 0 gives 0.
 float AviFrameRate(uint64_t rate, uint64_t scale);
 // The video line: codes, two blanks, width "x" height, and two blanks, frame rate "fps" when
