@@ -26,7 +26,7 @@ Bytes Place(Bytes bytes, size_t pos, const std::string& text)
 {
     return Place(std::move(bytes), pos, test::Bytes(text));
 }
-Bytes Zeros(size_t size) { return Bytes(size, 0); }
+using test::Zeros;
 
 }  // namespace
 

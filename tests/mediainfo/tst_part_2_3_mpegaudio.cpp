@@ -28,15 +28,9 @@ Bytes BigEndian32(uint32_t v)
     return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)};
 }
 
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
+using test::Cat;
 
-Bytes Zeros(size_t n) { return Bytes(n, 0); }
+using test::Zeros;
 
 // A Xing header: "Xing", flags, frames at +8, bytes at +12.
 Bytes Xing(uint32_t frames, uint32_t bytes)

@@ -28,17 +28,11 @@ namespace {
 
 // ---- byte building ----
 
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
+using test::Cat;
 Bytes LE16(uint16_t v) { return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}; }
 Bytes LE32(uint32_t v) { return Cat({LE16(static_cast<uint16_t>(v)), LE16(static_cast<uint16_t>(v >> 16))}); }
 Bytes Text(const std::string& text) { return test::Bytes(text); }
-Bytes Zeros(size_t n) { return Bytes(n, 0); }
+using test::Zeros;
 Bytes Head(const Bytes& bytes, size_t n) { return Bytes(bytes.begin(), bytes.begin() + static_cast<ptrdiff_t>(n)); }
 // A FourCC from up to four characters, NUL-padded ("" gives 0).
 uint32_t FourCC(const std::string& text)

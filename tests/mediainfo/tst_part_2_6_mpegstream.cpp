@@ -22,15 +22,9 @@ constexpr size_t kPackSpacing = 2048;
 
 // ---- Byte builders ----
 
-Bytes Cat(std::initializer_list<Bytes> parts)
-{
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
+using test::Cat;
 
-Bytes Zeros(size_t n) { return Bytes(n, 0); }
+using test::Zeros;
 
 // `what` written into `bytes` at 0-based `pos`, growing it with zeros when needed.
 Bytes Place(Bytes bytes, size_t pos, const Bytes& what)

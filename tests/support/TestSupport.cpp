@@ -38,6 +38,14 @@ std::vector<uint8_t> Bytes(const std::string& text)
     return {text.begin(), text.end()};
 }
 
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std::vector<uint8_t>& bytes)
 {
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ void WriteFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> ReadFile(const std::string& path);
 std::string ReadText(const std::string& path);
 std::vector<uint8_t> Bytes(const std::string& text);  // the characters' codes as bytes
+// Byte builders for handcrafted files.
+std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts);
+inline std::vector<uint8_t> Zeros(size_t count) { return std::vector<uint8_t>(count, 0); }
 // Writes `bytes` as `name` inside `dir` and returns the file's full name.
 std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std::vector<uint8_t>& bytes);
 
