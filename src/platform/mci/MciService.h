@@ -1,0 +1,42 @@
+#pragma once
+// DESIGN.md section 3, MCI row: our MCI command service. It parses the command strings
+// that Part 3.1 and its test panel send, keeps devices by alias and answers as MCI does.
+// Devices: MIDI files ("sequencer") on GStreamer (midiparse ! fluiddec); every other file
+// on one libmpv handle, with its video in a native child window of the "parent" window.
+// GUI thread only.
+#include <cstdint>
+#include <string>
+
+namespace vistrel {
+
+using MciError = uint32_t;
+
+// Windows' MCIERR numbers (MCIERR_BASE 256); the texts are ours (mciGetErrorString).
+inline constexpr MciError MCIERR_INVALID_DEVICE_ID = 257;
+inline constexpr MciError MCIERR_UNRECOGNIZED_KEYWORD = 259;
+inline constexpr MciError MCIERR_UNRECOGNIZED_COMMAND = 261;
+inline constexpr MciError MCIERR_HARDWARE = 262;
+inline constexpr MciError MCIERR_INVALID_DEVICE_NAME = 263;
+inline constexpr MciError MCIERR_DEVICE_OPEN = 265;
+inline constexpr MciError MCIERR_CANNOT_LOAD_DRIVER = 266;
+inline constexpr MciError MCIERR_MISSING_COMMAND_STRING = 267;
+inline constexpr MciError MCIERR_BAD_INTEGER = 270;
+inline constexpr MciError MCIERR_MISSING_PARAMETER = 273;
+inline constexpr MciError MCIERR_UNSUPPORTED_FUNCTION = 274;
+inline constexpr MciError MCIERR_FILE_NOT_FOUND = 275;
+inline constexpr MciError MCIERR_DEVICE_NOT_READY = 276;
+inline constexpr MciError MCIERR_OUTOFRANGE = 282;
+inline constexpr MciError MCIERR_DUPLICATE_ALIAS = 289;
+inline constexpr MciError MCIERR_NO_CLOSING_QUOTE = 294;
+inline constexpr MciError MCIERR_INVALID_FILE = 296;
+inline constexpr MciError MCIERR_EXTRA_CHARACTERS = 305;
+inline constexpr MciError MCIERR_NO_WINDOW = 346;
+
+// mciSendString: 0 on success; `reply` gets the reply text (empty when there is none).
+MciError mciSendString(const std::string& command, std::string& reply);
+// mciGetErrorString: the text for a code; empty for 0 and for unknown codes.
+std::string mciGetErrorString(MciError code);
+// Closes every open device (at exit, before the widgets that hold video go away).
+void mciCloseAll();
+
+}  // namespace vistrel

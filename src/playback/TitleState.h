@@ -1,0 +1,25 @@
+#pragma once
+// Part 3.3's main-window state that other Parts read (Parts 3.2, 5.1, 6.1, 6.2).
+// The title play control owns and writes it; the others hold a const reference.
+#include "support/WindowHandle.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vistrel {
+
+inline constexpr int32_t MMSTATE_NONE = 0;
+inline constexpr int32_t MMSTATE_PAUSE = 1;
+inline constexpr int32_t MMSTATE_PLAY = 2;
+inline constexpr int32_t MMSTATE_CLOSED = 10;
+
+struct TitleState {
+    int32_t mciStatus = MMSTATE_NONE;
+    std::string CurrentTitle;
+    int32_t CurrentIndex = -1;
+    int32_t CurrentTitleLengthMS = 0;
+    WindowHandle hVidMain = 0;
+    WindowHandle hVidVid = 0;
+};
+
+}  // namespace vistrel
