@@ -1,10 +1,14 @@
 #include "app/frmMain.h"
 
+#include "app/MainMenus.h"
 #include "app/MainTimers.h"
 #include "app/StartFolder.h"
 #include "app/WindowPlacement.h"
+#include "app/WindowSettings.h"
 #include "app/basMain.h"
 #include "browser/Drives.h"
+#include "controls/PositionRail.h"
+#include "controls/PositionRailWidget.h"
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
 #include "platform/desktop/X11Windows.h"
@@ -15,13 +19,17 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFrame>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -34,6 +42,15 @@ constexpr int kDesignedHeight = 560;
 // Part 1.3 E: 70 * TwipsPerPixelY twips, which is 70 pixels whatever the dpi.
 constexpr int kExpandHeightPixels = 70;
 
+// DirectShow is GStreamer's playbin (DESIGN.md); its back end (Part 3.4) is not built
+// yet, so the settings load keeps MCI whatever UseMCI says.
+constexpr bool kDirectShowBackendBuilt = false;
+
+bool IsDirectShowBackendAvailable()
+{
+    return kDirectShowBackendBuilt && IsDirectShowAvailable();
+}
+
 std::string LowerCase(const std::string& text)
 {
     return QString::fromStdString(text).toLower().toStdString();
@@ -43,47 +60,46 @@ std::string LowerCase(const std::string& text)
 
 frmMain::frmMain(const std::string& modulePath, QWidget* parent)
     : QMainWindow(parent), store_(basMain::IniFile, basMain::IniBackupFile),
-      environment_(MakeSettingsEnvironment(IsDirectShowAvailable)), timers_(new MainTimers(this))
+      environment_(MakeSettingsEnvironment(IsDirectShowBackendAvailable)), timers_(new MainTimers(this))
 {
     setWindowTitle(QString::fromStdString(basMain::AppTitle.empty() ? kAppTitle : basMain::AppTitle));
     resize(kDesignedWidth, kDesignedHeight);
+    ReadScreenDpi();
     BuildControls();
     Form_Load();
 }
 
+frmMain::~frmMain() = default;
+
 void frmMain::BuildControls()
 {
     auto* central = new QWidget(this);
-    auto* buttons = new QHBoxLayout;
-    lblHomepage_ = new QLabel(QString("<a href=\"%1\">Homepage</a>").arg(kHomepageUrl), central);
-    lblHomepage_->setObjectName("lblHomepage");
-    lblHomepage_->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(lblHomepage_, &QLabel::linkActivated, this, &frmMain::lblHomepage_Click);
-    cmdExpand_ = new QPushButton("v", central);
-    cmdExpand_->setObjectName("cmdExpand");
-    connect(cmdExpand_, &QPushButton::clicked, this, &frmMain::cmdExpand_Click);
-    cmdClose_ = new QPushButton("Close", central);
-    cmdClose_->setObjectName("cmdClose");
-    connect(cmdClose_, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
-    buttons->addWidget(lblHomepage_);
-    buttons->addStretch();
-    buttons->addWidget(cmdExpand_);
-    buttons->addWidget(cmdClose_);
-    auto* column = new QVBoxLayout(central);
-    column->addLayout(BuildBrowserColumn(central), 1);
-    column->addLayout(buttons);
+    controls_ = BuildMainControls(central, screenDpi_, kHomepageUrl);
     setCentralWidget(central);
+    connect(controls_.lblHomepage, &QLabel::linkActivated, this, &frmMain::lblHomepage_Click);
+    connect(controls_.cmdExpand, &QPushButton::clicked, this, &frmMain::cmdExpand_Click);
+    connect(controls_.cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+    BuildBrowser();
+    BuildRail();
+    menus_ = std::make_unique<MainMenus>(this);
+    WireMenus();
+    DisableUnbuiltControls();
 }
 
-QLayout* frmMain::BuildBrowserColumn(QWidget* central)
+// The controls whose Parts are not built yet: present, disabled.
+void frmMain::DisableUnbuiltControls()
 {
-    auto* drive1 = new QComboBox(central);
-    drive1->setObjectName("Drive1");
-    auto* dir1 = new QListWidget(central);
-    dir1->setObjectName("Dir1");
-    auto* files = new QListWidget(central);
-    files->setObjectName("FilesVListBox");
-    browser_ = new FileBrowser(drive1, dir1, files, this);
+    const MainControls& c = controls_;
+    const QList<QWidget*> unbuilt{c.cmdPlayControl[0], c.cmdPlayControl[1], c.cmdPlayControl[2], c.cmdSkip[0],
+                                  c.cmdSkip[1], c.picPlaySpeedRail, c.cboSpeeds, c.lblPlaySpeed,
+                                  c.fraVolume, c.cmdSettings, c.lblMediaInterface};
+    for (QWidget* w : unbuilt)
+        w->setEnabled(false);
+}
+
+void frmMain::BuildBrowser()
+{
+    browser_ = new FileBrowser(controls_.Drive1, controls_.Dir1, controls_.FilesVListBox, this);
     connect(browser_, &FileBrowser::FolderOpened, this, &frmMain::RememberFolder);
     connect(timers_->timFileListSetFocus, &QTimer::timeout, browser_,
             [this] { browser_->timFileListSetFocus_Timer(timers_->timFileListSetFocus); });
@@ -92,27 +108,62 @@ QLayout* frmMain::BuildBrowserColumn(QWidget* central)
         if (browser_->PlayTitleFromFile1)
             browser_->PlayTitleFromFile1("timPlayByCmdln");
     };
-    auto* left = new QVBoxLayout;
-    left->addWidget(drive1);
-    left->addWidget(dir1, 1);
-    left->addWidget(files, 2);
-    auto* row = new QHBoxLayout;
-    row->addLayout(left, 1);
-    row->addStretch(2);
-    return row;
 }
 
-// A: the steps whose Parts exist, in the spec's order.
+// Part 6.1's row: seek buttons, rail, lblAkt and lblPlayLength.
+void frmMain::BuildRail()
+{
+    railRow_ = new PositionRailWidget(screenDpi_, centralWidget());
+    controls_.railRow->addWidget(railRow_);
+    RailHost host;
+    host.FilesListBox_SetFocus = [this] { browser_->FilesListBox_SetFocus(); };
+    host.Closing = [this] { return closing_; };
+    rail_ = new PositionRail(*railRow_, *timers_, title_, std::move(host), this);
+}
+
+// The context menus and the menu buttons' popups.
+void frmMain::WireMenus()
+{
+    // popup, not exec: while the menu is open it takes the clicks, so the list cannot play.
+    connect(browser_, &FileBrowser::FileContextMenuRequested, menus_->mnuPopup,
+            [this](QPoint globalPos) { menus_->mnuPopup->popup(globalPos); });
+    controls_.Dir1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(controls_.Dir1, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        menus_->mnuPopupDir1->popup(controls_.Dir1->viewport()->mapToGlobal(pos));
+    });
+    controls_.picVidParent->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(controls_.picVidParent, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        menus_->mnuPopupVid->popup(controls_.picVidParent->mapToGlobal(pos));
+    });
+    controls_.picMoveToButton->setMenu(menus_->popMoveTo.popup);
+    controls_.picCopyToButton->setMenu(menus_->popCopyTo.popup);
+    controls_.picGotoButton->setMenu(menus_->popGoto.popup);
+}
+
+// A: the steps whose Parts exist, in the spec's order (ScreenDpi and the controls of
+// step 1 come first, in the constructor; the stream menus of step 3 are built with them).
 void frmMain::Form_Load()
 {
-    ReadScreenDpi();
     store_.ReadSettings(settings_, environment_);
-    ApplyWindowPlacement();
+    ApplyLoadedSettings();
     AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
     if (basMain::CommandLineArg.empty() || !HandOverCommandLineArg())
         OpenStartFolder();
     if (!currentFolder_.empty() && browser_->CurrentFolder().empty())
         browser_->SetFolder(currentFolder_);
+    browser_->FilesListBox_SetFocus();
+}
+
+// Part 1.2's bulk load, window side: placement, fonts, list menus, check boxes, tool tips.
+void frmMain::ApplyLoadedSettings()
+{
+    ApplyWindowPlacement();
+    ApplyFonts(this, {controls_.Drive1, controls_.Dir1, controls_.FilesVListBox}, settings_.FontName,
+               settings_.FontSize);
+    menus_->BuildListMenus(settings_);
+    controls_.lblMediaInterface->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
+    ApplyCheckBoxes(controls_, settings_);
+    ApplyToolTips(this, settings_.ToolTips);
 }
 
 // Part 1.1 E. False when the argument no longer exists (the normal start folder follows).
@@ -153,7 +204,7 @@ void frmMain::RememberFolder(const std::string& folder)
 
 void frmMain::ReadScreenDpi()
 {
-    const QScreen* s = screen();
+    const QScreen* s = QGuiApplication::primaryScreen();
     screenDpi_ = s ? static_cast<int>(s->logicalDotsPerInchX()) : 96;
 }
 
@@ -190,6 +241,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     Form_QueryUnload();
     event->accept();
+    Form_Unload();
     emit Unloaded();
 }
 
@@ -197,8 +249,17 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_QueryUnload()
 {
     closing_ = true;
+    browser_->FileNotificationStartStop("Form_QueryUnload", false);
     RememberWindowPlacement();
+    ReadBackWindowSettings(controls_, settings_);
     store_.SaveSettings(settings_, environment_);
+}
+
+// H: the separate video, seek-preview and fullscreen-rail windows come with Part 5.
+void frmMain::Form_Unload()
+{
+    if (StartDeletionScriptIfNeeded)
+        StartDeletionScriptIfNeeded();
 }
 
 void frmMain::ApplyWindowPlacement()

@@ -1,21 +1,24 @@
 #pragma once
-// Part 1.3: the main window. Its load handler (the constructor) reads the settings and
-// chooses the start folder; its close saves them. The full control layout comes with the
-// main-window issue; each Part's logic then lives in its subsystem's class.
+// Part 1.3: the main window. It builds the controls the spec names (MainControls) and the
+// menus (MainMenus), wires them to the Parts' classes, runs Form_Load in the spec's order
+// and saves the settings when it closes. Each Part's logic lives in its subsystem's class.
+#include "app/MainControls.h"
 #include "app/Settings.h"
+#include "playback/TitleState.h"
 
 #include <QMainWindow>
 
+#include <functional>
+#include <memory>
 #include <string>
-
-class QLabel;
-class QLayout;
-class QPushButton;
 
 namespace vistrel {
 
 class FileBrowser;
+class MainMenus;
 class MainTimers;
+class PositionRail;
+class PositionRailWidget;
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -26,12 +29,19 @@ class frmMain : public QMainWindow {
 public:
     // Form_Load runs here; `modulePath` is the program's path (Part 1.1, the INI folder).
     explicit frmMain(const std::string& modulePath, QWidget* parent = nullptr);
+    ~frmMain() override;
 
     bool Closing() const { return closing_; }
     int ScreenDpi() const { return screenDpi_; }
     const Settings& CurrentSettings() const { return settings_; }
     MainTimers& Timers() const { return *timers_; }
     FileBrowser& Browser() const { return *browser_; }
+    const MainControls& Controls() const { return controls_; }
+    MainMenus& Menus() const { return *menus_; }
+    PositionRail& Rail() const { return *rail_; }
+    // Form_Unload step 2 (Part 4.2 fills it): writes and starts the deletion script when
+    // files wait for deletion, and then ends the process.
+    std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
 
@@ -49,11 +59,16 @@ protected:
 
 private:
     void BuildControls();
-    QLayout* BuildBrowserColumn(QWidget* central);
+    void BuildBrowser();
+    void BuildRail();
+    void DisableUnbuiltControls();
+    void WireMenus();
+    void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
     void Form_Load();
     void Form_QueryUnload();
+    void Form_Unload();
     void ReadScreenDpi();
     void OpenStartFolder();
     void ApplyWindowPlacement();
@@ -64,9 +79,12 @@ private:
     Settings settings_;
     MainTimers* timers_ = nullptr;
     FileBrowser* browser_ = nullptr;
-    QPushButton* cmdExpand_ = nullptr;
-    QPushButton* cmdClose_ = nullptr;
-    QLabel* lblHomepage_ = nullptr;
+    MainControls controls_;
+    std::unique_ptr<MainMenus> menus_;
+    TitleState title_;
+    PositionRailWidget* railRow_ = nullptr;
+    PositionRail* rail_ = nullptr;
+    QWidget* mciPanel_ = nullptr;
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;

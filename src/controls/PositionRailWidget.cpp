@@ -1,0 +1,144 @@
+#include "controls/PositionRailWidget.h"
+
+#include "controls/clsMmRails.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
+
+#include <cmath>
+
+namespace vistrel {
+
+namespace {
+constexpr int kButtonSizeAt96 = 20;
+constexpr int kRailHeightAt96 = 20;
+constexpr int kKnobWidthAt96 = 11;
+}  // namespace
+
+int SeekArrowImageSize(int dpi)
+{
+    if (dpi >= 288)
+        return 24;
+    if (dpi >= 144)
+        return 18;
+    return 9;
+}
+
+QPoint SeekArrowOffset(int dpi, QSize buttonSize, int imageSize)
+{
+    if (dpi >= 144)
+        return {(buttonSize.width() - imageSize) / 2, (buttonSize.height() - imageSize) / 2};
+    if (dpi < 120)
+        return {6, 7};
+    return {9, 10};
+}
+
+// ---- SeekButton --------------------------------------------------------------------
+
+SeekButton::SeekButton(int index, int dpi, QWidget* parent)
+    : QWidget(parent), index_(index), dpi_(dpi), imageSize_(SeekArrowImageSize(dpi))
+{
+    setObjectName(QString("picSeekButton_%1").arg(index));
+    setToolTip(index == 0 ? "Seek Backward" : "Seek Forward");
+    const int side = static_cast<int>(std::lrint(kButtonSizeAt96 * dpi / 96.0));
+    setFixedSize(side, side);
+    DrawReleased();
+}
+
+void SeekButton::DrawPressed()
+{
+    pressed_ = true;
+    imagePos_ = offset_ + QPoint(1, 1);
+    update();
+}
+
+void SeekButton::DrawReleased()
+{
+    // The offset depends on the button's size, which is final by the first release.
+    if (!offsetComputed_) {
+        offset_ = SeekArrowOffset(dpi_, size(), imageSize_);
+        offsetComputed_ = true;
+    }
+    pressed_ = false;
+    imagePos_ = offset_;
+    update();
+}
+
+void SeekButton::PaintArrow(QPainter& painter, QPoint at) const
+{
+    const double s = imageSize_;
+    const double tipX = index_ == 0 ? 0.0 : s;
+    const double baseX = index_ == 0 ? s * 0.75 : s * 0.25;
+    const QPolygonF arrow{QPointF(baseX, 0), QPointF(tipX, s / 2), QPointF(baseX, s)};
+    painter.save();
+    painter.translate(at);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(palette().color(QPalette::ButtonText));
+    painter.drawPolygon(arrow);
+    painter.restore();
+}
+
+void SeekButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QBrush face = palette().brush(QPalette::Button);
+    qDrawWinButton(&painter, rect(), palette(), pressed_, &face);
+    PaintArrow(painter, imagePos_);
+}
+
+void SeekButton::mousePressEvent(QMouseEvent* event)
+{
+    emit MouseDown(VbButtons(event->buttons()));
+}
+
+void SeekButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit MouseUp(VbButtons(event->button()));
+}
+
+// ---- PositionRailWidget ------------------------------------------------------------
+
+PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(parent), dpi_(dpi > 0 ? dpi : 96)
+{
+    setObjectName("PositionRailRow");
+    picSeekButton = {new SeekButton(0, dpi_, this), new SeekButton(1, dpi_, this)};
+    picMCIRail = new RailPicture(this);
+    picMCIRail->setFixedHeight(Scaled(kRailHeightAt96));
+    picMCIRail->setMinimumWidth(Scaled(60));
+    picMCIRail->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    picMCISlider = new RailKnob(picMCIRail);
+    picMCISlider->setGeometry(0, 0, Scaled(kKnobWidthAt96), Scaled(kRailHeightAt96));
+    lblAkt = MakeTimeLabel("lblAkt");
+    lblPlayLength = MakeTimeLabel("lblPlayLength");
+    lblVistaFlicker = MakeTimeLabel("lblVistaFlicker");
+    lblVistaFlicker->hide();
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(Scaled(2));
+    row->addWidget(picSeekButton[0]);
+    row->addWidget(picMCIRail, 1);
+    row->addWidget(picSeekButton[1]);
+    row->addWidget(lblAkt);
+    row->addWidget(lblPlayLength);
+}
+
+int PositionRailWidget::Scaled(int pixelsAt96) const
+{
+    return static_cast<int>(std::lrint(pixelsAt96 * dpi_ / 96.0));
+}
+
+QLabel* PositionRailWidget::MakeTimeLabel(const char* name)
+{
+    auto* label = new QLabel("0:00", this);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("0000:00") + Scaled(4));
+    return label;
+}
+
+}  // namespace vistrel

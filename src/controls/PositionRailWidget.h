@@ -1,0 +1,81 @@
+#pragma once
+// Part 6.1: the main window's rail row: picSeekButton(0) "Seek Backward", the rail
+// picMCIRail with its hidden knob picMCISlider, picSeekButton(1) "Seek Forward", the
+// time labels lblAkt and lblPlayLength, and the hidden label lblVistaFlicker. Sizes
+// follow the logical dpi (ScreenDpi of Part 1.3). The logic lives in PositionRail.
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+
+namespace vistrel {
+
+class RailKnob;
+class RailPicture;
+
+// Arrow image side in pixels: 9 up to 143 dpi, 18 from 144, 24 from 288.
+int SeekArrowImageSize(int dpi);
+// Offset of the arrow inside a button of `buttonSize` pixels (Algorithms 6).
+QPoint SeekArrowOffset(int dpi, QSize buttonSize, int imageSize);
+
+// One seek button: index 0 points left (backward), 1 right (forward).
+class SeekButton : public QWidget {
+    Q_OBJECT
+
+public:
+    SeekButton(int index, int dpi, QWidget* parent = nullptr);
+    int Index() const { return index_; }
+    bool Pressed() const { return pressed_; }
+    // Where the arrow image was last drawn (its top-left corner), in pixels.
+    QPoint ImagePos() const { return imagePos_; }
+    int ImageSize() const { return imageSize_; }
+    void DrawPressed();
+    void DrawReleased();
+
+signals:
+    void MouseDown(int Button);
+    void MouseUp(int Button);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void PaintArrow(class QPainter& painter, QPoint at) const;
+
+    int index_;
+    int dpi_;
+    int imageSize_;
+    bool offsetComputed_ = false;
+    QPoint offset_;
+    QPoint imagePos_;
+    bool pressed_ = false;
+};
+
+class PositionRailWidget : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit PositionRailWidget(int dpi, QWidget* parent = nullptr);
+
+    int Dpi() const { return dpi_; }
+    // Pixel size for a size given at 96 dpi.
+    int Scaled(int pixelsAt96) const;
+
+    std::array<SeekButton*, 2> picSeekButton{};
+    RailPicture* picMCIRail = nullptr;
+    RailKnob* picMCISlider = nullptr;
+    QLabel* lblAkt = nullptr;
+    QLabel* lblPlayLength = nullptr;
+    QLabel* lblVistaFlicker = nullptr;
+
+private:
+    QLabel* MakeTimeLabel(const char* name);
+
+    int dpi_;
+};
+
+}  // namespace vistrel

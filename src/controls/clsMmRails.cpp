@@ -1,0 +1,236 @@
+#include "controls/clsMmRails.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <qdrawutil.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace vistrel {
+
+int VbButtons(Qt::MouseButtons buttons)
+{
+    int vb = 0;
+    if (buttons & Qt::LeftButton)
+        vb |= vbLeftButton;
+    if (buttons & Qt::RightButton)
+        vb |= vbRightButton;
+    if (buttons & Qt::MiddleButton)
+        vb |= vbMiddleButton;
+    return vb;
+}
+
+// ---- RailPicture -------------------------------------------------------------------
+
+RailPicture::RailPicture(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("picMCIRail");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void RailPicture::SetImage(const QPixmap& image)
+{
+    image_ = image;
+    update();
+}
+
+void RailPicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, image_);
+}
+
+void RailPicture::mousePressEvent(QMouseEvent* event)
+{
+    emit MouseDown(VbButtons(event->buttons()), qRound(event->position().x()));
+}
+
+void RailPicture::mouseMoveEvent(QMouseEvent* event)
+{
+    emit MouseMove(VbButtons(event->buttons()), qRound(event->position().x()));
+}
+
+void RailPicture::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit MouseUp(VbButtons(event->button()), qRound(event->position().x()));
+}
+
+void RailPicture::resizeEvent(QResizeEvent*)
+{
+    emit Resized();
+}
+
+// ---- RailKnob ----------------------------------------------------------------------
+
+RailKnob::RailKnob(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("picMCISlider");
+    hide();
+}
+
+void RailKnob::SliderDraw(const QPalette& palette)
+{
+    const int w = width();
+    const int h = height();
+    image_ = QPixmap(std::max(w, 1), std::max(h, 1));
+    image_.fill(palette.color(QPalette::Button));
+    QPainter p(&image_);
+    p.setPen(palette.color(QPalette::Light));  // 3-D highlight
+    p.drawLine(0, 0, w - 2, 0);
+    p.drawLine(0, 0, 0, h - 2);
+    p.setPen(palette.color(QPalette::Shadow));  // 3-D dark shadow
+    p.drawLine(0, h - 1, w - 1, h - 1);
+    p.drawLine(w - 1, 0, w - 1, h - 1);
+    p.setPen(palette.color(QPalette::Dark));  // 3-D shadow, one pixel inside
+    p.drawLine(1, h - 2, w - 2, h - 2);
+    p.drawLine(w - 2, 1, w - 2, h - 2);
+}
+
+void RailKnob::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, image_);
+}
+
+// ---- clsMmRails --------------------------------------------------------------------
+
+clsMmRails::clsMmRails(MmRailsHost host) : host_(std::move(host)) {}
+
+clsMmRails::~clsMmRails()
+{
+    // The rails may outlive the controller: their resize must no longer reach it.
+    for (auto& pair : rails_)
+        Detach(pair);
+}
+
+void clsMmRails::Detach(RailPair& pair)
+{
+    QObject::disconnect(pair.resized);
+    pair = RailPair{};
+}
+
+bool clsMmRails::ValidIndex(int Index) const
+{
+    return Index >= 0 && Index < RailCount;
+}
+
+bool clsMmRails::Attached(int Index) const
+{
+    return ValidIndex(Index) && rails_[Index].rail && rails_[Index].knob;
+}
+
+RailPicture* clsMmRails::Rail(int Index) const
+{
+    return ValidIndex(Index) ? rails_[Index].rail.data() : nullptr;
+}
+
+int clsMmRails::KnobLeft(int Index) const
+{
+    return ValidIndex(Index) ? rails_[Index].knobLeft : 0;
+}
+
+void clsMmRails::SetPictureBoxes(int Index, RailPicture* picRail, RailKnob* picSlider)
+{
+    if (!ValidIndex(Index))
+        return;
+    RailPair& pair = rails_[Index];
+    Detach(pair);
+    if (!picRail || !picSlider)
+        return;
+    pair.rail = picRail;
+    pair.knob = picSlider;
+    picRail->setBackgroundRole(QPalette::Button);
+    picRail->setAutoFillBackground(true);
+    picSlider->hide();
+    picSlider->SliderDraw(picRail->palette());
+    pair.resized = QObject::connect(picRail, &RailPicture::Resized, picRail, [this, Index] { DrawRail(Index); });
+    DrawRail(Index);
+}
+
+void clsMmRails::PaintEmptyTrack(RailPair& pair)
+{
+    const QSize size = pair.rail->size().expandedTo(QSize(1, 1));
+    const QPalette& palette = pair.rail->palette();
+    pair.picRailEmpty = QPixmap(size);
+    pair.picRailEmpty.fill(palette.color(QPalette::Base));
+    QPainter p(&pair.picRailEmpty);
+    qDrawWinPanel(&p, QRect(QPoint(0, 0), size), palette, true, nullptr);
+    pair.picRailDraw = QPixmap(size);
+}
+
+void clsMmRails::DrawRail(int Index)
+{
+    if (!Attached(Index))
+        return;
+    if (Index == 1 && host_.Closing && host_.Closing())
+        return;
+    RailPair& pair = rails_[Index];
+    if (pair.picRailEmpty.size() != pair.rail->size().expandedTo(QSize(1, 1)))
+        PaintEmptyTrack(pair);
+    const int travel = pair.rail->width() - pair.knob->width();
+    pair.knobLeft = static_cast<int>(std::lrint(travel * static_cast<double>(position_)));
+    pair.knob->move(pair.knobLeft, pair.knob->y());
+    {
+        QPainter p(&pair.picRailDraw);
+        p.drawPixmap(0, 0, pair.picRailEmpty);
+        p.drawPixmap(pair.knobLeft, Index == 0 ? 0 : 1, pair.knob->Image());
+    }
+    pair.rail->SetImage(pair.picRailDraw);
+}
+
+void clsMmRails::DrawBothRails()
+{
+    for (int i = 0; i < RailCount; ++i)
+        DrawRail(i);
+}
+
+void clsMmRails::SetPosition(float Pos)
+{
+    position_ = std::clamp(Pos, 0.0f, 1.0f);
+    DrawBothRails();
+}
+
+float clsMmRails::PointerFraction(int Index, int X) const
+{
+    if (!Attached(Index))
+        return 0.0f;
+    const int knobWidth = rails_[Index].knob->width();
+    const int travel = rails_[Index].rail->width() - knobWidth;
+    if (travel <= 0)
+        return 0.0f;
+    // VB rounding (half to even) of X - (knob width + 1) / 2.
+    const long p = std::lrint(X - (knobWidth + 1) / 2.0);
+    return static_cast<float>(std::clamp<long>(p, 0, travel)) / static_cast<float>(travel);
+}
+
+float clsMmRails::MouseDown(int Index, int X)
+{
+    position_ = PointerFraction(Index, X);
+    mouseMovePosition_ = position_;
+    DrawBothRails();
+    if (host_.Timer1Enable)
+        host_.Timer1Enable(false, "clsMmRails.MouseDown");
+    if (host_.StartRailPosChangedTimer)
+        host_.StartRailPosChangedTimer();
+    return position_;
+}
+
+float clsMmRails::MouseMove(int Index, int Button, int X)
+{
+    mouseMovePosition_ = PointerFraction(Index, X);
+    if (Button == vbLeftButton)
+        MouseDown(Index, X);
+    return mouseMovePosition_;
+}
+
+float clsMmRails::MouseUp(int Index, int X)
+{
+    position_ = PointerFraction(Index, X);
+    DrawBothRails();
+    if (host_.RailPosChanged)
+        host_.RailPosChanged();
+    return position_;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,123 @@
+#pragma once
+// Part 6.1: the rail controller clsMmRails. One relative position 0..1 shared by two
+// rails (0 = main window, 1 = fullscreen strip of Part 5.3); pointer X to fraction;
+// flicker-free drawing: each rail is composed off-screen (sunken empty track + raised
+// knob image) and handed to its visible widget in one piece.
+#include <QPixmap>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+// VB mouse button values: 1 left, 2 right, 4 middle, or-ed when several are held.
+inline constexpr int vbLeftButton = 1;
+inline constexpr int vbRightButton = 2;
+inline constexpr int vbMiddleButton = 4;
+int VbButtons(Qt::MouseButtons buttons);
+
+// The visible track `picMCIRail`: paints the image the controller composed. Presses and
+// moves report the held buttons (so both buttons give 3), a release the released one.
+class RailPicture : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RailPicture(QWidget* parent = nullptr);
+    void SetImage(const QPixmap& image);
+    const QPixmap& Image() const { return image_; }
+
+signals:
+    void MouseDown(int Button, int X);
+    void MouseMove(int Button, int X);
+    void MouseUp(int Button, int X);
+    void Resized();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QPixmap image_;
+};
+
+// The knob window `picMCISlider`: kept hidden, only the source image of the knob.
+class RailKnob : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit RailKnob(QWidget* parent = nullptr);
+    // SliderDraw: button face, highlight top/left, dark shadow bottom/right, shadow just
+    // inside bottom/right; colours from `palette`.
+    void SliderDraw(const QPalette& palette);
+    const QPixmap& Image() const { return image_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPixmap image_;
+};
+
+// What the controller asks of the main window (wired by PositionRail).
+struct MmRailsHost {
+    std::function<void(bool enable, const std::string& caller)> Timer1Enable;
+    std::function<void()> StartRailPosChangedTimer;
+    std::function<void()> RailPosChanged;
+    // The main window's close request has begun: the fullscreen rail is not drawn.
+    std::function<bool()> Closing;
+};
+
+class clsMmRails {
+public:
+    static constexpr int RailCount = 2;
+
+    explicit clsMmRails(MmRailsHost host);
+    ~clsMmRails();
+    clsMmRails(const clsMmRails&) = delete;
+    clsMmRails& operator=(const clsMmRails&) = delete;
+
+    void SetPictureBoxes(int Index, RailPicture* picRail, RailKnob* picSlider);
+    float MouseDown(int Index, int X);
+    float MouseMove(int Index, int Button, int X);
+    float MouseUp(int Index, int X);
+    void SetPosition(float Pos);
+    float Position() const { return position_; }
+    float MouseMovePosition() const { return mouseMovePosition_; }
+
+    // Fraction 0..1 of rail `Index` under pointer X (Algorithms 1, steps 1-3).
+    float PointerFraction(int Index, int X) const;
+    // Left edge of the knob on rail `Index` as last drawn, in pixels.
+    int KnobLeft(int Index) const;
+    RailPicture* Rail(int Index) const;
+    // Composes and shows rail `Index` again (after a resize or a palette change).
+    void DrawRail(int Index);
+
+private:
+    struct RailPair {
+        QPointer<RailPicture> rail;
+        QPointer<RailKnob> knob;
+        QPixmap picRailEmpty;
+        QPixmap picRailDraw;
+        int knobLeft = 0;
+        QMetaObject::Connection resized;
+    };
+
+    bool ValidIndex(int Index) const;
+    bool Attached(int Index) const;
+    void PaintEmptyTrack(RailPair& pair);
+    void DrawBothRails();
+    void Detach(RailPair& pair);
+
+    MmRailsHost host_;
+    std::array<RailPair, RailCount> rails_;
+    float position_ = 0.0f;
+    float mouseMovePosition_ = 0.0f;
+};
+
+}  // namespace vistrel
