@@ -4,6 +4,8 @@
 // Devices: MIDI files ("sequencer") on GStreamer (midiparse ! fluiddec); every other file
 // on one libmpv handle, with its video in a native child window of the "parent" window.
 // GUI thread only.
+#include "support/WindowHandle.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,6 +33,14 @@ inline constexpr MciError MCIERR_NO_CLOSING_QUOTE = 294;
 inline constexpr MciError MCIERR_INVALID_FILE = 296;
 inline constexpr MciError MCIERR_EXTRA_CHARACTERS = 305;
 inline constexpr MciError MCIERR_NO_WINDOW = 346;
+inline constexpr MciError MCIERR_MISSING_STRING_ARGUMENT = 269;
+inline constexpr MciError MCIERR_CANNOT_USE_ALL = 279;
+inline constexpr MciError MCIERR_BAD_CONSTANT = 290;
+inline constexpr MciError MCIERR_MISSING_DEVICE_NAME = 292;
+inline constexpr MciError MCIERR_BAD_TIME_FORMAT = 293;
+inline constexpr MciError MCIERR_DUPLICATE_FLAGS = 295;
+inline constexpr MciError MCIERR_CREATEWINDOW = 347;
+inline constexpr MciError MCIERR_FILE_READ = 348;
 
 // mciSendString: 0 on success; `reply` gets the reply text (empty when there is none).
 MciError mciSendString(const std::string& command, std::string& reply);
@@ -38,5 +48,14 @@ MciError mciSendString(const std::string& command, std::string& reply);
 std::string mciGetErrorString(MciError code);
 // Closes every open device (at exit, before the widgets that hold video go away).
 void mciCloseAll();
+
+// Moves and sizes the video window `window` (a "window handle" reply) inside its parent;
+// nothing for a window the service did not create. The video layout calls it whenever the
+// parent's video area changes.
+void mciSetVideoWindowRect(WindowHandle window, int x, int y, int w, int h);
+
+// Test hook: devices opened afterwards run faster than real time without sound
+// (mpv untimed=yes, ao=null, ao-null-untimed=yes; the sequencer into fakesink sync=false).
+void mciSetUntimedEnginesForTests(bool untimed);
 
 }  // namespace vistrel

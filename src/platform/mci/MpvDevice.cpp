@@ -1,0 +1,329 @@
+#include "platform/mci/MpvDevice.h"
+
+#include <QMetaObject>
+#include <mpv/client.h>
+
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace vistrel::mci {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// MCI's open is synchronous; a file that mpv has not loaded within this time fails.
+constexpr auto kOpenTimeout = std::chrono::seconds(5);
+constexpr auto kSeekTimeout = std::chrono::seconds(2);
+// Slice of the bounded waits, so that the end of the media is noticed between events.
+constexpr double kWaitSliceSeconds = 0.05;
+
+// `wid`: the video window's id in decimal, empty for none.
+std::vector<std::pair<const char*, const char*>> EngineOptionList(const std::string& wid, bool untimed)
+{
+    const bool video = !wid.empty();
+    std::vector<std::pair<const char*, const char*>> list = {
+        {"vo", !video ? "null" : XServerHasDirectRendering() ? "gpu,x11" : "x11"},
+        {"hwdec", "auto-safe"},
+        {"keep-open", "yes"},
+        {"input-default-bindings", "no"},
+        {"input-vo-keyboard", "no"},
+        {"input-cursor", "no"},
+        {"osc", "no"},
+        {"terminal", "no"},
+        {"idle", "yes"},
+        {"pause", "yes"},
+        {"audio-display", "no"},
+        {"audio-client-name", "Vistrel"},
+        {"resume-playback", "no"},
+        // Built-in scripts start a Lua thread each; the device needs none of them.
+        {"ytdl", "no"},
+        {"load-scripts", "no"},
+        {"load-stats-overlay", "no"},
+        {"load-osd-console", "no"},
+        {"load-auto-profiles", "no"},
+    };
+    if (video)
+        list.emplace_back("wid", wid.c_str());
+    if (video && !XServerHasDirectRendering())
+        list.emplace_back("override-display-fps", "60");  // Xvfb reports no refresh rate
+    if (untimed) {
+        list.emplace_back("untimed", "yes");
+        list.emplace_back("ao", "null");
+        list.emplace_back("ao-null-untimed", "yes");
+    }
+    return list;
+}
+
+}  // namespace
+
+MciError MpvDevice::Open(const std::string& file, const EngineOptions& options, std::unique_ptr<MciDevice>& device)
+{
+    std::unique_ptr<MpvDevice> opened(new MpvDevice());
+    if (const MciError error = opened->create(options))
+        return error;
+    if (const MciError error = opened->load(file))
+        return error;
+    opened->hideWindowWithoutVideo();
+    device = std::move(opened);
+    return 0;
+}
+
+MpvDevice::~MpvDevice()
+{
+    if (mpv_) {
+        mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
+        // Before the window goes: mpv's video output draws into it until this returns.
+        mpv_terminate_destroy(mpv_);
+    }
+    eventReceiver_.reset();
+    window_.reset();
+}
+
+MciError MpvDevice::create(const EngineOptions& options)
+{
+    if (options.parent) {
+        window_ = VideoChildWindow::Create(options.parent);
+        if (!window_)
+            return MCIERR_CREATEWINDOW;
+    }
+    // mpv refuses to start under a locale whose decimal separator is not ".".
+    std::setlocale(LC_NUMERIC, "C");
+    mpv_ = mpv_create();
+    if (!mpv_)
+        return MCIERR_CANNOT_LOAD_DRIVER;
+    const std::string wid = window_ ? std::to_string(window_->id()) : std::string();
+    for (const auto& [name, value] : EngineOptionList(wid, options.untimed))
+        mpv_set_option_string(mpv_, name, value);  // an option this mpv lacks is not needed
+    if (mpv_initialize(mpv_) < 0)
+        return MCIERR_CANNOT_LOAD_DRIVER;
+    eventReceiver_ = std::make_unique<QObject>();
+    mpv_set_wakeup_callback(mpv_, &MpvDevice::onWakeup, this);
+    return 0;
+}
+
+MciError MpvDevice::load(const std::string& file)
+{
+    const char* command[] = {"loadfile", file.c_str(), nullptr};
+    if (mpv_command(mpv_, command) < 0)
+        return MCIERR_INVALID_FILE;
+    if (const MciError error = waitUntilLoaded())
+        return error;
+    const TrackCounts tracks = countTracks();
+    if (tracks.audio == 0 && tracks.video == 0)
+        return MCIERR_INVALID_FILE;
+    hasVideo_ = tracks.video > 0;
+    return 0;
+}
+
+MciError MpvDevice::waitUntilLoaded()
+{
+    const auto deadline = Clock::now() + kOpenTimeout;
+    while (Clock::now() < deadline) {
+        const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+        const mpv_event* event = mpv_wait_event(mpv_, std::max(0.0, left));
+        switch (event->event_id) {
+        case MPV_EVENT_FILE_LOADED: return 0;
+        // Whatever the reason (an error, or a playlist redirected to its entries), the file
+        // itself is no media that this device can play.
+        case MPV_EVENT_END_FILE: return MCIERR_INVALID_FILE;
+        case MPV_EVENT_SHUTDOWN: return MCIERR_HARDWARE;
+        default: break;
+        }
+    }
+    return MCIERR_DEVICE_NOT_READY;
+}
+
+// The window stays until close (mpv holds its id until mpv_terminate_destroy), unseen.
+void MpvDevice::hideWindowWithoutVideo()
+{
+    if (window_ && !hasVideo_)
+        window_->hide();
+}
+
+// Called on one of mpv's threads: only posts the drain to the GUI thread, once at a time.
+void MpvDevice::onWakeup(void* self)
+{
+    auto* device = static_cast<MpvDevice*>(self);
+    if (device->drainPosted_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        device->eventReceiver_.get(),
+        [device] {
+            device->drainPosted_ = false;
+            device->pollEngine();
+        },
+        Qt::QueuedConnection);
+}
+
+void MpvDevice::pollEngine()
+{
+    // The state the device reports is read from properties; events are only drained so
+    // that mpv's queue never fills.
+    while (mpv_wait_event(mpv_, 0)->event_id != MPV_EVENT_NONE) {
+    }
+}
+
+double MpvDevice::engineDurationMs()
+{
+    return doubleProperty("duration").value_or(0.0) * 1000.0;
+}
+
+double MpvDevice::enginePositionMs()
+{
+    return doubleProperty("time-pos").value_or(0.0) * 1000.0;
+}
+
+bool MpvDevice::engineAtEnd()
+{
+    return flagProperty("eof-reached");
+}
+
+void MpvDevice::setEnginePaused(bool paused)
+{
+    int flag = paused ? 1 : 0;
+    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvDevice::seekEngine(int64_t ms)
+{
+    pollEngine();  // an earlier PLAYBACK_RESTART must not end this wait
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.3f", double(ms) / 1000.0);
+    const char* command[] = {"seek", seconds, "absolute+exact", nullptr};
+    if (mpv_command(mpv_, command) < 0)
+        return false;
+    const auto deadline = Clock::now() + kSeekTimeout;
+    while (Clock::now() < deadline) {
+        const mpv_event* event = mpv_wait_event(mpv_, kWaitSliceSeconds);
+        if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
+            return true;
+        // A seek to the very end ends in eof-reached rather than a restart.
+        if (event->event_id == MPV_EVENT_NONE && engineAtEnd())
+            return true;
+    }
+    return false;
+}
+
+MciError MpvDevice::setEngineSpeed(uint32_t speed)
+{
+    double factor = speed / 1000.0;
+    return mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &factor) < 0 ? MCIERR_OUTOFRANGE : 0;
+}
+
+MciError MpvDevice::setEngineVolume(uint32_t volume)
+{
+    double percent = volume / 10.0;
+    return mpv_set_property(mpv_, "volume", MPV_FORMAT_DOUBLE, &percent) < 0 ? MCIERR_HARDWARE : 0;
+}
+
+MciError MpvDevice::setMute(bool mute)
+{
+    int flag = mute ? 1 : 0;
+    return mpv_set_property(mpv_, "mute", MPV_FORMAT_FLAG, &flag) < 0 ? MCIERR_HARDWARE : 0;
+}
+
+MciError MpvDevice::setAudioStream(uint32_t stream)
+{
+    if (stream < 1 || int64_t{stream} > countTracks().audio)
+        return MCIERR_OUTOFRANGE;
+    int64_t id = stream;  // mpv numbers the audio tracks from 1, as MCI's streams
+    return mpv_set_property(mpv_, "aid", MPV_FORMAT_INT64, &id) < 0 ? MCIERR_HARDWARE : 0;
+}
+
+WindowHandle MpvDevice::videoWindow() const
+{
+    return window_ ? window_->id() : 0;
+}
+
+void MpvDevice::setVideoRect(int x, int y, int width, int height)
+{
+    if (window_)
+        window_->setRect(x, y, width, height);
+}
+
+MciError MpvDevice::engineStatus(StatusItem item, std::string& reply)
+{
+    switch (item) {
+    case StatusItem::WindowHandle:
+        if (!window_ || !hasVideo_)
+            return MCIERR_NO_WINDOW;
+        reply = std::to_string(window_->id());
+        return 0;
+    case StatusItem::NominalFrameRate: reply = frameRateReply("container-fps"); return 0;
+    case StatusItem::FrameRate: reply = frameRateReply("estimated-vf-fps"); return 0;
+    case StatusItem::NumberOfAudioTracks: reply = std::to_string(countTracks().audio); return 0;
+    case StatusItem::AudioStream: reply = std::to_string(intProperty("aid").value_or(0)); return 0;
+    case StatusItem::FramesSkipped:
+        reply = std::to_string(intProperty("frame-drop-count").value_or(0) +
+                               intProperty("decoder-frame-drop-count").value_or(0));
+        return 0;
+    default: return MCIERR_UNSUPPORTED_FUNCTION;
+    }
+}
+
+// MCI's unit is frames per 1000 s; a file without video has the rate 0. The measured rate
+// exists only while frames flow: the container's rate stands in for it.
+std::string MpvDevice::frameRateReply(const char* property)
+{
+    if (!hasVideo_)
+        return "0";
+    const std::optional<double> fps = doubleProperty(property);
+    const double rate = fps.value_or(doubleProperty("container-fps").value_or(0.0));
+    return std::to_string(std::llround(rate * 1000.0));
+}
+
+std::optional<double> MpvDevice::doubleProperty(const char* name)
+{
+    double value = 0;
+    if (mpv_get_property(mpv_, name, MPV_FORMAT_DOUBLE, &value) < 0 || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int64_t> MpvDevice::intProperty(const char* name)
+{
+    int64_t value = 0;
+    if (mpv_get_property(mpv_, name, MPV_FORMAT_INT64, &value) < 0)
+        return std::nullopt;
+    return value;
+}
+
+bool MpvDevice::flagProperty(const char* name)
+{
+    int value = 0;
+    return mpv_get_property(mpv_, name, MPV_FORMAT_FLAG, &value) >= 0 && value != 0;
+}
+
+MpvDevice::TrackCounts MpvDevice::countTracks()
+{
+    TrackCounts counts;
+    mpv_node list;
+    if (mpv_get_property(mpv_, "track-list", MPV_FORMAT_NODE, &list) < 0)
+        return counts;
+    for (int i = 0; list.format == MPV_FORMAT_NODE_ARRAY && i < list.u.list->num; ++i) {
+        const mpv_node& track = list.u.list->values[i];
+        if (track.format != MPV_FORMAT_NODE_MAP)
+            continue;
+        std::string type;
+        bool albumArt = false;
+        for (int k = 0; k < track.u.list->num; ++k) {
+            const mpv_node& value = track.u.list->values[k];
+            const char* key = track.u.list->keys[k];
+            if (std::strcmp(key, "type") == 0 && value.format == MPV_FORMAT_STRING)
+                type = value.u.string;
+            else if (std::strcmp(key, "albumart") == 0 && value.format == MPV_FORMAT_FLAG)
+                albumArt = value.u.flag != 0;
+        }
+        counts.audio += type == "audio";
+        counts.video += type == "video" && !albumArt;  // cover art is no video
+    }
+    mpv_free_node_contents(&list);
+    return counts;
+}
+
+}  // namespace vistrel::mci

@@ -1,0 +1,67 @@
+#pragma once
+// An MCI device backed by one libmpv handle (DESIGN.md sections 1 and 3): every file that
+// is not MIDI. Its video, when it has any and the open named a parent window under xcb,
+// goes into a native child window of that parent.
+#include "platform/mci/MciDevice.h"
+#include "platform/mci/VideoChildWindow.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+struct mpv_handle;
+struct mpv_event;
+
+namespace vistrel::mci {
+
+class MpvDevice final : public MciDevice {
+public:
+    // Opens `file` (an existing file) and waits until it is loaded, paused at its start.
+    static MciError Open(const std::string& file, const EngineOptions& options, std::unique_ptr<MciDevice>& device);
+    ~MpvDevice() override;
+
+    MciError setMute(bool mute) override;
+    MciError setAudioStream(uint32_t stream) override;
+    WindowHandle videoWindow() const override;
+    void setVideoRect(int x, int y, int width, int height) override;
+
+protected:
+    void pollEngine() override;
+    double engineDurationMs() override;
+    double enginePositionMs() override;
+    bool engineAtEnd() override;
+    void setEnginePaused(bool paused) override;
+    bool seekEngine(int64_t ms) override;
+    MciError setEngineSpeed(uint32_t speed) override;
+    MciError setEngineVolume(uint32_t volume) override;
+    MciError engineStatus(StatusItem item, std::string& reply) override;
+
+private:
+    MpvDevice() = default;
+    MciError create(const EngineOptions& options);
+    MciError load(const std::string& file);
+    MciError waitUntilLoaded();
+    void hideWindowWithoutVideo();
+    static void onWakeup(void* self);
+    std::optional<double> doubleProperty(const char* name);
+    std::optional<int64_t> intProperty(const char* name);
+    bool flagProperty(const char* name);
+    struct TrackCounts {
+        int audio = 0;
+        int video = 0;
+    };
+    TrackCounts countTracks();
+    std::string frameRateReply(const char* property);
+
+    mpv_handle* mpv_ = nullptr;
+    std::unique_ptr<VideoChildWindow> window_;
+    // Lives on the GUI thread: mpv's wakeup callback posts the event drain to it.
+    std::unique_ptr<QObject> eventReceiver_;
+    std::atomic<bool> drainPosted_{false};
+    bool hasVideo_ = false;
+};
+
+}  // namespace vistrel::mci

@@ -1,0 +1,329 @@
+// Part 3.1: MCI voice commands (Algorithms A to G). The panel H is MciTestPanel.
+#include "playback/basMCIvoice1.h"
+
+#include "app/basMain.h"
+#include "support/MsgBox.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace vistrel::basMCIvoice1 {
+namespace {
+
+MciCommandSender sender;
+
+constexpr const char* kPlaying = "playing";
+constexpr int32_t kFrameLeadMs = 100;      // D.1.1: the part played before the target
+constexpr int32_t kFrameSettleMs = 110;    // D.1.4
+constexpr int32_t kStepMs = 10;
+constexpr int32_t kMaxFrameSteps = 200;    // D.1.4: about 2 s at most
+constexpr int32_t kReopenMinWidth = 800;   // B.9
+
+// Routines of the table keep the code of each command they send in MCILastError.
+MciError SendKept(const std::string& command, std::string& reply)
+{
+    MCILastError = SendMCICommand(command, reply);
+    return MCILastError;
+}
+
+MciError SendKept(const std::string& command)
+{
+    std::string reply;
+    return SendKept(command, reply);
+}
+
+MciError SendOnly(const std::string& command)
+{
+    std::string reply;
+    return SendMCICommand(command, reply);
+}
+
+void Wait(int32_t ms)
+{
+    if (Hooks.Sleep)
+        Hooks.Sleep(ms);
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool IsMainWindowForeground()
+{
+    return Hooks.IsMainWindowForeground && Hooks.IsMainWindowForeground();
+}
+
+std::string DeviceTypeOverride()
+{
+    return Hooks.DeviceTypeOverride ? Hooks.DeviceTypeOverride() : std::string{};
+}
+
+int32_t CurrentTitleLengthMS()
+{
+    return Hooks.Title ? Hooks.Title->CurrentTitleLengthMS : 0;
+}
+
+int32_t RoundToInt32(double value)
+{
+    return static_cast<int32_t>(std::lround(std::clamp(value, -2147483648.0, 2147483647.0)));
+}
+
+// B.3: the text after the last "." of the file's name, in upper case.
+std::string UpperExtension(const std::string& fileName)
+{
+    std::string ext = GetExtension(GetFileNamePart(fileName));
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
+    return ext;
+}
+
+// B.3 and B.4.
+std::string TypeClause(const std::string& upperExt)
+{
+    const std::string override = DeviceTypeOverride();
+    if (!override.empty())
+        return "type " + override;
+    if (upperExt == "AVI")
+        return "type MPEGVideo";
+    if (upperExt.rfind("OG", 0) == 0)
+        return "type MPEGVideo2";
+    return {};
+}
+
+// B.6: the five attempts, until one opens.
+bool OpenWithFallbacks(const std::string& fileName, WindowHandle parent, const std::string& typeClause)
+{
+    const std::string style = " style child parent " + std::to_string(parent) + " ";
+    for (const std::string& clause :
+         {style + typeClause, style + "type MPEGVideo2", style + "type MPEGVideo", style, std::string{}}) {
+        if (OpenVoice1File(fileName, clause) == 0)
+            return true;
+    }
+    return false;
+}
+
+void RestoreForeground(bool wasForeground)
+{
+    if (wasForeground && !IsMainWindowForeground() && Hooks.ForceMainWindowForeground)
+        Hooks.ForceMainWindowForeground();
+}
+
+// B.9: a video window without a child on a monitor wider than 800 pixels plays in the
+// separate video window instead. The status query is sent in any case, as the spec does.
+bool NeedsSeparateVideoWindow()
+{
+    const WindowHandle window = GetVoice1Window();
+    if (window == 0 || !Hooks.VidParentWindow)
+        return false;
+    const bool hasChild = Hooks.HasChildWindow && Hooks.HasChildWindow(window);
+    const int32_t width = Hooks.MainWindowMonitorWidth ? Hooks.MainWindowMonitorWidth() : 0;
+    return !hasChild && width > kReopenMinWidth;
+}
+
+bool ReopenInSeparateVideoWindow(const std::string& fileName)
+{
+    CloseVoice1();
+    const std::string clause = " parent " + std::to_string(Hooks.VidParentWindow()) + " " + " style child";
+    return OpenVoice1File(fileName, clause) == 0;
+}
+
+// D.1: play the 100 ms before the target without sound, so a paused video ends showing the
+// target frame; the waits are bounded (about 2.1 s in all).
+void ShowFrameAt(int32_t target)
+{
+    const int32_t start = std::max(0, std::min(target - kFrameLeadMs, CurrentTitleLengthMS() - kFrameLeadMs));
+    SendOnly("setaudio voice1 off");
+    SendKept("play voice1 from " + std::to_string(start) + " to " + std::to_string(target));
+    Wait(kFrameSettleMs);
+    for (int32_t step = 0; step < kMaxFrameSteps && GetVoice1Mode() == kPlaying; ++step)
+        Wait(kStepMs);
+    Wait(kStepMs);
+    SendOnly("setaudio voice1 on");
+}
+
+// D.2: a seek always continues into playback.
+void SeekAndContinue(int32_t target)
+{
+    SendKept("seek voice1 to " + std::to_string(target));
+    if (GetVoice1Mode() != kPlaying)
+        ResumeVoice1();
+}
+
+}  // namespace
+
+void SetCommandSender(MciCommandSender replacement)
+{
+    sender = std::move(replacement);
+}
+
+// A. The spec sends commands containing "open " through the wide entry point (file names
+// outside the ANSI code page) and all others through the ANSI one into a NUL-filled
+// buffer. On Linux both are the one UTF-8 call of the service, so one path serves both;
+// what remains is the reply's clean-up: its text up to the first NUL, trimmed of blanks.
+MciError SendMCICommand(const std::string& command, std::string& reply)
+{
+    std::string raw;
+    const MciError code = sender.send ? sender.send(command, raw) : ServiceSendString(command, raw);
+    reply = TrimAtNull(raw);
+    return code;
+}
+
+std::string GetMCIErrorText(MciError code)
+{
+    return TrimAtNull(sender.errorText ? sender.errorText(code) : ServiceErrorString(code));
+}
+
+void ShowExclamation(const std::string& text)
+{
+    MsgBox(text, vbExclamation, basMain::AppTitle.empty() ? std::string(kAppTitle) : basMain::AppTitle);
+}
+
+// B.
+bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume)
+{
+    const bool wasForeground = IsMainWindowForeground();
+    CloseVoice1();
+    const std::string ext = UpperExtension(fileName);
+    if (!OpenWithFallbacks(fileName, parent, TypeClause(ext))) {
+        ShowExclamation(GetMCIErrorText(MCILastError));
+        return false;
+    }
+    RestoreForeground(wasForeground);
+    if (NeedsSeparateVideoWindow() && !ReopenInSeparateVideoWindow(fileName)) {
+        ShowExclamation(GetMCIErrorText(MCILastError));
+        return false;
+    }
+    SetVoice1TimeFormat("milliseconds");
+    if (ext != "RMI" && ext != "MID")
+        SetVoice1Volume(volume);
+    return true;
+}
+
+MciError OpenVoice1File(const std::string& fileName, const std::string& clause)
+{
+    return SendKept("open \"" + fileName + "\" alias voice1 " + clause);
+}
+
+// E. IsNT is True on Linux (DESIGN.md section 3), so the branch that first hides the video
+// window and parks it on the desktop never runs and is left out.
+MciError CloseVoice1()
+{
+    return SendKept("close voice1");
+}
+
+// C.
+bool PlayVoice1()
+{
+    const bool played = SendKept("play voice1") == 0;
+    const int32_t length = GetVoice1Length();
+    if (length > 10) {
+        Wait(kStepMs);
+        if (GetVoice1Position() == length) {
+            SendKept("seek voice1 to 0");
+            SendKept("resume voice1");
+        }
+    }
+    return played;
+}
+
+// F. MCILastError is left as it was when nothing is sent.
+MciError PauseVoice1()
+{
+    if (GetVoice1Mode() != kPlaying)
+        return 0;
+    const MciError code = SendKept("pause voice1");
+    if (code != 0 && code != MCIERR_NO_WINDOW)
+        ShowExclamation("pause: " + GetMCIErrorText(code));
+    return code;
+}
+
+MciError ResumeVoice1()
+{
+    SendKept("resume voice1 ");
+    return SendKept("play voice1 ");
+}
+
+// G.
+MciError StopVoice1()
+{
+    const MciError code = SendKept("stop voice1");
+    if (code != 0)
+        ShowExclamation("stop: " + GetMCIErrorText(code));
+    return code;
+}
+
+// D. The mode is asked first, whatever the flag. The code reported is that of the positioning command (the "play from to" of the
+// frame display, or the seek and the resume that follows it); the length is asked only
+// when there is an error to judge, and asking it does not replace the seek's code.
+MciError SeekVoice1(int32_t targetMs, bool showFrame)
+{
+    if (GetVoice1Mode() != kPlaying && showFrame)
+        ShowFrameAt(targetMs);
+    else
+        SeekAndContinue(targetMs);
+    const MciError code = MCILastError;
+    if (code != 0 && targetMs >= 1 && targetMs <= GetVoice1Length())
+        ShowExclamation("seek: " + GetMCIErrorText(code));
+    MCILastError = code;
+    return code;
+}
+
+MciError SetVoice1TimeFormat(const std::string& format)
+{
+    return SendOnly("set voice1 time format " + format);
+}
+
+void SetVoice1Volume(int32_t volume)
+{
+    SendOnly("setaudio voice1 volume to " + std::to_string(volume));
+}
+
+std::string GetVoice1Mode()
+{
+    std::string reply;
+    return SendMCICommand("status voice1 mode", reply) == 0 ? reply : std::string{};
+}
+
+int32_t GetVoice1Length()
+{
+    std::string reply;
+    return SendKept("status voice1 length", reply) == 0 ? RoundToInt32(ReadLeadingNumber(reply)) : 0;
+}
+
+int32_t GetVoice1Position()
+{
+    std::string reply;
+    return SendKept("status voice1 Position", reply) == 0 ? RoundToInt32(ReadLeadingNumber(reply)) : -1;
+}
+
+WindowHandle GetVoice1Window()
+{
+    std::string reply;
+    if (SendKept("status voice1 window handle", reply) != 0)
+        return 0;
+    const double handle = ReadLeadingNumber(reply);
+    return handle > 0 ? static_cast<WindowHandle>(std::llround(handle)) : 0;
+}
+
+double GetVoice1FrameRate()
+{
+    std::string reply;
+    if (SendKept("status voice1 nominal frame rate", reply) != 0 && SendKept("status voice1 frame rate", reply) != 0)
+        return 0;
+    return ReadLeadingNumber(reply) / 1000.0;
+}
+
+double ReadLeadingNumber(const std::string& text)
+{
+    size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return 0;
+    if (text[first] == '+')
+        ++first;
+    double value = 0;
+    const auto result = std::from_chars(text.data() + first, text.data() + text.size(), value);
+    return result.ec == std::errc{} && std::isfinite(value) ? value : 0;
+}
+
+}  // namespace vistrel::basMCIvoice1

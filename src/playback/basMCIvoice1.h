@@ -1,0 +1,76 @@
+#pragma once
+// Part 3.1: the MCI back end. Routines that build MCI command strings for the one device
+// kept open under the alias "voice1", send them through the MCI command service
+// (DESIGN.md section 3, src/platform/mci/) and turn the replies into numbers and texts.
+// GUI thread only; module state as in the spec (MCILastError).
+#include "platform/mci/MciService.h"
+#include "playback/TitleState.h"
+#include "support/WindowHandle.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+// The two calls of the MCI command service. Tests install a recorder; empty members mean
+// the service itself (mciSendString, mciGetErrorString).
+struct MciCommandSender {
+    std::function<MciError(const std::string& command, std::string& reply)> send;
+    std::function<std::string(MciError code)> errorText;
+};
+
+// What OpenVoice1 and SeekVoice1 ask of the platform and of other Parts. The main window
+// wires them; an unset hook gives the answer named beside it.
+struct MciVoiceHooks {
+    std::function<bool()> IsMainWindowForeground;           // unset: false
+    std::function<void()> ForceMainWindowForeground;        // B.8; unset: nothing
+    std::function<bool(WindowHandle)> HasChildWindow;       // GetWindow GW_CHILD; unset: false
+    std::function<int32_t()> MainWindowMonitorWidth;        // pixels; unset: 0
+    // frmVidParent's handle (Part 5.1). Unset: the re-open rule of B.9 does not apply.
+    std::function<WindowHandle()> VidParentWindow;
+    std::function<std::string()> DeviceTypeOverride;        // text of cboMType; unset: ""
+    std::function<void(int32_t ms)> Sleep;                  // unset: a real blocking wait
+    const TitleState* Title = nullptr;                      // CurrentTitleLengthMS; unset: 0
+};
+
+namespace basMCIvoice1 {
+
+inline MciError MCILastError = 0;
+inline MciVoiceHooks Hooks;
+
+// Replaces the command sender; pass {} to go back to the MCI service.
+void SetCommandSender(MciCommandSender sender);
+
+// The MCI service as the default sender (basMCIvoice1Service.cpp).
+MciError ServiceSendString(const std::string& command, std::string& reply);
+std::string ServiceErrorString(MciError code);
+
+MciError SendMCICommand(const std::string& command, std::string& reply);
+std::string GetMCIErrorText(MciError code);
+
+bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume);
+MciError OpenVoice1File(const std::string& fileName, const std::string& clause);
+MciError CloseVoice1();
+bool PlayVoice1();
+MciError PauseVoice1();
+MciError ResumeVoice1();
+MciError StopVoice1();
+MciError SeekVoice1(int32_t targetMs, bool showFrame);
+MciError SetVoice1TimeFormat(const std::string& format);
+void SetVoice1Volume(int32_t volume);
+std::string GetVoice1Mode();
+int32_t GetVoice1Length();
+int32_t GetVoice1Position();
+WindowHandle GetVoice1Window();
+double GetVoice1FrameRate();
+
+// A decimal number read from the start of a reply, as Basic's Val reads it (0 when the
+// text does not start with one).
+double ReadLeadingNumber(const std::string& text);
+
+// Messages of Parts 3.1 and 3.2: exclamation icon, the program's title.
+void ShowExclamation(const std::string& text);
+
+}  // namespace basMCIvoice1
+}  // namespace vistrel

@@ -1,0 +1,17 @@
+// Part 3.1's default command sender: the MCI command service (DESIGN.md section 3), named
+// in this one file only.
+#include "playback/basMCIvoice1.h"
+
+namespace vistrel::basMCIvoice1 {
+
+MciError ServiceSendString(const std::string& command, std::string& reply)
+{
+    return mciSendString(command, reply);
+}
+
+std::string ServiceErrorString(MciError code)
+{
+    return mciGetErrorString(code);
+}
+
+}  // namespace vistrel::basMCIvoice1

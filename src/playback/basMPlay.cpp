@@ -1,0 +1,230 @@
+// Part 3.2: the player front.
+//
+// MediaInterface other than 0 or 1: every operation does nothing and gives its neutral
+// result. With 0 or 1 the front's own steps (the LastSeekTarget rule and Timer1 of
+// MPlaySeek, LastSeekTick of MPlayResume, steps 2 to 4 of MPlayClose) always run; only
+// the back-end call is skipped while no DirectShow back end is installed.
+#include "playback/basMPlay.h"
+
+#include "controls/TickCount.h"
+#include "playback/basMCIvoice1.h"
+
+#include <cmath>
+
+namespace vistrel {
+
+namespace mci = basMCIvoice1;
+
+bool PlayerFront::HasFrontEnd() const
+{
+    return MediaInterface == kMediaInterfaceDirectShow || MediaInterface == kMediaInterfaceMCI;
+}
+
+DirectShowBackend* PlayerFront::DirectShowOrNull() const
+{
+    return MediaInterface == kMediaInterfaceDirectShow ? DirectShow : nullptr;
+}
+
+int64_t PlayerFront::Now() const
+{
+    return Hooks.TickCountMs ? Hooks.TickCountMs() : TickCountMs();
+}
+
+bool PlayerFront::MPlayOpen(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,
+                            bool multiVideo)
+{
+    if (UsesMCI())
+        return mci::OpenVoice1(fileName, parent, volume);  // the stream flags are not used
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->Open(fileName, parent, volume, multiAudio, multiVideo);
+    return false;
+}
+
+void PlayerFront::MPlayClose(bool keepLast)
+{
+    if (!HasFrontEnd())
+        return;
+    if (UsesMCI())
+        mci::CloseVoice1();
+    else if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->Close(keepLast);
+    CloseSideEffects();
+}
+
+void PlayerFront::CloseSideEffects()
+{
+    if (Hooks.UnloadSeekPreviewIfLoaded)
+        Hooks.UnloadSeekPreviewIfLoaded();
+    if (Hooks.HideFullscreenRailIfVisible)
+        Hooks.HideFullscreenRailIfVisible();
+    if (Hooks.WipeNewestTempCopy)
+        Hooks.WipeNewestTempCopy();
+}
+
+void PlayerFront::MPlayCloseLast()
+{
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->CloseLast();
+}
+
+bool PlayerFront::MPlayStart()
+{
+    if (UsesMCI())
+        return mci::GetVoice1Mode() != "playing" && mci::PlayVoice1();
+    if (DirectShowBackend* ds = DirectShowOrNull()) {
+        if (ds->GetState() == 2)
+            return false;
+        ds->Run();
+        return true;
+    }
+    return false;
+}
+
+void PlayerFront::MPlayPause()
+{
+    if (UsesMCI())
+        mci::PauseVoice1();
+    else if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->Pause();
+}
+
+int32_t PlayerFront::MPlayResume()
+{
+    if (!HasFrontEnd())
+        return 0;
+    LastSeekTick = Now();
+    if (UsesMCI())
+        return static_cast<int32_t>(mci::ResumeVoice1());
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->Run();
+    return 0;
+}
+
+int32_t PlayerFront::MPlayStop()
+{
+    if (UsesMCI())
+        return static_cast<int32_t>(mci::StopVoice1());
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->Stop();
+    return 0;
+}
+
+// The same positive target as last time is not passed on again (LastSeekTarget lives for
+// the process, across titles); seeks to 0 always pass.
+void PlayerFront::MPlaySeek(int32_t targetMs, bool showFrame)
+{
+    if (!HasFrontEnd())
+        return;
+    if (targetMs != LastSeekTarget || targetMs < 1) {
+        LastSeekTarget = targetMs;
+        if (UsesMCI())
+            mci::SeekVoice1(targetMs, showFrame);
+        else if (DirectShowBackend* ds = DirectShowOrNull())
+            ds->Seek(targetMs, showFrame);
+    }
+    if (Hooks.EnableTimer1)
+        Hooks.EnableTimer1();
+}
+
+int32_t PlayerFront::MPlayGetPosition()
+{
+    if (UsesMCI())
+        return mci::GetVoice1Position();
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return static_cast<int32_t>(std::lround(ds->GetPositionSeconds() * 1000.0));
+    return 0;
+}
+
+int32_t PlayerFront::MPlayGetLength()
+{
+    if (UsesMCI())
+        return mci::GetVoice1Length();
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->GetLengthMs();
+    return 0;
+}
+
+// Three decimals: whole part of (rate times 1000 plus 0.5), divided by 1000.
+double PlayerFront::MPlayGetFrameRate()
+{
+    double rate = 0;
+    if (UsesMCI())
+        rate = mci::GetVoice1FrameRate();
+    else if (DirectShowBackend* ds = DirectShowOrNull())
+        rate = ds->GetFrameRate();
+    return std::floor(rate * 1000.0 + 0.5) / 1000.0;
+}
+
+void PlayerFront::MPlaySetVolume(int32_t volume)
+{
+    if (UsesMCI())
+        mci::SetVoice1Volume(volume);
+    else if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->SetVolume(static_cast<int32_t>(std::lround(volume / 10.0)));
+}
+
+bool PlayerFront::MPlaySetSpeed(int32_t speed)
+{
+    if (UsesMCI()) {
+        std::string reply;
+        MCISpeedError = static_cast<int32_t>(mci::SendMCICommand("set voice1 speed " + std::to_string(speed), reply));
+        return MCISpeedError == 0;
+    }
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->SetSpeed(speed);
+    return false;
+}
+
+void PlayerFront::MPlayGetVideoWindows(WindowHandle& videoWindow, WindowHandle& innerWindow)
+{
+    videoWindow = innerWindow = 0;
+    if (UsesMCI()) {
+        videoWindow = mci::GetVoice1Window();
+        const WindowHandle child =
+            videoWindow != 0 && Hooks.FirstChildWindow ? Hooks.FirstChildWindow(videoWindow) : 0;
+        innerWindow = child != 0 ? child : videoWindow;
+    } else if (DirectShowBackend* ds = DirectShowOrNull()) {
+        videoWindow = innerWindow = ds->GetVideoWindow();
+    }
+}
+
+int32_t PlayerFront::MPlayGetAudioStreamCount()
+{
+    DirectShowBackend* ds = DirectShowOrNull();
+    return ds ? ds->GetAudioStreamCount() : 0;
+}
+
+int32_t PlayerFront::MPlayGetVideoStreamCount()
+{
+    DirectShowBackend* ds = DirectShowOrNull();
+    return ds ? ds->GetVideoStreamCount() : 0;
+}
+
+void PlayerFront::MPlaySelectAudioStream(int32_t index)
+{
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->SelectAudioStream(index);
+}
+
+void PlayerFront::MPlaySelectVideoStream(int32_t index)
+{
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        ds->SelectVideoStream(index);
+}
+
+void PlayerFront::ToggleMediaInterface()
+{
+    if (title_.mciStatus != MMSTATE_NONE && title_.mciStatus != MMSTATE_CLOSED) {
+        mci::ShowExclamation("Stop before switching the interface!");
+        return;
+    }
+    MediaInterface = static_cast<int16_t>(1 - MediaInterface);
+    if (MediaInterface == kMediaInterfaceDirectShow && !(Hooks.IsDirectShowAvailable && Hooks.IsDirectShowAvailable())) {
+        MediaInterface = kMediaInterfaceMCI;
+        mci::ShowExclamation("DirectShow is not availlable! Still using MCI");
+    }
+    if (Hooks.SetMediaInterfaceCaption && HasFrontEnd())
+        Hooks.SetMediaInterfaceCaption(MediaInterface == kMediaInterfaceDirectShow ? "DirectShow" : "MCI");
+}
+
+}  // namespace vistrel

@@ -1,0 +1,105 @@
+#pragma once
+// Part 3.2: the player front. The one place where the rest of the program meets the
+// current media; it forwards each operation to the MCI back end (Part 3.1) or the
+// DirectShow back end (Part 3.4) according to MediaInterface. GUI thread only.
+#include "playback/TitleState.h"
+#include "support/WindowHandle.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vistrel {
+
+inline constexpr int16_t kMediaInterfaceDirectShow = 0;
+inline constexpr int16_t kMediaInterfaceMCI = 1;
+
+// What the player front requires of Part 3.4 (the DirectShow column of Part 3.2).
+class DirectShowBackend {
+public:
+    virtual ~DirectShowBackend() = default;
+    // The flags ask it to enumerate and choose audio and video streams.
+    virtual bool Open(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,
+                      bool multiVideo) = 0;
+    // keepLast True: release only the graph kept from the previous title; False: both.
+    virtual void Close(bool keepLast) = 0;
+    virtual void CloseLast() = 0;
+    virtual int32_t GetState() = 0;  // 2 = running
+    virtual int32_t Run() = 0;       // the code of the run (resume)
+    virtual void Pause() = 0;
+    virtual int32_t Stop() = 0;
+    virtual void Seek(int32_t targetMs, bool showFrame) = 0;
+    virtual double GetPositionSeconds() = 0;
+    virtual int32_t GetLengthMs() = 0;
+    virtual double GetFrameRate() = 0;
+    virtual void SetVolume(int32_t volume0To100) = 0;
+    virtual bool SetSpeed(int32_t speed) = 0;  // 1000 = normal
+    virtual WindowHandle GetVideoWindow() = 0;
+    virtual int32_t GetAudioStreamCount() = 0;
+    virtual int32_t GetVideoStreamCount() = 0;
+    virtual void SelectAudioStream(int32_t index) = 0;
+    virtual void SelectVideoStream(int32_t index) = 0;
+};
+
+// What the front asks of the main window and of Parts not built into it; each unset hook
+// does nothing (or answers as named).
+struct PlayerFrontHooks {
+    std::function<void()> EnableTimer1;                                // MPlaySeek step 2
+    std::function<void()> UnloadSeekPreviewIfLoaded;                   // MPlayClose step 2 (Part 5.2)
+    std::function<void()> HideFullscreenRailIfVisible;                 // MPlayClose step 3 (Part 5.3)
+    std::function<void()> WipeNewestTempCopy;                          // MPlayClose step 4 (Part 3.5)
+    std::function<bool()> IsDirectShowAvailable;                       // Part 3.4; unset: false
+    std::function<void(const std::string&)> SetMediaInterfaceCaption;  // lblMediaInterface
+    std::function<WindowHandle(WindowHandle)> FirstChildWindow;        // GW_CHILD; unset: 0
+    std::function<int64_t()> TickCountMs;                              // unset: Part 6.1's clock
+};
+
+class PlayerFront {
+public:
+    // `title` is Part 3.3's state (mciStatus for ToggleMediaInterface).
+    explicit PlayerFront(const TitleState& title) : title_(title) {}
+
+    int16_t MediaInterface = kMediaInterfaceMCI;
+    int32_t LastSeekTarget = 0;
+    int32_t MCISpeedError = 0;
+    int64_t LastSeekTick = 0;
+
+    PlayerFrontHooks Hooks;
+    // Part 3.4's back end; null until it exists: then DirectShow operations do nothing.
+    DirectShowBackend* DirectShow = nullptr;
+
+    bool MPlayOpen(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,
+                   bool multiVideo);
+    void MPlayClose(bool keepLast);
+    void MPlayCloseLast();
+    bool MPlayStart();
+    void MPlayPause();
+    int32_t MPlayResume();
+    int32_t MPlayStop();
+    void MPlaySeek(int32_t targetMs, bool showFrame);
+    int32_t MPlayGetPosition();
+    int32_t MPlayGetLength();
+    double MPlayGetFrameRate();
+    void MPlaySetVolume(int32_t volume);
+    bool MPlaySetSpeed(int32_t speed);
+    void MPlayGetVideoWindows(WindowHandle& videoWindow, WindowHandle& innerWindow);
+    int32_t MPlayGetAudioStreamCount();
+    int32_t MPlayGetVideoStreamCount();
+    void MPlaySelectAudioStream(int32_t index);
+    void MPlaySelectVideoStream(int32_t index);
+
+    void ToggleMediaInterface();
+    // A mouse press with any button on lblMediaInterface.
+    void lblMediaInterface_MouseDown() { ToggleMediaInterface(); }
+
+private:
+    bool UsesMCI() const { return MediaInterface == kMediaInterfaceMCI; }
+    bool HasFrontEnd() const;               // MediaInterface is 0 or 1
+    DirectShowBackend* DirectShowOrNull() const;  // the back end when DirectShow is selected
+    int64_t Now() const;
+    void CloseSideEffects();
+
+    const TitleState& title_;
+};
+
+}  // namespace vistrel
