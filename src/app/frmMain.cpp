@@ -11,6 +11,12 @@
 #include "controls/PositionRailWidget.h"
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
+#include "controls/TickCount.h"
+#include "platform/mci/MciService.h"
+#include "playback/MciTestPanel.h"
+#include "playback/TitlePlayControl.h"
+#include "playback/basMCIvoice1.h"
+#include "playback/basMPlay.h"
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "support/MsgBox.h"
@@ -69,7 +75,16 @@ frmMain::frmMain(const std::string& modulePath, QWidget* parent)
     Form_Load();
 }
 
-frmMain::~frmMain() = default;
+// The global MCI hooks point into this window; the title closes its media while the
+// video area still exists.
+frmMain::~frmMain()
+{
+    basMCIvoice1::Hooks = {};
+    browser_->PlayTitleFromFile1 = nullptr;
+    timers_->PlayTitleFromFile1 = nullptr;
+    titlePlay_.reset();
+    mciCloseAll();
+}
 
 void frmMain::BuildControls()
 {
@@ -80,9 +95,11 @@ void frmMain::BuildControls()
     connect(controls_.cmdExpand, &QPushButton::clicked, this, &frmMain::cmdExpand_Click);
     connect(controls_.cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
     BuildBrowser();
+    front_ = std::make_unique<PlayerFront>(title_);
     BuildRail();
     menus_ = std::make_unique<MainMenus>(this);
     WireMenus();
+    BuildPlayback();
     DisableUnbuiltControls();
 }
 
@@ -90,9 +107,7 @@ void frmMain::BuildControls()
 void frmMain::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.cmdPlayControl[0], c.cmdPlayControl[1], c.cmdPlayControl[2], c.cmdSkip[0],
-                                  c.cmdSkip[1], c.picPlaySpeedRail, c.cboSpeeds, c.lblPlaySpeed,
-                                  c.fraVolume, c.cmdSettings, c.lblMediaInterface};
+    const QList<QWidget*> unbuilt{c.picPlaySpeedRail, c.cboSpeeds, c.lblPlaySpeed, c.fraVolume, c.cmdSettings};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }
@@ -118,7 +133,71 @@ void frmMain::BuildRail()
     RailHost host;
     host.FilesListBox_SetFocus = [this] { browser_->FilesListBox_SetFocus(); };
     host.Closing = [this] { return closing_; };
+    host.MPlayGetPosition = [this] { return front_->MPlayGetPosition(); };
+    host.MPlaySeek = [this](int32_t targetMs, bool showFrame) { front_->MPlaySeek(targetMs, showFrame); };
+    host.MPlayResume = [this] {
+        front_->MPlayResume();
+        rail_->LastSeekTick = front_->LastSeekTick;  // one LastSeekTick shared by Parts 3.2 and 6.1
+    };
+    host.MPlayPause = [this] { front_->MPlayPause(); };
+    host.ShowFrameAfterSeek = [] { return false; };  // Part 5.1 sets it for paused video
+    host.Timer1Enable = [this](bool enable, const std::string& caller) { titlePlay_->Timer1Enable(enable, caller); };
+    host.Timer1_Timer = [this] { titlePlay_->Timer1_Timer(); };
+    host.PlayTitleFromFile1 = [this](bool keepLast, const std::string& caller) {
+        titlePlay_->PlayTitleFromFile1(keepLast, caller);
+    };
+    host.IsDirectShow = [this] { return front_->MediaInterface == kMediaInterfaceDirectShow; };
     rail_ = new PositionRail(*railRow_, *timers_, title_, std::move(host), this);
+}
+
+// Part 3.3 with the player front (3.2), the MCI back end's hooks (3.1) and its test panel.
+void frmMain::BuildPlayback()
+{
+    WirePlayerFront();
+    titlePlay_ = std::make_unique<TitlePlayControl>(
+        TitlePlayParts{controls_, *menus_, *timers_, *browser_, *rail_, *railRow_, *front_, title_});
+    // The list's click and timPlayByCmdln (through BuildBrowser's hook) play the selection
+    // by C's keep-last rule; nothing plays yet at the command-line start, so nothing is kept.
+    browser_->PlayTitleFromFile1 = [this](const std::string& caller) { titlePlay_->FilesVListBox_Click(caller); };
+    TitlePlayControl::OnMousePress(controls_.lblMediaInterface, [this] { front_->lblMediaInterface_MouseDown(); });
+    BuildMciTestPanel();
+    WireMciVoiceHooks();
+}
+
+void frmMain::WirePlayerFront()
+{
+    PlayerFrontHooks& hooks = front_->Hooks;
+    hooks.EnableTimer1 = [this] { titlePlay_->Timer1Enable(true, "MPlaySeek"); };
+    hooks.IsDirectShowAvailable = [] { return IsDirectShowBackendAvailable(); };
+    hooks.SetMediaInterfaceCaption = [this](const std::string& caption) {
+        controls_.lblMediaInterface->setText(QString::fromStdString(caption));
+    };
+    hooks.TickCountMs = [] { return TickCountMs(); };
+}
+
+void frmMain::WireMciVoiceHooks()
+{
+    MciVoiceHooks& hooks = basMCIvoice1::Hooks;
+    hooks = {};
+    hooks.IsMainWindowForeground = [this] { return isActiveWindow(); };
+    hooks.ForceMainWindowForeground = [this] {
+        raise();
+        activateWindow();
+    };
+    // The service's video window is the engine's own drawing surface: it always shows the
+    // video, which is what a child window tells on Windows (B.9).
+    hooks.HasChildWindow = [](WindowHandle) { return true; };
+    hooks.MainWindowMonitorWidth = [this] { return screen() ? screen()->geometry().width() : 0; };
+    hooks.DeviceTypeOverride = [this] { return mciPanel_->DeviceTypeText(); };
+    hooks.Title = &title_;
+}
+
+// Part 3.1 H: below the normal area, seen once cmdExpand enlarges the window.
+void frmMain::BuildMciTestPanel()
+{
+    mciPanel_ = new MciTestPanel(centralWidget());
+    controls_.mciPanelSlot->addWidget(mciPanel_);
+    mciPanel_->hide();
 }
 
 // The context menus and the menu buttons' popups.
@@ -162,6 +241,9 @@ void frmMain::ApplyLoadedSettings()
                settings_.FontSize);
     menus_->BuildListMenus(settings_);
     controls_.lblMediaInterface->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
+    front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
+    titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
+    titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();  // the "Local" volume until Part 6.4
     ApplyCheckBoxes(controls_, settings_);
     ApplyToolTips(this, settings_.ToolTips);
 }
@@ -225,6 +307,7 @@ void frmMain::OpenStartFolder()
 void frmMain::cmdExpand_Click()
 {
     resize(width(), height() + kExpandHeightPixels);
+    mciPanel_->show();
 }
 
 void frmMain::cmdClose_Click()
@@ -249,7 +332,11 @@ void frmMain::closeEvent(QCloseEvent* event)
 void frmMain::Form_QueryUnload()
 {
     closing_ = true;
+    if (title_.mciStatus == MMSTATE_PLAY)
+        front_->MPlayPause();
     browser_->FileNotificationStartStop("Form_QueryUnload", false);
+    titlePlay_->CloseMedia(false, false, false);
+    settings_.UseMCI = front_->MediaInterface;
     RememberWindowPlacement();
     ReadBackWindowSettings(controls_, settings_);
     store_.SaveSettings(settings_, environment_);

@@ -17,8 +17,11 @@ namespace vistrel {
 class FileBrowser;
 class MainMenus;
 class MainTimers;
+class MciTestPanel;
+class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
+class TitlePlayControl;
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -39,6 +42,9 @@ public:
     const MainControls& Controls() const { return controls_; }
     MainMenus& Menus() const { return *menus_; }
     PositionRail& Rail() const { return *rail_; }
+    PlayerFront& Front() const { return *front_; }
+    TitlePlayControl& TitlePlay() const { return *titlePlay_; }
+    const TitleState& Title() const { return title_; }
     // Form_Unload step 2 (Part 4.2 fills it): writes and starts the deletion script when
     // files wait for deletion, and then ends the process.
     std::function<void()> StartDeletionScriptIfNeeded;
@@ -61,6 +67,10 @@ private:
     void BuildControls();
     void BuildBrowser();
     void BuildRail();
+    void BuildPlayback();
+    void WirePlayerFront();
+    void WireMciVoiceHooks();
+    void BuildMciTestPanel();
     void DisableUnbuiltControls();
     void WireMenus();
     void ApplyLoadedSettings();
@@ -84,10 +94,14 @@ private:
     TitleState title_;
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;
-    QWidget* mciPanel_ = nullptr;
+    MciTestPanel* mciPanel_ = nullptr;
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;
+    // Declared last: the title play control goes first, while the front it closes with
+    // and the widgets it shows are still there.
+    std::unique_ptr<PlayerFront> front_;
+    std::unique_ptr<TitlePlayControl> titlePlay_;
 };
 
 }  // namespace vistrel

@@ -6,3 +6,9 @@ target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/basMPlay.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MciTestPanel.cpp
 )
+# Part 3.3: the title play control and its access test.
+target_sources(vistrel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/TitlePlayControl.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TitlePlayEvents.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AccessLevel.cpp
+)

@@ -61,6 +61,7 @@ const Expectation kExpected[] = {
     // ---- MPEG audio: frame sync FF Ex at position 1 (step 8.2) ----
     {"mp3_cbr_128k.mp3",                mt::Mpeg},   // FF FB 90 44
     {"mp3_vbr_xing.mp3",                mt::Mpeg},   // FF FB, "Xing" at offset 36
+    {"mp3_6s_8k_mono.mp3",              mt::Mpeg},   // FF E3 (MPEG 2.5 layer III, 8000 Hz), 6.2 s
     {"mp3_vbr_vbri.mp3",                mt::Mpeg},   // FF FB, "VBRI" at offset 36
     {"mp2_layer2.mp2",                  mt::Mpeg},   // FF FD
     {"mpa_mp2.mpa",                     mt::Mpeg},   // FF FD

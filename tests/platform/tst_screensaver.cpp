@@ -2,44 +2,14 @@
 // session bus (test.sh starts one). A fake service on its own bus connection answers, so
 // the calls really pass through the bus daemon.
 #include "platform/desktop/ScreenSaver.h"
+#include "support/FakeScreenSaver.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QMutex>
-#include <QThread>
 #include <QtTest>
 
 using vistrel::ScreenSaverInhibitor;
-
-class FakeScreenSaver : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-
-public:
-    QStringList Calls() const
-    {
-        QMutexLocker lock(&mutex_);
-        return calls_;
-    }
-
-public slots:
-    uint Inhibit(const QString& application, const QString& reason)
-    {
-        Record("Inhibit " + application + " " + reason);
-        return 42;
-    }
-    void UnInhibit(uint cookie) { Record("UnInhibit " + QString::number(cookie)); }
-
-private:
-    void Record(const QString& call)
-    {
-        QMutexLocker lock(&mutex_);
-        calls_ << call;
-    }
-
-    mutable QMutex mutex_;
-    QStringList calls_;
-};
+namespace test = vistrel::test;
 
 class TestScreenSaver : public QObject {
     Q_OBJECT
@@ -60,14 +30,8 @@ private slots:
 
     void playingInhibitsOnceAndStoppingReleases()
     {
-        QDBusConnection serviceBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-screensaver");
-        // The service answers from its own thread: the inhibitor's calls block this one.
-        QThread serviceThread;
-        FakeScreenSaver fake;
-        fake.moveToThread(&serviceThread);
-        serviceThread.start();
-        QVERIFY(serviceBus.registerObject("/org/freedesktop/ScreenSaver", &fake, QDBusConnection::ExportAllSlots));
-        QVERIFY(serviceBus.registerService("org.freedesktop.ScreenSaver"));
+        test::FakeScreenSaver fake(42);
+        QVERIFY(fake.Registered());
         {
             ScreenSaverInhibitor inhibitor;
             inhibitor.KeepAwake(true, "Playing media");
@@ -83,10 +47,6 @@ private slots:
         // The destructor releases a pending inhibition.
         QTRY_COMPARE(fake.Calls().size(), 4);
         QCOMPARE(fake.Calls().last(), QString("UnInhibit 42"));
-        serviceBus.unregisterService("org.freedesktop.ScreenSaver");
-        QDBusConnection::disconnectFromBus("fake-screensaver");
-        serviceThread.quit();
-        serviceThread.wait();
     }
 };
 

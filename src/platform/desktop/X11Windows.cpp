@@ -1,5 +1,7 @@
 #include "platform/desktop/X11Windows.h"
 
+#include "platform/desktop/QtXcb.h"
+
 #include <QGuiApplication>
 #include <xcb/xcb.h>
 
@@ -39,18 +41,6 @@ struct X11 {
 };
 
 constexpr uint32_t kMaxPropertyLongs = 1u << 16;
-
-xcb_connection_t* QtXcbConnection()
-{
-#if QT_CONFIG(xcb)
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-#else
-    return nullptr;
-#endif
-}
 
 // The root window of the screen named by DISPLAY, as Qt opened it.
 xcb_window_t DefaultRoot(xcb_connection_t* connection)

@@ -5,6 +5,7 @@
 #include "platform/mci/MpvDevice.h"
 #include "platform/mci/SequencerDevice.h"
 #include "platform/mci/VideoChildWindow.h"
+#include "platform/desktop/QtXcb.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,7 +101,7 @@ mci::EngineOptions EngineOptionsFor(const MciCommand& command)
 {
     mci::EngineOptions options;
     options.untimed = g_untimedEngines;
-    if (command.parent && mci::IsXcbPlatform())
+    if (command.parent && IsXcbPlatform())
         options.parent = *command.parent;
     return options;
 }

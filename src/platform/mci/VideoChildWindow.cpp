@@ -1,5 +1,7 @@
 #include "platform/mci/VideoChildWindow.h"
 
+#include "platform/desktop/QtXcb.h"
+
 #include <QGuiApplication>
 #include <xcb/xcb.h>
 
@@ -10,18 +12,6 @@
 namespace vistrel::mci {
 
 namespace {
-
-xcb_connection_t* QtXcbConnection()
-{
-#if QT_CONFIG(xcb)
-    if (!IsXcbPlatform())
-        return nullptr;
-    const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-#else
-    return nullptr;
-#endif
-}
 
 // Checks a request at once, so that its error (a window that went away) is freed here
 // instead of being logged by Qt's event handler.
@@ -71,11 +61,6 @@ bool XServerHasDirectRendering()
         return connection && (HasExtension(connection, "DRI3") || HasExtension(connection, "DRI2"));
     }();
     return direct;
-}
-
-bool IsXcbPlatform()
-{
-    return qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
 std::unique_ptr<VideoChildWindow> VideoChildWindow::Create(WindowHandle parent)

@@ -8,9 +8,6 @@
 
 namespace vistrel::mci {
 
-// True when the application runs on the xcb platform (window handles are X windows).
-bool IsXcbPlatform();
-
 // True when the X server offers direct rendering (DRI2 or DRI3): there is a GPU for mpv's
 // "gpu" output. Xvfb offers neither; there software GL in several players at once has been
 // seen to bring the server down, so plain X11 output is used (DESIGN.md section 1).
