@@ -61,6 +61,7 @@ MciError MciDevice::pause()
         setEnginePaused(true);
         state_ = State::Paused;
         limitTimer_.stop();
+        drain_.reset();
     }
     return 0;
 }
@@ -84,6 +85,7 @@ MciError MciDevice::stop()
     state_ = State::Stopped;
     playTo_.reset();
     limitTimer_.stop();
+    drain_.reset();
     return 0;
 }
 
@@ -102,6 +104,7 @@ MciError MciDevice::seek(SeekTarget target, uint32_t position)
     state_ = State::Stopped;
     playTo_.reset();
     limitTimer_.stop();
+    drain_.reset();
     if (!seekEngine(ms))
         return MCIERR_HARDWARE;
     heldPosition_ = ms;
@@ -153,9 +156,25 @@ void MciDevice::poll()
     if (playTo_ && (engineAtEnd() || std::llround(enginePositionMs()) >= *playTo_)) {
         stopAt(*playTo_);
     } else if (engineAtEnd()) {
-        state_ = State::Stopped;
-        limitTimer_.stop();
+        followDrain();
+    } else {
+        lastPlaying_ = ClockedPosition{positionMs(), std::chrono::steady_clock::now()};
     }
+}
+
+void MciDevice::followDrain()
+{
+    if (!drain_) {
+        const bool clocked = engineEndsEarly_ && lastPlaying_;
+        const int64_t from = clocked ? lastPlaying_->ms + PlayedSince(*lastPlaying_) : lengthMs();
+        lastPlaying_.reset();
+        drain_ = ClockedPosition{std::min(from, lengthMs()), std::chrono::steady_clock::now()};
+    }
+    if (positionMs() < lengthMs())
+        return;
+    drain_.reset();
+    state_ = State::Stopped;
+    limitTimer_.stop();
 }
 
 int64_t MciDevice::lengthMs()
@@ -168,15 +187,25 @@ int64_t MciDevice::positionMs()
     if (heldPosition_)
         return *heldPosition_;
     const int64_t length = lengthMs();
+    if (drain_ && state_ == State::Playing)
+        return std::min(length, drain_->ms + PlayedSince(*drain_));
     if (engineAtEnd() && length > 0)
         return length;
     const int64_t position = std::max<int64_t>(0, std::llround(enginePositionMs()));
     return length > 0 ? std::min(position, length) : position;
 }
 
+int64_t MciDevice::PlayedSince(const ClockedPosition& from) const
+{
+    const auto elapsed = std::chrono::steady_clock::now() - from.at;
+    return std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() * speed_ / 1000;
+}
+
 void MciDevice::startPlaying()
 {
+    lastPlaying_ = ClockedPosition{engineAtEnd() ? lengthMs() : positionMs(), std::chrono::steady_clock::now()};
     heldPosition_.reset();
+    drain_.reset();
     setEnginePaused(false);
     state_ = State::Playing;
     if (playTo_)

@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -56,6 +57,10 @@ protected:
     // The status items that depend on the engine (window, frame rates, tracks, skipped frames).
     virtual MciError engineStatus(StatusItem item, std::string& reply) = 0;
 
+    // True for an engine that reports its end while its sound output still holds sound
+    // (mpv with a real audio output): the device then plays on by the clock (followDrain).
+    bool engineEndsEarly_ = false;
+
 private:
     enum class State { Stopped, Playing, Paused };
 
@@ -64,6 +69,7 @@ private:
     int64_t positionMs();
     void startPlaying();
     void stopAt(int64_t ms);
+    void followDrain();
     std::string modeWord() const;
 
     State state_ = State::Stopped;
@@ -71,6 +77,18 @@ private:
     // Where a seek, a "play from" or a reached "to" left the device, answered exactly as
     // MCI does until playing starts again (engines land on frame or packet boundaries).
     std::optional<int64_t> heldPosition_;
+    // mpv reports its end (eof-reached) while the sound output still holds about 0.4 s:
+    // from there the device plays on by the clock, so the title's last sound is heard
+    // before the position reaches the length and the mode turns "stopped".
+    // At that moment mpv's own position has jumped to the end already, so the drain
+    // continues from the last position read while it was playing.
+    struct ClockedPosition {
+        int64_t ms = 0;
+        std::chrono::steady_clock::time_point at;
+    };
+    int64_t PlayedSince(const ClockedPosition& from) const;
+    std::optional<ClockedPosition> drain_;
+    std::optional<ClockedPosition> lastPlaying_;
     uint32_t speed_ = 1000;
     uint32_t volume_ = 1000;
     // Checks the "to" limit while the GUI thread runs its event loop.

@@ -101,6 +101,7 @@ MciError MpvDevice::create(const EngineOptions& options)
         mpv_set_option_string(mpv_, name, value);  // an option this mpv lacks is not needed
     if (mpv_initialize(mpv_) < 0)
         return MCIERR_CANNOT_LOAD_DRIVER;
+    engineEndsEarly_ = !options.untimed;
     eventReceiver_ = std::make_unique<QObject>();
     mpv_set_wakeup_callback(mpv_, &MpvDevice::onWakeup, this);
     return 0;
