@@ -193,6 +193,8 @@ const std::vector<Golden>& GoldenRows()
         {"mp3_cbr_128k.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  128kbps CBR ", "44100Hz  Joint Stereo"}), false, false},
         // Xing average 3670 / 21 frames: 54 (ffprobe 53.5, mediainfo 50.5 without the Xing frame)
         {"mp3_vbr_xing.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  54kbps VBR ", "44100Hz  Stereo"}), false, false},
+        // MPEG 2.5 (FF E3, 8000 Hz): Part 2.6 reads no MPEG 2.5 audio header, so the stream is "unknown".
+        {"mp3_6s_8k_mono.mp3", Lines({"", "unknown"}), false, false},
         // VBRI average 3879 / 21 frames: 57 (ffprobe 56.6, mediainfo 56.0)
         {"mp3_vbr_vbri.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  57kbps VBR ", "44100Hz  Joint Stereo"}), false, false},
         {"mp3_id3v2.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  64kbps CBR ", "44100Hz  Mono"}), false, false},
