@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -64,6 +66,59 @@ MsgBoxRecorder::MsgBoxRecorder(int answer)
 MsgBoxRecorder::~MsgBoxRecorder()
 {
     SetMsgBoxHandler(std::move(previous_));
+}
+
+ByteWriter& ByteWriter::Text(std::string_view text)
+{
+    bytes_.insert(bytes_.end(), text.begin(), text.end());
+    return *this;
+}
+
+ByteWriter& ByteWriter::Utf16(std::string_view ascii)
+{
+    for (const char c : ascii)
+        LE16(static_cast<uint8_t>(c));
+    return *this;
+}
+
+ByteWriter& ByteWriter::Fill(size_t count, uint8_t value)
+{
+    bytes_.insert(bytes_.end(), count, value);
+    return *this;
+}
+
+ByteWriter& ByteWriter::Raw(const std::vector<uint8_t>& bytes)
+{
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+ByteWriter& ByteWriter::PlaceAt(size_t pos, const std::vector<uint8_t>& bytes)
+{
+    if (bytes_.size() < pos + bytes.size())
+        bytes_.resize(pos + bytes.size(), 0);
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(pos));
+    return *this;
+}
+
+ByteWriter& ByteWriter::Put(uint64_t v, int count, bool bigEndian)
+{
+    for (int i = 0; i < count; ++i)
+        bytes_.push_back(static_cast<uint8_t>(v >> (8 * (bigEndian ? count - 1 - i : i))));
+    return *this;
+}
+
+InfoLines Lines(std::initializer_list<std::string> texts)
+{
+    InfoLines lines;
+    std::copy_n(texts.begin(), std::min(texts.size(), lines.size()), lines.begin());
+    return lines;
+}
+
+size_t OpenDescriptorCount()
+{
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                             std::filesystem::directory_iterator()));
 }
 
 int RunUnprivileged(const std::function<int()>& check)

@@ -1,0 +1,8 @@
+vistrel_add_test(tst_part_1_1_startup app/tst_part_1_1_startup.cpp unit)
+vistrel_add_test(tst_part_1_2_settings app/tst_part_1_2_settings.cpp unit)
+vistrel_add_test(tst_part_1_1_main app/tst_part_1_1_main.cpp gui)
+vistrel_add_test(tst_part_1_3_lifecycle app/tst_part_1_3_lifecycle.cpp gui)
+vistrel_add_test(tst_part_1_2_window app/tst_part_1_2_window.cpp gui)
+foreach(name tst_part_1_1_main tst_part_1_3_lifecycle tst_part_1_2_window)
+  target_link_libraries(${name} PRIVATE vistrel_ui)
+endforeach()

@@ -1,0 +1,2 @@
+vistrel_add_test(tst_vistrel_info tools/tst_vistrel_info.cpp unit)
+add_dependencies(tst_vistrel_info vistrel-info)
