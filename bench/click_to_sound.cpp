@@ -4,10 +4,10 @@
 // file (GStreamer's midiparse ! fluiddec for MIDI) until its position is above 0. Prints
 // both medians and their ratio. Figures only; nothing passes or fails on time. Run it
 // with a sound server (PULSE_SERVER), e.g. under scripts/services.sh.
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "playback/TitlePlayControl.h"
-#include "playback/basMPlay.h"
+#include "playback/PlayerFront.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -47,7 +47,7 @@ double MsUntil(const QElapsedTimer& clock, const std::function<bool()>& position
     return -1;
 }
 
-double VistrelClickToSound(vistrel::frmMain& window, const std::string& file)
+double VistrelClickToSound(vistrel::MainWindow& window, const std::string& file)
 {
     QElapsedTimer clock;
     clock.start();
@@ -120,9 +120,9 @@ int main(int argc, char** argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
 
     QTemporaryDir dir;
-    vistrel::basMain::IniFile = dir.filePath("Vistrel.ini").toStdString();
-    vistrel::basMain::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
-    vistrel::frmMain window(dir.filePath("vistrel").toStdString());
+    vistrel::program::IniFile = dir.filePath("Vistrel.ini").toStdString();
+    vistrel::program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
+    vistrel::MainWindow window(dir.filePath("vistrel").toStdString());
     const Measure vistrel = [&](const std::string& file) { return VistrelClickToSound(window, file); };
 
     const std::string demo = VISTREL_SOURCE_DIR "/demo/";

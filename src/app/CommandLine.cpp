@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/basMain.h"
+#include "app/ProgramValues.h"
 #include "support/MsgBox.h"
 
 #include <algorithm>

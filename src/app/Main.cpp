@@ -1,8 +1,8 @@
 #include "app/Main.h"
 
 #include "app/CommandLine.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "mediainfo/MediaType.h"
 #include "support/MsgBox.h"
 
@@ -37,21 +37,21 @@ void BuildIniNames(const std::string& modulePath)
     const IniNames names = MakeIniNames(modulePath, besideProgram, XdgConfigFolder());
     if (!besideProgram)
         MakeFolders(XdgConfigFolder());
-    basMain::IniFile = names.IniFile;
-    basMain::IniBackupFile = names.IniBackupFile;
+    program::IniFile = names.IniFile;
+    program::IniBackupFile = names.IniBackupFile;
 }
 
 void ReadTwipsPerPixel()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    basMain::TwipsPerPixelX = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchX() : 96);
-    basMain::TwipsPerPixelY = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchY() : 96);
+    program::TwipsPerPixelX = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchX() : 96);
+    program::TwipsPerPixelY = TwipsPerPixelFromDpi(screen ? screen->logicalDotsPerInchY() : 96);
 }
 
-void ShowModally(frmMain& window)
+void ShowModally(MainWindow& window)
 {
     QEventLoop loop;
-    QObject::connect(&window, &frmMain::Unloaded, &loop, &QEventLoop::quit);
+    QObject::connect(&window, &MainWindow::Unloaded, &loop, &QEventLoop::quit);
     window.show();
     loop.exec();
 }
@@ -61,11 +61,10 @@ int RunMainWindow(const StartupEnv& env)
 {
     BuildIniNames(env.ModulePath);
     ReadTwipsPerPixel();
-    basMain::FileShareMode = basMain::OSVersion.IsNT ? FILE_SHARE_READ_WRITE_DELETE : FILE_SHARE_READ_WRITE;
-    basMain::AppTitle = kAppTitle;
+    program::FileShareMode = program::OSVersion.IsNT ? FILE_SHARE_READ_WRITE_DELETE : FILE_SHARE_READ_WRITE;
     InitMpegSyncCodes();
-    basMain::AutoZoomSteps = kAutoZoomSteps;
-    const auto window = LoadRetryingOnceWhenOutOfMemory([&] { return std::make_unique<frmMain>(env.ModulePath); });
+    program::AutoZoomSteps = kAutoZoomSteps;
+    const auto window = LoadRetryingOnceWhenOutOfMemory([&] { return std::make_unique<MainWindow>(env.ModulePath); });
     ShowModally(*window);
     return 0;
 }
@@ -84,7 +83,7 @@ StartupEnv StartupEnv::FromProcess(int argc, char** argv)
 int Main(const StartupEnv& env)
 {
     // A.1: SetDllDirectoryA has no Linux counterpart (libraries are found by the loader).
-    basMain::OSVersion = GetOSVersion();
+    program::OSVersion = GetOSVersion();
     SetProcessPriority();
 
     if (const auto failure = CheckCurrentDirectory(env.CurrentDirectory)) {
@@ -96,7 +95,7 @@ int Main(const StartupEnv& env)
         MsgBox(cmd.Failure->Text, cmd.Failure->Flags, cmd.Failure->Title);
         return 1;
     }
-    basMain::CommandLineArg = cmd.Argument;
+    program::CommandLineArg = cmd.Argument;
 
     // A.4: InitCommonControls is not needed; from here on an unexpected error ends Main.
     try {

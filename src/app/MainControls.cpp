@@ -33,7 +33,7 @@ int Scaled(int pixels, int dpi)
     return pixels * dpi / 96;
 }
 
-// A label that acts as a button (picLoop, lblOvl, lblMediaInterface).
+// A label that acts as a button (loopIcon, overlappedLabel, mediaInterfaceLabel).
 QLabel* ClickableLabel(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = Named(new QLabel(text, parent), name);
@@ -65,14 +65,14 @@ private:
 
 QVBoxLayout* Builder::BrowserColumn()
 {
-    c_.Drive1 = Named(new QComboBox(central_), "Drive1");
-    c_.Dir1 = Named(new QListWidget(central_), "Dir1");
-    c_.FilesVListBox = Named(new QListWidget(central_), "FilesVListBox");
-    c_.FilesVListBox->setAccessibleName("Media files");
+    c_.driveBox = Named(new QComboBox(central_), "driveBox");
+    c_.folderList = Named(new QListWidget(central_), "folderList");
+    c_.fileList = Named(new QListWidget(central_), "fileList");
+    c_.fileList->setAccessibleName("Media files");
     auto* column = new QVBoxLayout;
-    column->addWidget(c_.Drive1);
-    column->addWidget(c_.Dir1, 1);
-    column->addWidget(c_.FilesVListBox, 2);
+    column->addWidget(c_.driveBox);
+    column->addWidget(c_.folderList, 1);
+    column->addWidget(c_.fileList, 2);
     return column;
 }
 
@@ -81,31 +81,31 @@ QHBoxLayout* Builder::PlayButtons()
     const char* captions[] = {"Play", "Pause", "Stop"};
     auto* row = new QHBoxLayout;
     for (int i = 0; i < 3; ++i) {
-        c_.cmdPlayControl[i] = Named(new QPushButton(captions[i], central_), Indexed("cmdPlayControl", i));
-        row->addWidget(c_.cmdPlayControl[i]);
+        c_.playButtons[i] = Named(new QPushButton(captions[i], central_), Indexed("playButtons", i));
+        row->addWidget(c_.playButtons[i]);
     }
     const char* skipCaptions[] = {"|<<", ">>|"};
     const char* skipTips[] = {"Previous file", "Next file"};
     for (int i = 0; i < 2; ++i) {
-        c_.cmdSkip[i] = Named(new QPushButton(skipCaptions[i], central_), Indexed("cmdSkip", i));
-        c_.cmdSkip[i]->setToolTip(skipTips[i]);
-        c_.cmdSkip[i]->setMaximumWidth(Scaled(40, dpi_));
-        row->addWidget(c_.cmdSkip[i]);
+        c_.skipButtons[i] = Named(new QPushButton(skipCaptions[i], central_), Indexed("skipButtons", i));
+        c_.skipButtons[i]->setToolTip(skipTips[i]);
+        c_.skipButtons[i]->setMaximumWidth(Scaled(40, dpi_));
+        row->addWidget(c_.skipButtons[i]);
     }
     row->addSpacing(Scaled(8, dpi_));
-    c_.picLoop = ClickableLabel(central_, "picLoop", QString::fromUtf8("\u27f3"));
-    c_.picLoop->setToolTip("Loop");
-    c_.chkLoop = Named(new QCheckBox("Loop", central_), "chkLoop");
-    c_.chkPlayAll = Named(new QCheckBox("Play all", central_), "chkPlayAll");
-    c_.chkPlayAll->setToolTip("Play all selected files in turn");
-    c_.chkPlayOverlapped = Named(new QCheckBox(central_), "chkPlayOverlapped");
-    c_.lblOvl = ClickableLabel(central_, "lblOvl", "Overlapped");
-    c_.lblOvl->setToolTip("The next title starts shortly before the current one ends");
-    c_.chkVideoSideBySide = Named(new QCheckBox("App and Video", central_), "chkVideoSideBySide");
-    c_.chkVideoSideBySide->setToolTip("Scale down video to keep the app visible side by side");
-    for (QWidget* w : {static_cast<QWidget*>(c_.picLoop), static_cast<QWidget*>(c_.chkLoop),
-                       static_cast<QWidget*>(c_.chkPlayAll), static_cast<QWidget*>(c_.chkPlayOverlapped),
-                       static_cast<QWidget*>(c_.lblOvl), static_cast<QWidget*>(c_.chkVideoSideBySide)})
+    c_.loopIcon = ClickableLabel(central_, "loopIcon", QString::fromUtf8("\u27f3"));
+    c_.loopIcon->setToolTip("Loop");
+    c_.loopCheck = Named(new QCheckBox("Loop", central_), "loopCheck");
+    c_.playAllCheck = Named(new QCheckBox("Play all", central_), "playAllCheck");
+    c_.playAllCheck->setToolTip("Play all selected files in turn");
+    c_.overlappedCheck = Named(new QCheckBox(central_), "overlappedCheck");
+    c_.overlappedLabel = ClickableLabel(central_, "overlappedLabel", "Overlapped");
+    c_.overlappedLabel->setToolTip("The next title starts shortly before the current one ends");
+    c_.videoSideBySideCheck = Named(new QCheckBox("App and Video", central_), "videoSideBySideCheck");
+    c_.videoSideBySideCheck->setToolTip("Scale down video to keep the app visible side by side");
+    for (QWidget* w : {static_cast<QWidget*>(c_.loopIcon), static_cast<QWidget*>(c_.loopCheck),
+                       static_cast<QWidget*>(c_.playAllCheck), static_cast<QWidget*>(c_.overlappedCheck),
+                       static_cast<QWidget*>(c_.overlappedLabel), static_cast<QWidget*>(c_.videoSideBySideCheck)})
         row->addWidget(w);
     row->addStretch();
     return row;
@@ -116,56 +116,56 @@ QVBoxLayout* Builder::FormatLabels()
     auto* column = new QVBoxLayout;
     column->setSpacing(0);
     for (int i = 0; i < 7; ++i) {
-        c_.lblFormatInfo[i] = Named(new QLabel(central_), Indexed("lblFormatInfo", i));
-        c_.lblFormatInfo[i]->setMinimumWidth(Scaled(200, dpi_));
-        c_.lblFormatInfo[i]->setTextFormat(Qt::PlainText);
-        column->addWidget(c_.lblFormatInfo[i]);
+        c_.formatInfoLabels[i] = Named(new QLabel(central_), Indexed("formatInfoLabels", i));
+        c_.formatInfoLabels[i]->setMinimumWidth(Scaled(200, dpi_));
+        c_.formatInfoLabels[i]->setTextFormat(Qt::PlainText);
+        column->addWidget(c_.formatInfoLabels[i]);
     }
-    QFont bold = c_.lblFormatInfo[0]->font();
+    QFont bold = c_.formatInfoLabels[0]->font();
     bold.setBold(true);
-    c_.lblFormatInfo[0]->setFont(bold);
+    c_.formatInfoLabels[0]->setFont(bold);
     return column;
 }
 
 QHBoxLayout* Builder::SpeedRow()
 {
-    c_.picPlaySpeedRail = Named(new QFrame(central_), "picPlaySpeedRail");
-    c_.picPlaySpeedRail->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    c_.picPlaySpeedRail->setFixedHeight(Scaled(16, dpi_));
-    c_.picPlaySpeedRail->setMinimumWidth(Scaled(120, dpi_));
-    c_.picPlaySpeedSlider = Named(new QFrame(c_.picPlaySpeedRail), "picPlaySpeedSlider");
-    c_.picPlaySpeedSlider->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    c_.picPlaySpeedSlider->setFixedSize(Scaled(10, dpi_), Scaled(14, dpi_));
-    c_.picPlaySpeedLabel = Named(new QLabel(central_), "picPlaySpeedLabel");
-    c_.picPlaySpeedLabel->hide();
-    c_.lblPlaySpeed = Named(new QLabel("100%", central_), "lblPlaySpeed");
-    c_.cboSpeeds = Named(new QComboBox(central_), "cboSpeeds");
-    c_.cboSpeeds->addItems({"100", "400", "800", "1600"});
-    c_.cboSpeeds->setToolTip("Play speed in percent");
+    c_.speedRail = Named(new QFrame(central_), "speedRail");
+    c_.speedRail->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    c_.speedRail->setFixedHeight(Scaled(16, dpi_));
+    c_.speedRail->setMinimumWidth(Scaled(120, dpi_));
+    c_.speedKnob = Named(new QFrame(c_.speedRail), "speedKnob");
+    c_.speedKnob->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    c_.speedKnob->setFixedSize(Scaled(10, dpi_), Scaled(14, dpi_));
+    c_.speedRailLabel = Named(new QLabel(central_), "speedRailLabel");
+    c_.speedRailLabel->hide();
+    c_.playSpeedLabel = Named(new QLabel("100%", central_), "playSpeedLabel");
+    c_.speedList = Named(new QComboBox(central_), "speedList");
+    c_.speedList->addItems({"100", "400", "800", "1600"});
+    c_.speedList->setToolTip("Play speed in percent");
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel("Speed", central_));
-    row->addWidget(c_.picPlaySpeedRail, 1);
-    row->addWidget(c_.lblPlaySpeed);
-    row->addWidget(c_.cboSpeeds);
+    row->addWidget(c_.speedRail, 1);
+    row->addWidget(c_.playSpeedLabel);
+    row->addWidget(c_.speedList);
     return row;
 }
 
 QGroupBox* Builder::VolumeFrame()
 {
-    c_.fraVolume = Named(new QGroupBox("Volume", central_), "fraVolume");
-    auto* row = new QHBoxLayout(c_.fraVolume);
+    c_.volumeFrame = Named(new QGroupBox("Volume", central_), "volumeFrame");
+    auto* row = new QHBoxLayout(c_.volumeFrame);
     const char* labels[] = {"Master", "Wave", "MIDI", "Local"};
     for (int i = 0; i < 4; ++i) {
         auto* column = new QVBoxLayout;
-        c_.imgSlider[i] = Named(new QSlider(Qt::Vertical, c_.fraVolume), Indexed("imgSlider", i));
-        c_.imgSlider[i]->setRange(0, 1000);
-        c_.imgSlider[i]->setFixedHeight(Scaled(60, dpi_));
-        c_.lblVol[i] = Named(new QLabel(labels[i], c_.fraVolume), Indexed("lblVol", i));
-        column->addWidget(c_.imgSlider[i], 0, Qt::AlignHCenter);
-        column->addWidget(c_.lblVol[i], 0, Qt::AlignHCenter);
+        c_.volumeSliders[i] = Named(new QSlider(Qt::Vertical, c_.volumeFrame), Indexed("volumeSliders", i));
+        c_.volumeSliders[i]->setRange(0, 1000);
+        c_.volumeSliders[i]->setFixedHeight(Scaled(60, dpi_));
+        c_.volumeLabels[i] = Named(new QLabel(labels[i], c_.volumeFrame), Indexed("volumeLabels", i));
+        column->addWidget(c_.volumeSliders[i], 0, Qt::AlignHCenter);
+        column->addWidget(c_.volumeLabels[i], 0, Qt::AlignHCenter);
         row->addLayout(column);
     }
-    return c_.fraVolume;
+    return c_.volumeFrame;
 }
 
 QToolButton* Builder::MenuButton(const QString& name, const QString& text)
@@ -178,66 +178,66 @@ QToolButton* Builder::MenuButton(const QString& name, const QString& text)
 
 QHBoxLayout* Builder::MenuButtons()
 {
-    c_.picMoveToButton = MenuButton("picMoveToButton", "Move To:");
-    c_.picCopyToButton = MenuButton("picCopyToButton", "Copy To:");
-    c_.picGotoButton = MenuButton("picGotoButton", "Go To:");
-    c_.cmdSettings = Named(new QPushButton("Settings...", central_), "cmdSettings");
-    c_.lblMediaInterface = ClickableLabel(central_, "lblMediaInterface", "MCI");
-    c_.lblMediaInterface->setToolTip("Media interface (click to switch)");
-    c_.lblMediaInterface->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    c_.moveToButton = MenuButton("moveToButton", "Move To:");
+    c_.copyToButton = MenuButton("copyToButton", "Copy To:");
+    c_.goToButton = MenuButton("goToButton", "Go To:");
+    c_.settingsButton = Named(new QPushButton("Settings...", central_), "settingsButton");
+    c_.mediaInterfaceLabel = ClickableLabel(central_, "mediaInterfaceLabel", "MCI");
+    c_.mediaInterfaceLabel->setToolTip("Media interface (click to switch)");
+    c_.mediaInterfaceLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     auto* row = new QHBoxLayout;
-    row->addWidget(c_.picMoveToButton);
-    row->addWidget(c_.picCopyToButton);
-    row->addWidget(c_.picGotoButton);
+    row->addWidget(c_.moveToButton);
+    row->addWidget(c_.copyToButton);
+    row->addWidget(c_.goToButton);
     row->addStretch();
-    row->addWidget(c_.lblMediaInterface);
-    row->addWidget(c_.cmdSettings);
+    row->addWidget(c_.mediaInterfaceLabel);
+    row->addWidget(c_.settingsButton);
     return row;
 }
 
 QWidget* Builder::VideoArea()
 {
-    c_.picVidParent = Named(new QWidget(central_), "picVidParent");
-    c_.picVidParent->setAttribute(Qt::WA_NativeWindow);
-    c_.picVidParent->setAttribute(Qt::WA_DontCreateNativeAncestors);
-    c_.picVidParent->setAutoFillBackground(true);
-    QPalette black = c_.picVidParent->palette();
+    c_.videoArea = Named(new QWidget(central_), "videoArea");
+    c_.videoArea->setAttribute(Qt::WA_NativeWindow);
+    c_.videoArea->setAttribute(Qt::WA_DontCreateNativeAncestors);
+    c_.videoArea->setAutoFillBackground(true);
+    QPalette black = c_.videoArea->palette();
     black.setColor(QPalette::Window, Qt::black);
-    c_.picVidParent->setPalette(black);
-    c_.picVidParent->setMinimumSize(Scaled(160, dpi_), Scaled(90, dpi_));
-    c_.picVidParent->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    c_.picVidParent->hide();
-    return c_.picVidParent;
+    c_.videoArea->setPalette(black);
+    c_.videoArea->setMinimumSize(Scaled(160, dpi_), Scaled(90, dpi_));
+    c_.videoArea->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    c_.videoArea->hide();
+    return c_.videoArea;
 }
 
 QFrame* Builder::TipBox()
 {
-    c_.picTipCreateTempCopy = Named(new QFrame(central_), "picTipCreateTempCopy");
-    c_.picTipCreateTempCopy->setFrameStyle(QFrame::Box | QFrame::Plain);
-    c_.picTipCreateTempCopy->setAutoFillBackground(true);
-    c_.picTipCreateTempCopy->setBackgroundRole(QPalette::ToolTipBase);
-    c_.lblCreateTempCopy = Named(new QLabel(c_.picTipCreateTempCopy), "lblCreateTempCopy");
-    c_.lblCreateTempCopy->setForegroundRole(QPalette::ToolTipText);
-    auto* layout = new QHBoxLayout(c_.picTipCreateTempCopy);
-    layout->addWidget(c_.lblCreateTempCopy);
-    c_.picTipCreateTempCopy->hide();
-    return c_.picTipCreateTempCopy;
+    c_.tipBox = Named(new QFrame(central_), "tipBox");
+    c_.tipBox->setFrameStyle(QFrame::Box | QFrame::Plain);
+    c_.tipBox->setAutoFillBackground(true);
+    c_.tipBox->setBackgroundRole(QPalette::ToolTipBase);
+    c_.tipLabel = Named(new QLabel(c_.tipBox), "tipLabel");
+    c_.tipLabel->setForegroundRole(QPalette::ToolTipText);
+    auto* layout = new QHBoxLayout(c_.tipBox);
+    layout->addWidget(c_.tipLabel);
+    c_.tipBox->hide();
+    return c_.tipBox;
 }
 
 QHBoxLayout* Builder::BottomRow(const QString& homepageUrl)
 {
-    c_.lblHomepage = Named(new QLabel(QString("<a href=\"%1\">Homepage</a>").arg(homepageUrl), central_),
-                           "lblHomepage");
-    c_.lblHomepage->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    c_.cmdExpand = Named(new QPushButton("v", central_), "cmdExpand");
-    c_.cmdExpand->setToolTip("Show the MCI test panel");
-    c_.cmdExpand->setMaximumWidth(Scaled(30, dpi_));
-    c_.cmdClose = Named(new QPushButton("Close", central_), "cmdClose");
+    c_.homepageLabel = Named(new QLabel(QString("<a href=\"%1\">Homepage</a>").arg(homepageUrl), central_),
+                           "homepageLabel");
+    c_.homepageLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    c_.expandButton = Named(new QPushButton("v", central_), "expandButton");
+    c_.expandButton->setToolTip("Show the MCI test panel");
+    c_.expandButton->setMaximumWidth(Scaled(30, dpi_));
+    c_.closeButton = Named(new QPushButton("Close", central_), "closeButton");
     auto* row = new QHBoxLayout;
-    row->addWidget(c_.lblHomepage);
+    row->addWidget(c_.homepageLabel);
     row->addStretch();
-    row->addWidget(c_.cmdExpand);
-    row->addWidget(c_.cmdClose);
+    row->addWidget(c_.expandButton);
+    row->addWidget(c_.closeButton);
     return row;
 }
 

@@ -57,10 +57,10 @@ void DisableEntries(const MenuArray& array)
 
 MainMenus::MainMenus(QWidget* owner)
 {
-    popMoveTo = BuildDestinationMenu(owner, "popMoveTo", "mnuMoveTo", "mnuMoveTo");
-    popCopyTo = BuildDestinationMenu(owner, "popCopyTo", "mnuCopyTo", "mnuCopyTo");
-    popGoto = BuildDestinationMenu(owner, "popGoto", "mnuGoto", "mnuGoto");
-    popGoto.browse->setObjectName("mnuGoToBrowse");
+    moveToMenu = BuildDestinationMenu(owner, "moveToMenu", "moveToEntries", "moveToEntries");
+    copyToMenu = BuildDestinationMenu(owner, "copyToMenu", "copyToEntries", "copyToEntries");
+    goToMenu = BuildDestinationMenu(owner, "goToMenu", "goToEntries", "goToEntries");
+    goToMenu.browse->setObjectName("goToBrowseAction");
     BuildFileMenu(owner);
     BuildFolderMenu(owner);
     BuildVideoMenu(owner);
@@ -85,95 +85,95 @@ DestinationMenu MainMenus::BuildDestinationMenu(QWidget* owner, const char* popu
 
 void MainMenus::BuildFileMenu(QWidget* owner)
 {
-    mnuPopup = NamedMenu(owner, "mnuPopup", QString());
-    popMoveTo.popup->setTitle("MoveTo");
-    popCopyTo.popup->setTitle("CopyTo");
-    mnuPopup->addMenu(popMoveTo.popup);
-    mnuPopup->addMenu(popCopyTo.popup);
-    mnuRename = NamedAction(mnuPopup, "mnuRename", "Rename");
-    mnuDelete = NamedAction(mnuPopup, "mnuDelete", "Delete");
-    mnuTrennShell0 = mnuPopup->addSeparator();
-    mnuTrennShell0->setObjectName("mnuTrennShell0");
-    mnuShellBase = NamedMenu(owner, "mnuShellBase", "Open with...");
-    mnuShell = std::make_unique<MenuArray>(mnuShellBase, nullptr, "mnuShell");
-    mnuPopup->addMenu(mnuShellBase);
-    mnuProps = NamedAction(mnuPopup, "mnuProps", "Properties");
-    DisableAll({mnuRename, mnuDelete, mnuProps});
+    fileMenu = NamedMenu(owner, "fileMenu", QString());
+    moveToMenu.popup->setTitle("MoveTo");
+    copyToMenu.popup->setTitle("CopyTo");
+    fileMenu->addMenu(moveToMenu.popup);
+    fileMenu->addMenu(copyToMenu.popup);
+    renameAction = NamedAction(fileMenu, "renameAction", "Rename");
+    deleteAction = NamedAction(fileMenu, "deleteAction", "Delete");
+    openWithSeparator = fileMenu->addSeparator();
+    openWithSeparator->setObjectName("openWithSeparator");
+    openWithMenu = NamedMenu(owner, "openWithMenu", "Open with...");
+    openWithEntries = std::make_unique<MenuArray>(openWithMenu, nullptr, "openWithEntries");
+    fileMenu->addMenu(openWithMenu);
+    propertiesAction = NamedAction(fileMenu, "propertiesAction", "Properties");
+    DisableAll({renameAction, deleteAction, propertiesAction});
 }
 
 void MainMenus::BuildFolderMenu(QWidget* owner)
 {
-    mnuPopupDir1 = NamedMenu(owner, "mnuPopupDir1", QString());
-    mnuDirExploreFromHere = NamedAction(mnuPopupDir1, "mnuDirExploreFromHere", "Explorer from here");
-    mnuDirCopyPath = NamedAction(mnuPopupDir1, "mnuDirCopyPath", "&Copy Path");
-    mnuDirCopyFolder = NamedAction(mnuPopupDir1, "mnuDirCopyFolder", "&Copy Folder Name");
-    mnuNewFolder = NamedAction(mnuPopupDir1, "mnuNewFolder", "New Folder");
-    DisableAll({mnuDirExploreFromHere, mnuDirCopyPath, mnuDirCopyFolder, mnuNewFolder});
+    folderMenu = NamedMenu(owner, "folderMenu", QString());
+    exploreFromHereAction = NamedAction(folderMenu, "exploreFromHereAction", "Explorer from here");
+    copyPathAction = NamedAction(folderMenu, "copyPathAction", "&Copy Path");
+    copyFolderAction = NamedAction(folderMenu, "copyFolderAction", "&Copy Folder Name");
+    newFolderAction = NamedAction(folderMenu, "newFolderAction", "New Folder");
+    DisableAll({exploreFromHereAction, copyPathAction, copyFolderAction, newFolderAction});
 }
 
 void MainMenus::BuildVideoMenu(QWidget* owner)
 {
-    mnuPopupVid = NamedMenu(owner, "mnuPopupVid", QString());
-    mnuFullscreen = NamedAction(mnuPopupVid, "mnuFullscreen", "Fullscreen");
-    mnuFullscreen->setCheckable(true);
-    mnuZoomRoot = NamedMenu(owner, "mnuZoomRoot", "Zoom");
+    videoMenu = NamedMenu(owner, "videoMenu", QString());
+    fullscreenAction = NamedAction(videoMenu, "fullscreenAction", "Fullscreen");
+    fullscreenAction->setCheckable(true);
+    zoomMenu = NamedMenu(owner, "zoomMenu", "Zoom");
     const char* zoomCaptions[] = {"25%", "33%", "50%", "67%", "75%", "100%",
                                   "150%", "200%", "300%", "Fullscreen", "Overscan"};
     for (int i = 0; i < 11; ++i) {
-        mnuZoom[i] = NamedAction(mnuZoomRoot, ("mnuZoom_" + std::to_string(i)).c_str(), zoomCaptions[i]);
-        mnuZoom[i]->setCheckable(true);
+        zoomActions[i] = NamedAction(zoomMenu, ("zoomAction_" + std::to_string(i)).c_str(), zoomCaptions[i]);
+        zoomActions[i]->setCheckable(true);
     }
-    mnuPopupVid->addMenu(mnuZoomRoot);
-    mnuAspectRatio = NamedMenu(owner, "mnuAspectRatio", "AspectRatio");
+    videoMenu->addMenu(zoomMenu);
+    aspectMenu = NamedMenu(owner, "aspectMenu", "AspectRatio");
     const char* aspectCaptions[] = {"1:1 (as is)", "4:3", "16:9", "Default"};
     for (int i = 0; i < 4; ++i) {
-        mnuAspect[i] = NamedAction(mnuAspectRatio, ("mnuAspect_" + std::to_string(i)).c_str(), aspectCaptions[i]);
-        mnuAspect[i]->setCheckable(true);
+        aspectActions[i] = NamedAction(aspectMenu, ("aspectAction_" + std::to_string(i)).c_str(), aspectCaptions[i]);
+        aspectActions[i]->setCheckable(true);
     }
-    mnuPopupVid->addMenu(mnuAspectRatio);
+    videoMenu->addMenu(aspectMenu);
     BuildStreamMenus();
-    mnuPopupVid->addMenu(mnuStreams);
-    mnuPopupVid->addSeparator();
-    mnuPlay = NamedAction(mnuPopupVid, "mnuPlay", "Play");
-    mnuPause = NamedAction(mnuPopupVid, "mnuPause", "Pause");
-    mnuStop = NamedAction(mnuPopupVid, "mnuStop", "Stop");
-    mnuFullscreen->setEnabled(false);
-    mnuZoomRoot->setEnabled(false);
-    mnuAspectRatio->setEnabled(false);
+    videoMenu->addMenu(streamsMenu);
+    videoMenu->addSeparator();
+    playAction = NamedAction(videoMenu, "playAction", "Play");
+    pauseAction = NamedAction(videoMenu, "pauseAction", "Pause");
+    stopAction = NamedAction(videoMenu, "stopAction", "Stop");
+    fullscreenAction->setEnabled(false);
+    zoomMenu->setEnabled(false);
+    aspectMenu->setEnabled(false);
 }
 
 // Part 1.3 A.3: "Audio 1" .. "Audio 16" and "Video 1" .. "Video 8"; Part 3.3 shows as
 // many as the title has. Closed: disabled, entries 2.. hidden.
 void MainMenus::BuildStreamMenus()
 {
-    mnuStreams = NamedMenu(mnuPopupVid, "mnuStreams", "Streams");
+    streamsMenu = NamedMenu(videoMenu, "streamsMenu", "Streams");
     for (int i = 1; i <= kAudioStreamEntries; ++i) {
-        mnuAudioStream[i] = NamedAction(mnuStreams, ("mnuAudioStream_" + std::to_string(i)).c_str(),
+        audioStreamActions[i] = NamedAction(streamsMenu, ("audioStreamAction_" + std::to_string(i)).c_str(),
                                         QString("Audio %1").arg(i));
-        mnuAudioStream[i]->setCheckable(true);
-        mnuAudioStream[i]->setVisible(i == 1);
+        audioStreamActions[i]->setCheckable(true);
+        audioStreamActions[i]->setVisible(i == 1);
     }
-    mnuStreams->addSeparator();
+    streamsMenu->addSeparator();
     for (int i = 1; i <= kVideoStreamEntries; ++i) {
-        mnuVideoStream[i] = NamedAction(mnuStreams, ("mnuVideoStream_" + std::to_string(i)).c_str(),
+        videoStreamActions[i] = NamedAction(streamsMenu, ("videoStreamAction_" + std::to_string(i)).c_str(),
                                         QString("Video %1").arg(i));
-        mnuVideoStream[i]->setCheckable(true);
-        mnuVideoStream[i]->setVisible(i == 1);
+        videoStreamActions[i]->setCheckable(true);
+        videoStreamActions[i]->setVisible(i == 1);
     }
-    mnuStreams->setEnabled(false);
+    streamsMenu->setEnabled(false);
 }
 
 void MainMenus::BuildListMenus(const Settings& settings)
 {
     const bool hotkeys = settings.UseMenuHotkeys;
-    popMoveTo.entries->Build(Names(settings.CopyMoveTo), kMoveToHotkeyPrefix, kDigitFirstCode, hotkeys);
-    popCopyTo.entries->Build(Names(settings.CopyMoveTo), kCopyToHotkeyPrefix, kDigitFirstCode, hotkeys);
-    popGoto.entries->Build(Names(settings.GoTo), kGotoHotkeyPrefix, kLetterFirstCode, hotkeys);
-    mnuShell->Build(Names(settings.OpenWith), "", 0, false);
+    moveToMenu.entries->Build(Names(settings.CopyMoveTo), kMoveToHotkeyPrefix, kDigitFirstCode, hotkeys);
+    copyToMenu.entries->Build(Names(settings.CopyMoveTo), kCopyToHotkeyPrefix, kDigitFirstCode, hotkeys);
+    goToMenu.entries->Build(Names(settings.GoTo), kGotoHotkeyPrefix, kLetterFirstCode, hotkeys);
+    openWithEntries->Build(Names(settings.OpenWith), "", 0, false);
     const bool haveOpenWith = !settings.OpenWith.empty();
-    mnuShellBase->menuAction()->setVisible(haveOpenWith);
-    mnuTrennShell0->setVisible(haveOpenWith);
-    for (const MenuArray* array : {popMoveTo.entries.get(), popCopyTo.entries.get(), popGoto.entries.get(), mnuShell.get()})
+    openWithMenu->menuAction()->setVisible(haveOpenWith);
+    openWithSeparator->setVisible(haveOpenWith);
+    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get(), goToMenu.entries.get(), openWithEntries.get()})
         DisableEntries(*array);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's menus (Parts 1.3 A.3, 4.1, 4.2, 4.3, 5.1, 3.3): the file context menu
-// mnuPopup, the folder context menu mnuPopupDir1, the video pop-up mnuPopupVid with the
+// fileMenu, the folder context menu folderMenu, the video pop-up videoMenu with the
 // stream menus, and the popups of the three menu buttons. Entries of Parts that are not
 // built yet are present and disabled.
 #include "browser/ListMenus.h"
@@ -40,33 +40,33 @@ public:
     // `UseMenuHotkeys` is on; "Open with..." and its separator hidden for an empty list.
     void BuildListMenus(const Settings& settings);
 
-    DestinationMenu popMoveTo, popCopyTo, popGoto;
-    QMenu* mnuPopup = nullptr;
-    QAction* mnuRename = nullptr;
-    QAction* mnuDelete = nullptr;
-    QAction* mnuTrennShell0 = nullptr;
-    QMenu* mnuShellBase = nullptr;
-    std::unique_ptr<MenuArray> mnuShell;
-    QAction* mnuProps = nullptr;
+    DestinationMenu moveToMenu, copyToMenu, goToMenu;
+    QMenu* fileMenu = nullptr;
+    QAction* renameAction = nullptr;
+    QAction* deleteAction = nullptr;
+    QAction* openWithSeparator = nullptr;
+    QMenu* openWithMenu = nullptr;
+    std::unique_ptr<MenuArray> openWithEntries;
+    QAction* propertiesAction = nullptr;
 
-    QMenu* mnuPopupDir1 = nullptr;
-    QAction* mnuDirExploreFromHere = nullptr;
-    QAction* mnuDirCopyPath = nullptr;
-    QAction* mnuDirCopyFolder = nullptr;
-    QAction* mnuNewFolder = nullptr;
+    QMenu* folderMenu = nullptr;
+    QAction* exploreFromHereAction = nullptr;
+    QAction* copyPathAction = nullptr;
+    QAction* copyFolderAction = nullptr;
+    QAction* newFolderAction = nullptr;
 
-    QMenu* mnuPopupVid = nullptr;
-    QAction* mnuFullscreen = nullptr;
-    QMenu* mnuZoomRoot = nullptr;
-    std::array<QAction*, 11> mnuZoom{};
-    QMenu* mnuAspectRatio = nullptr;
-    std::array<QAction*, 4> mnuAspect{};
-    QMenu* mnuStreams = nullptr;
-    std::array<QAction*, kAudioStreamEntries + 1> mnuAudioStream{};  // 1-based
-    std::array<QAction*, kVideoStreamEntries + 1> mnuVideoStream{};  // 1-based
-    QAction* mnuPlay = nullptr;
-    QAction* mnuPause = nullptr;
-    QAction* mnuStop = nullptr;
+    QMenu* videoMenu = nullptr;
+    QAction* fullscreenAction = nullptr;
+    QMenu* zoomMenu = nullptr;
+    std::array<QAction*, 11> zoomActions{};
+    QMenu* aspectMenu = nullptr;
+    std::array<QAction*, 4> aspectActions{};
+    QMenu* streamsMenu = nullptr;
+    std::array<QAction*, kAudioStreamEntries + 1> audioStreamActions{};  // 1-based
+    std::array<QAction*, kVideoStreamEntries + 1> videoStreamActions{};  // 1-based
+    QAction* playAction = nullptr;
+    QAction* pauseAction = nullptr;
+    QAction* stopAction = nullptr;
 
 private:
     void BuildFileMenu(QWidget* owner);

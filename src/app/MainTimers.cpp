@@ -5,16 +5,16 @@ namespace vistrel {
 MainTimers::MainTimers(QObject* parent) : QObject(parent)
 {
     setObjectName("MainTimers");
-    timPlayByCmdln->setSingleShot(true);
-    connect(timPlayByCmdln, &QTimer::timeout, this, &MainTimers::timPlayByCmdln_Timer);
+    commandLinePlayTimer->setSingleShot(true);
+    connect(commandLinePlayTimer, &QTimer::timeout, this, &MainTimers::OnCommandLinePlayTimer);
 }
 
 std::vector<QTimer*> MainTimers::All() const
 {
-    return {Timer1, timMouse, timSeeking, timPlaySpeed, timPlayByCmdln, timFileChangeNotify,
-            timFileListSetFocus, timDeleteFilesToDelete, CloseLastMediaTimer, ShowVidRail,
-            RailPosChangedTimer, SetVidPosTimer, ShowSeekPreviewTimer, UpdateSeekPreviewTimer,
-            FilesListBoxTooltipTimer, HideIfVisibleOnFullscreenTimer, HidePicTipCreateTempCopyTimer};
+    return {positionTimer, mouseTimer, seekRepeatTimer, playSpeedTimer, commandLinePlayTimer, folderChangeTimer,
+            fileListFocusTimer, deferredDeletionTimer, closeLastMediaTimer, showVideoRailTimer,
+            railMoveTimer, videoPositionTimer, showSeekPreviewTimer, updateSeekPreviewTimer,
+            fileToolTipTimer, hideOnFullscreenTimer, hideTipTimer};
 }
 
 // Runs during member initialisation, after the QObject base is complete.
@@ -26,11 +26,11 @@ QTimer* MainTimers::MakeTimer(const char* name, int intervalMs)
     return timer;
 }
 
-void MainTimers::timPlayByCmdln_Timer()
+void MainTimers::OnCommandLinePlayTimer()
 {
-    timPlayByCmdln->stop();
-    if (PlayTitleFromFile1)
-        PlayTitleFromFile1();
+    commandLinePlayTimer->stop();
+    if (PlaySelectedTitle)
+        PlaySelectedTitle();
 }
 
 }  // namespace vistrel

@@ -16,32 +16,32 @@ class MainTimers : public QObject {
 public:
     explicit MainTimers(QObject* parent = nullptr);
 
-    // Called by timPlayByCmdln's only tick (Part 3.3 plays the file list's selection).
-    std::function<void()> PlayTitleFromFile1;
+    // Called by commandLinePlayTimer's only tick (Part 3.3 plays the file list's selection).
+    std::function<void()> PlaySelectedTitle;
 
     std::vector<QTimer*> All() const;
 
-    QTimer* const Timer1 = MakeTimer("Timer1", 10);
-    QTimer* const timMouse = MakeTimer("timMouse", 50);
-    QTimer* const timSeeking = MakeTimer("timSeeking", 100);
-    QTimer* const timPlaySpeed = MakeTimer("timPlaySpeed", 300);
-    QTimer* const timPlayByCmdln = MakeTimer("timPlayByCmdln", 10);
-    QTimer* const timFileChangeNotify = MakeTimer("timFileChangeNotify", 500);
-    QTimer* const timFileListSetFocus = MakeTimer("timFileListSetFocus", 30);
-    QTimer* const timDeleteFilesToDelete = MakeTimer("timDeleteFilesToDelete", 2000);
-    QTimer* const CloseLastMediaTimer = MakeTimer("CloseLastMediaTimer", 600);
-    QTimer* const ShowVidRail = MakeTimer("ShowVidRail", 100);
-    QTimer* const RailPosChangedTimer = MakeTimer("RailPosChangedTimer", 10);
-    QTimer* const SetVidPosTimer = MakeTimer("SetVidPosTimer", 10);
-    QTimer* const ShowSeekPreviewTimer = MakeTimer("ShowSeekPreviewTimer", 500);
-    QTimer* const UpdateSeekPreviewTimer = MakeTimer("UpdateSeekPreviewTimer", 10);
-    QTimer* const FilesListBoxTooltipTimer = MakeTimer("FilesListBoxTooltipTimer", 100);
-    QTimer* const HideIfVisibleOnFullscreenTimer = MakeTimer("HideIfVisibleOnFullscreenTimer", 1000);
-    QTimer* const HidePicTipCreateTempCopyTimer = MakeTimer("HidePicTipCreateTempCopyTimer", 2000);
+    QTimer* const positionTimer = MakeTimer("positionTimer", 10);
+    QTimer* const mouseTimer = MakeTimer("mouseTimer", 50);
+    QTimer* const seekRepeatTimer = MakeTimer("seekRepeatTimer", 100);
+    QTimer* const playSpeedTimer = MakeTimer("playSpeedTimer", 300);
+    QTimer* const commandLinePlayTimer = MakeTimer("commandLinePlayTimer", 10);
+    QTimer* const folderChangeTimer = MakeTimer("folderChangeTimer", 500);
+    QTimer* const fileListFocusTimer = MakeTimer("fileListFocusTimer", 30);
+    QTimer* const deferredDeletionTimer = MakeTimer("deferredDeletionTimer", 2000);
+    QTimer* const closeLastMediaTimer = MakeTimer("closeLastMediaTimer", 600);
+    QTimer* const showVideoRailTimer = MakeTimer("showVideoRailTimer", 100);
+    QTimer* const railMoveTimer = MakeTimer("railMoveTimer", 10);
+    QTimer* const videoPositionTimer = MakeTimer("videoPositionTimer", 10);
+    QTimer* const showSeekPreviewTimer = MakeTimer("showSeekPreviewTimer", 500);
+    QTimer* const updateSeekPreviewTimer = MakeTimer("updateSeekPreviewTimer", 10);
+    QTimer* const fileToolTipTimer = MakeTimer("fileToolTipTimer", 100);
+    QTimer* const hideOnFullscreenTimer = MakeTimer("hideOnFullscreenTimer", 1000);
+    QTimer* const hideTipTimer = MakeTimer("hideTipTimer", 2000);
 
 private:
     QTimer* MakeTimer(const char* name, int intervalMs);
-    void timPlayByCmdln_Timer();
+    void OnCommandLinePlayTimer();
 };
 
 }  // namespace vistrel

@@ -1,7 +1,7 @@
 #include "app/Settings.h"
 
 #include "app/IniFile.h"
-#include "app/basMain.h"
+#include "app/ProgramValues.h"
 
 #include <QLocale>
 #include <QString>
@@ -244,13 +244,13 @@ std::string FindRepairTool(const std::string& configured, const std::string& pro
 {
     if (FileExists(configured))
         return configured;
-    const std::string besideProgram = AddBackslash(programFolder) + kRepairToolName;
+    const std::string besideProgram = AddTrailingSlash(programFolder) + kRepairToolName;
     return !programFolder.empty() && FileExists(besideProgram) ? besideProgram : std::string{};
 }
 
 std::string ReadTempFolder(const SettingsStore& store, const std::string& key, const SettingsEnvironment& env)
 {
-    const std::string folder = AddBackslash(ReadString(store, key));
+    const std::string folder = AddTrailingSlash(ReadString(store, key));
     return FileExists(folder) ? folder : env.systemTempFolder;
 }
 
@@ -408,7 +408,7 @@ std::string FormatSettingNumber(double value)
 std::string SystemTempFolder()
 {
     const char* tmp = std::getenv("TMPDIR");
-    return tmp && *tmp ? AddBackslash(tmp) : std::string("/tmp/");
+    return tmp && *tmp ? AddTrailingSlash(tmp) : std::string("/tmp/");
 }
 
 SettingsEnvironment MakeSettingsEnvironment(std::function<bool()> isDirectShowAvailable)

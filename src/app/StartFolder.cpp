@@ -1,6 +1,6 @@
 #include "app/StartFolder.h"
 
-#include "app/basMain.h"
+#include "app/ProgramValues.h"
 #include "browser/Drives.h"
 
 namespace vistrel {

@@ -2,18 +2,12 @@
 // Part 1.2 "Window placement (load)", steps 1-5, as a computation on plain values. The main
 // window gathers the inputs (QScreen geometries, the other instances' windows through
 // _NET_CLIENT_LIST, the caption height) and applies the result.
+#include "support/ScreenRect.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace vistrel {
-
-// A rectangle in screen pixels: left X, top Y, width W, height H.
-struct ScreenRect {
-    int32_t X = 0;
-    int32_t Y = 0;
-    int32_t W = 0;
-    int32_t H = 0;
-};
 
 struct WindowPlacementInput {
     int32_t X = 0;  // the loaded Left

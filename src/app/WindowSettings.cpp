@@ -68,19 +68,19 @@ void ApplyToolTips(QWidget* window, bool toolTips)
 
 void ApplyCheckBoxes(const MainControls& controls, const Settings& settings)
 {
-    controls.chkPlayAll->setChecked(settings.All);
-    controls.chkLoop->setChecked(settings.Loop);
-    controls.chkPlayOverlapped->setChecked(settings.Overlapped);
-    controls.chkVideoSideBySide->setChecked(settings.VideoSideBySide);
+    controls.playAllCheck->setChecked(settings.All);
+    controls.loopCheck->setChecked(settings.Loop);
+    controls.overlappedCheck->setChecked(settings.Overlapped);
+    controls.videoSideBySideCheck->setChecked(settings.VideoSideBySide);
 }
 
 void ReadBackWindowSettings(const MainControls& controls, Settings& settings)
 {
-    settings.All = controls.chkPlayAll->isChecked();
-    settings.Loop = controls.chkLoop->isChecked();
-    settings.Overlapped = controls.chkPlayOverlapped->isChecked();
-    settings.VideoSideBySide = controls.chkVideoSideBySide->isChecked();
-    const QFont font = controls.Drive1->font();
+    settings.All = controls.playAllCheck->isChecked();
+    settings.Loop = controls.loopCheck->isChecked();
+    settings.Overlapped = controls.overlappedCheck->isChecked();
+    settings.VideoSideBySide = controls.videoSideBySideCheck->isChecked();
+    const QFont font = controls.driveBox->font();
     if (font.family() != ResolveFontFamily(settings.FontName))
         settings.FontName = font.family().toStdString();
     settings.FontSize = font.pointSizeF();

@@ -2,7 +2,7 @@
 // Part 4.1, the drive box's data: the mounted file systems stand in for drive letters
 // (DESIGN.md section 3). A drive is its mount point; its type takes the values of
 // GetDriveTypeA, decided from the file-system type and the removable flag of its block
-// device. The widget Drive1 shows DriveText of each drive.
+// device. The widget driveBox shows DriveText of each drive.
 #include <string>
 #include <vector>
 
@@ -49,7 +49,7 @@ bool IsDriveReady(const Drive& drive);
 // The drive box's text: the mount point, and the label in brackets when there is one
 // ("/media/user/DISC [DISC]"), as the DriveListBox shows "c: [SYSTEM]".
 std::string DriveText(const Drive& drive);
-// Drive1_Change step 2: the folder opened when the drive is chosen. Its root; on a CD
+// DriveChanged step 2: the folder opened when the drive is chosen. Its root; on a CD
 // drive its "MPEGAV" folder when present, and its "MPEG2" folder when present (the
 // second wins). Folder names are compared case-insensitively: Linux shows ISO 9660
 // names in lower case.

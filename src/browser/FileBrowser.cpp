@@ -1,6 +1,7 @@
 #include "browser/FileBrowser.h"
 
-#include "app/basMain.h"
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "browser/Drives.h"
 #include "browser/FileList.h"
 #include "support/MsgBox.h"
@@ -63,19 +64,19 @@ std::vector<std::string> FolderChain(const std::string& folder)
 
 }  // namespace
 
-FileBrowser::FileBrowser(QComboBox* drive1, QListWidget* dir1, QListWidget* filesVListBox, QObject* parent)
-    : QObject(parent), Patterns(DefaultFilePatterns()), drive1_(drive1), dir1_(dir1), files_(filesVListBox),
+FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent)
+    : QObject(parent), Patterns(DefaultFilePatterns()), driveBox_(driveBox), folderList_(folderList), files_(fileList),
       watcher_(std::make_unique<QFileSystemWatcher>())
 {
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(drive1_, &QComboBox::activated, this, [this] { Drive1_Change(); });
-    connect(dir1_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
-    dir1_->installEventFilter(this);
-    drive1_->installEventFilter(this);
+    connect(driveBox_, &QComboBox::activated, this, [this] { DriveChanged(); });
+    connect(folderList_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
+    folderList_->installEventFilter(this);
+    driveBox_->installEventFilter(this);
     filesViewport_ = files_->viewport();
     filesViewport_->setMouseTracking(true);
     filesViewport_->installEventFilter(this);
-    connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FilesVListBox_Click);
+    connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FileListClicked);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
 }
@@ -84,15 +85,15 @@ FileBrowser::~FileBrowser() = default;
 
 void FileBrowser::SetFolder(const std::string& folder)
 {
-    const std::string existing = AddBackslash(GetNearestExistingFolder(folder));
+    const std::string existing = AddTrailingSlash(GetNearestExistingFolder(folder));
     if (existing.empty())
         return;
     changingControls_ = true;
-    dir1Path_ = existing;
-    ShowDriveOf(dir1Path_);
+    folderListPath_ = existing;
+    ShowDriveOf(folderListPath_);
     FillFolderList();
     changingControls_ = false;
-    Dir1_Change();
+    FolderListChanged();
 }
 
 // ---- Drive box -------------------------------------------------------------------------
@@ -101,9 +102,9 @@ void FileBrowser::FillDriveBox()
 {
     const bool wasChanging = changingControls_;
     changingControls_ = true;
-    drive1_->clear();
+    driveBox_->clear();
     for (const Drive& drive : ListDrives())
-        drive1_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
+        driveBox_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
     changingControls_ = wasChanging;
 }
 
@@ -111,21 +112,21 @@ void FileBrowser::FillDriveBox()
 void FileBrowser::ShowDriveOf(const std::string& path)
 {
     const Drive drive = DriveOfPath(path);
-    int index = drive1_->findData(Q(drive.mountPoint));
+    int index = driveBox_->findData(Q(drive.mountPoint));
     if (index < 0) {
-        drive1_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
-        index = drive1_->count() - 1;
+        driveBox_->addItem(Q(DriveText(drive)), Q(drive.mountPoint));
+        index = driveBox_->count() - 1;
     }
-    drive1_->setCurrentIndex(index);
+    driveBox_->setCurrentIndex(index);
     lastGoodDrive_ = drive.mountPoint;
 }
 
-void FileBrowser::Drive1_Change()
+void FileBrowser::DriveChanged()
 {
-    if (changingControls_ || drive1_->currentIndex() < 0)
+    if (changingControls_ || driveBox_->currentIndex() < 0)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Drive drive = DriveOfPath(S(drive1_->currentData().toString()));
+    const Drive drive = DriveOfPath(S(driveBox_->currentData().toString()));
     const std::string folder = IsDriveReady(drive) ? DriveStartFolder(drive) : std::string{};
     QApplication::restoreOverrideCursor();
     if (!folder.empty() && IsFolder(folder)) {
@@ -133,9 +134,9 @@ void FileBrowser::Drive1_Change()
         SetFolder(folder);
         return;
     }
-    MsgBox("Error accessing " + S(drive1_->currentText()), vbExclamation, kAppTitle);
+    MsgBox("Error accessing " + S(driveBox_->currentText()), vbExclamation, kAppTitle);
     changingControls_ = true;
-    drive1_->setCurrentIndex(drive1_->findData(Q(lastGoodDrive_)));
+    driveBox_->setCurrentIndex(driveBox_->findData(Q(lastGoodDrive_)));
     changingControls_ = false;
 }
 
@@ -143,21 +144,21 @@ void FileBrowser::Drive1_Change()
 
 void FileBrowser::FillFolderList()
 {
-    dir1_->clear();
-    const std::vector<std::string> chain = FolderChain(dir1Path_);
+    folderList_->clear();
+    const std::vector<std::string> chain = FolderChain(folderListPath_);
     for (size_t depth = 0; depth < chain.size(); ++depth) {
         const std::string& path = chain[depth];
         AddFolderItem(path, depth == 0 ? "/" : GetFileNamePart(path.substr(0, path.size() - 1)), int(depth));
     }
-    openFolderRow_ = dir1_->count() - 1;
-    dir1_->setCurrentRow(openFolderRow_);
-    for (const std::string& name : SubfolderNames(dir1Path_))
-        AddFolderItem(dir1Path_ + name + "/", name, int(chain.size()));
+    openFolderRow_ = folderList_->count() - 1;
+    folderList_->setCurrentRow(openFolderRow_);
+    for (const std::string& name : SubfolderNames(folderListPath_))
+        AddFolderItem(folderListPath_ + name + "/", name, int(chain.size()));
 }
 
 void FileBrowser::AddFolderItem(const std::string& path, const std::string& text, int depth)
 {
-    auto* item = new QListWidgetItem(QString(depth * kIndentPerLevel, ' ') + Q(text), dir1_);
+    auto* item = new QListWidgetItem(QString(depth * kIndentPerLevel, ' ') + Q(text), folderList_);
     item->setData(Qt::UserRole, Q(path));
 }
 
@@ -169,7 +170,7 @@ void FileBrowser::OpenFolderItem(QListWidgetItem* item)
 
 std::string FileBrowser::FolderOfRow(int row) const
 {
-    const QListWidgetItem* item = dir1_->item(row);
+    const QListWidgetItem* item = folderList_->item(row);
     return item ? S(item->data(Qt::UserRole).toString()) : std::string{};
 }
 
@@ -180,31 +181,31 @@ void FileBrowser::OpenParentOfRow(int row)
         return;
     const std::string left = FolderOfRow(row);
     SetFolder(FolderOfRow(row - 1));
-    for (int i = openFolderRow_ + 1; i < dir1_->count(); ++i) {
+    for (int i = openFolderRow_ + 1; i < folderList_->count(); ++i) {
         if (FolderOfRow(i) == left)
-            dir1_->setCurrentRow(i);
+            folderList_->setCurrentRow(i);
     }
 }
 
-bool FileBrowser::Dir1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
+bool FileBrowser::FolderListKeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))
         return false;
-    const int row = dir1_->currentRow();
+    const int row = folderList_->currentRow();
     const bool keypad = modifiers & Qt::KeypadModifier;
     const bool subfolder = row > openFolderRow_;
     if (key == Qt::Key_Return || key == Qt::Key_Enter || (keypad && key == Qt::Key_Plus)) {
-        OpenFolderItem(dir1_->currentItem());
+        OpenFolderItem(folderList_->currentItem());
     } else if (key == Qt::Key_Right) {
         if (subfolder)
-            OpenFolderItem(dir1_->currentItem());
-        else if (row == openFolderRow_ && row + 1 < dir1_->count())
-            dir1_->setCurrentRow(row + 1);
+            OpenFolderItem(folderList_->currentItem());
+        else if (row == openFolderRow_ && row + 1 < folderList_->count())
+            folderList_->setCurrentRow(row + 1);
     } else if (key == Qt::Key_Left || (keypad && key == Qt::Key_Minus)) {
         if (!subfolder)
             OpenParentOfRow(row);
         else if (key == Qt::Key_Left)
-            dir1_->setCurrentRow(openFolderRow_);
+            folderList_->setCurrentRow(openFolderRow_);
     } else {
         return false;
     }
@@ -213,12 +214,12 @@ bool FileBrowser::Dir1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == dir1_ && event->type() == QEvent::KeyPress) {
+    if (watched == folderList_ && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        return Dir1_KeyDown(key->key(), key->modifiers());
+        return FolderListKeyDown(key->key(), key->modifiers());
     }
-    if (watched == drive1_ && event->type() == QEvent::FocusIn) {
-        Drive1_GotFocus(static_cast<QFocusEvent*>(event)->reason());
+    if (watched == driveBox_ && event->type() == QEvent::FocusIn) {
+        DriveBoxFocused(static_cast<QFocusEvent*>(event)->reason());
         return false;
     }
     if (watched == filesViewport_) {
@@ -230,11 +231,11 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
                 break;
             // The view's own right press would select as a left press does: consumed.
             if (event->type() == QEvent::MouseButtonPress)
-                FilesVListBox_RightClick(mouse->position().toPoint(), mouse->modifiers());
+                FileListRightClicked(mouse->position().toPoint(), mouse->modifiers());
             return true;
         }
         case QEvent::MouseMove:
-            FilesVListBox_MouseMove(static_cast<QMouseEvent*>(event)->position().toPoint());
+            FileListMouseMoved(static_cast<QMouseEvent*>(event)->position().toPoint());
             break;
         case QEvent::ToolTip: {
             // The list's own tool tip (the view would look for item tool tips only).
@@ -256,15 +257,15 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void FileBrowser::Dir1_Change()
+void FileBrowser::FolderListChanged()
 {
     if (changingControls_)
         return;
-    currentFolder_ = AddBackslash(dir1Tag_.empty() ? dir1Path_ : dir1Tag_);
-    dir1Tag_.clear();
+    currentFolder_ = AddTrailingSlash(folderListTag_.empty() ? folderListPath_ : folderListTag_);
+    folderListTag_.clear();
     FillFiles();
     emit FolderOpened(currentFolder_);
-    FileNotificationStartStop("Dir1_Change", true);
+    FileNotificationStartStop("FolderListChanged", true);
 }
 
 // ---- File list -------------------------------------------------------------------------
@@ -309,13 +310,13 @@ void FileBrowser::RefreshDirAndFileList()
     ProgrammaticSelection = true;
     const std::vector<std::string> saved = SelectedNames(ItemTexts(), SelectedFlags());
     const QString caret = files_->currentItem() ? files_->currentItem()->text() : QString();
-    if (IsFolder(dir1Path_)) {
+    if (IsFolder(folderListPath_)) {
         FillDriveBox();
-        ShowDriveOf(dir1Path_);
+        ShowDriveOf(folderListPath_);
         FillFolderList();
         FillFiles();
     } else {
-        SetFolder(dir1Path_);  // the nearest existing ancestor
+        SetFolder(folderListPath_);  // the nearest existing ancestor
     }
     const auto caretItems = files_->findItems(caret, Qt::MatchExactly);
     if (!caret.isEmpty() && !caretItems.isEmpty())
@@ -333,43 +334,43 @@ std::string FileBrowser::GetFullFilename(int index) const
     return vistrel::GetFullFilename(currentFolder_, fileArray_, itemData, index, files_->currentRow());
 }
 
-int FileBrowser::GetFile1SelCount() const
+int FileBrowser::SelectedCount() const
 {
-    return vistrel::GetFile1SelCount(SelectedFlags());
+    return vistrel::SelectedCount(SelectedFlags());
 }
 
 // The drive box's focus passes on to the file list unless it came by the left mouse
 // button or by Tab, or the main window is not the active one.
-void FileBrowser::Drive1_GotFocus(Qt::FocusReason reason)
+void FileBrowser::DriveBoxFocused(Qt::FocusReason reason)
 {
     if (reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
         return;
-    if ((QApplication::mouseButtons() & Qt::LeftButton) || !drive1_->window()->isActiveWindow())
+    if ((QApplication::mouseButtons() & Qt::LeftButton) || !driveBox_->window()->isActiveWindow())
         return;
     // Queued: the focus change that brought the focus here finishes first.
-    QMetaObject::invokeMethod(this, [this] { FilesListBox_SetFocus(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this] { FocusFileList(); }, Qt::QueuedConnection);
 }
 
-void FileBrowser::FilesListBox_SetFocus()
+void FileBrowser::FocusFileList()
 {
     files_->setFocus(Qt::OtherFocusReason);
 }
 
-void FileBrowser::timFileListSetFocus_Timer(QTimer* timer)
+void FileBrowser::OnFileListFocusTimer(QTimer* timer)
 {
     if (files_->hasFocus())
         timer->stop();
     else
-        FilesListBox_SetFocus();
+        FocusFileList();
 }
 
 void FileBrowser::SelectFileByName(const std::string& name)
 {
     ProgrammaticSelection = true;
-    const std::string wanted = GetShortPath(dir1Path_ + name);
+    const std::string wanted = folderListPath_ + name;
     for (int i = 0; i < files_->count(); ++i) {
         QListWidgetItem* item = files_->item(i);
-        if (GetShortPath(dir1Path_ + S(item->text())) != wanted)
+        if (folderListPath_ + S(item->text()) != wanted)
             continue;
         item->setSelected(true);
         files_->setCurrentItem(item, QItemSelectionModel::Select);
@@ -377,10 +378,10 @@ void FileBrowser::SelectFileByName(const std::string& name)
     ProgrammaticSelection = false;
 }
 
-void FileBrowser::FilesVListBox_Click()
+void FileBrowser::FileListClicked()
 {
-    if (!ProgrammaticSelection && PlayTitleFromFile1)
-        PlayTitleFromFile1("File1_click");
+    if (!ProgrammaticSelection && PlaySelectedTitle)
+        PlaySelectedTitle("fileList_click");
 }
 
 // ---- Right click and select-all -------------------------------------------------------
@@ -391,7 +392,7 @@ int FileBrowser::ItemRowAt(const QPoint& pos) const
     return item ? files_->row(item) : -1;
 }
 
-void FileBrowser::FilesVListBox_RightClick(const QPoint& pos, Qt::KeyboardModifiers modifiers)
+void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers modifiers)
 {
     const int row = ItemRowAt(pos);
     if (row < 0)
@@ -428,7 +429,7 @@ void FileBrowser::SetToolTipTimer(QTimer* timer)
 {
     toolTipTimer_ = timer;
     connect(timer, &QTimer::timeout, this,
-            [this] { FilesListBoxTooltip_Step(files_->viewport()->mapFromGlobal(QCursor::pos())); });
+            [this] { FileToolTipStep(files_->viewport()->mapFromGlobal(QCursor::pos())); });
 }
 
 // The shown name is forgotten too, so the same file shows its size again on its return.
@@ -440,7 +441,7 @@ void FileBrowser::ClearFileToolTip()
 
 // The timer is disabled and enabled again (the spec's restart): its step runs once the
 // pointer rests 100 ms over an item.
-void FileBrowser::FilesVListBox_MouseMove(const QPoint& pos)
+void FileBrowser::FileListMouseMoved(const QPoint& pos)
 {
     if (toolTipTimer_)
         toolTipTimer_->stop();
@@ -453,13 +454,13 @@ void FileBrowser::FilesVListBox_MouseMove(const QPoint& pos)
     if (row != toolTipLastItem_)
         ClearFileToolTip();
     else
-        FilesListBoxTooltip_Step(pos);
+        FileToolTipStep(pos);
     toolTipLastItem_ = row;
     if (toolTipTimer_)
         toolTipTimer_->start();
 }
 
-void FileBrowser::FilesListBoxTooltip_Step(const QPoint& pos)
+void FileBrowser::FileToolTipStep(const QPoint& pos)
 {
     const QPoint moved = pos - toolTipLastPos_;
     toolTipLastPos_ = pos;
@@ -489,10 +490,10 @@ void FileBrowser::FileNotificationStartStop(const std::string& /*callerTag*/, bo
     quietPeriod_.stop();
     if (!watcher_->directories().isEmpty())
         watcher_->removePaths(watcher_->directories());
-    if (!start || dir1Path_.empty())
+    if (!start || folderListPath_.empty())
         return;
     errno = 0;
-    if (!watcher_->addPath(Q(dir1Path_)))
+    if (!watcher_->addPath(Q(folderListPath_)))
         MsgBox("FileNotificationStartStop  " + std::to_string(errno), vbOKOnly, kAppTitle);
 }
 

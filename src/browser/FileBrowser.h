@@ -1,7 +1,7 @@
 #pragma once
-// Part 4.1, the window side of the file browser: the drive box Drive1, the folder list
-// Dir1 (DirListBox manner: the chain of folders from "/" to the open folder, indented,
-// then the open folder's subfolders) and the file list FilesVListBox. frmMain builds the
+// Part 4.1, the window side of the file browser: the drive box driveBox, the folder list
+// folderList (DirListBox manner: the chain of folders from "/" to the open folder, indented,
+// then the open folder's subfolders) and the file list fileList. MainWindow builds the
 // widgets and hands them over; the window-free rules live in FileList.h and Drives.h.
 // Folders are held with a trailing "/" (the spec's trailing backslash).
 #include <QBasicTimer>
@@ -25,7 +25,7 @@ class FileBrowser : public QObject {
     Q_OBJECT
 
 public:
-    FileBrowser(QComboBox* drive1, QListWidget* dir1, QListWidget* filesVListBox, QObject* parent = nullptr);
+    FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent = nullptr);
     ~FileBrowser() override;
 
     // The pattern list (starts with the 63 defaults) and the deferred-deletion list of
@@ -33,28 +33,28 @@ public:
     std::vector<std::string> Patterns;
     std::vector<std::string> DeferredDeletionList;
     // Part 3.3 fills it: plays the file list's selection. The argument is the caller tag.
-    std::function<void(const std::string& callerTag)> PlayTitleFromFile1;
+    std::function<void(const std::string& callerTag)> PlaySelectedTitle;
 
-    // Opens `folder`: the drive box shows its drive, Dir1 the folder, then Dir1_Change.
+    // Opens `folder`: the drive box shows its drive, folderList the folder, then FolderListChanged.
     void SetFolder(const std::string& folder);
     // The folder whose files are listed, with a trailing "/"; empty before the first.
     const std::string& CurrentFolder() const { return currentFolder_; }
     // The folder list's path (the open folder), with a trailing "/".
-    const std::string& Dir1Path() const { return dir1Path_; }
+    const std::string& FolderListPath() const { return folderListPath_; }
 
-    void Drive1_Change();
-    void Dir1_Change();
+    void DriveChanged();
+    void FolderListChanged();
     // The folder list's keys; true when the key was handled (and is consumed).
-    bool Dir1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+    bool FolderListKeyDown(int key, Qt::KeyboardModifiers modifiers);
     void RefreshDirAndFileList();
     // Stops the folder watch and, when `start`, watches the folder list's path again.
     void FileNotificationStartStop(const std::string& callerTag, bool start);
 
     std::string GetFullFilename(int index) const;
-    int GetFile1SelCount() const;
-    void FilesListBox_SetFocus();
-    // timFileListSetFocus's tick: the focus goes to the file list until it has it.
-    void timFileListSetFocus_Timer(QTimer* timer);
+    int SelectedCount() const;
+    void FocusFileList();
+    // fileListFocusTimer's tick: the focus goes to the file list until it has it.
+    void OnFileListFocusTimer(QTimer* timer);
     // Selects every item named `name` and makes it the current item, under the
     // programmatic-selection flag (the command-line hand-over).
     void SelectFileByName(const std::string& name);
@@ -65,24 +65,24 @@ public:
     // Right press on the file list at `pos` (viewport coordinates): the item under it is
     // selected by RightClickSelect's rules, then FileContextMenuRequested. Below the last
     // item nothing happens.
-    void FilesVListBox_RightClick(const QPoint& pos, Qt::KeyboardModifiers modifiers);
-    // The tool-tip timer of Part 1.3 (FilesListBoxTooltipTimer): its tick runs the
+    void FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers modifiers);
+    // The tool-tip timer of Part 1.3 (fileToolTipTimer): its tick runs the
     // tool-tip step at the cursor position.
     void SetToolTipTimer(QTimer* timer);
     // A mouse move over the file list at `pos` (viewport coordinates).
-    void FilesVListBox_MouseMove(const QPoint& pos);
+    void FileListMouseMoved(const QPoint& pos);
     // The tool-tip step with the cursor at `pos` (viewport coordinates).
-    void FilesListBoxTooltip_Step(const QPoint& pos);
+    void FileToolTipStep(const QPoint& pos);
 
 public slots:
     // The select-all toggle: all selected gives only the caret item, otherwise all.
     void ToggleSelectAllFiles();
 
 signals:
-    // The file context menu (mnuPopup, Parts 4.2/4.3) is to open at `globalPos`; the
+    // The file context menu (fileMenu, Parts 4.2/4.3) is to open at `globalPos`; the
     // selection is already made. Emitted under the programmatic-selection flag.
     void FileContextMenuRequested(QPoint globalPos);
-    // A folder was opened (Dir1_Change): the remembered folders of Part 1.2 follow it.
+    // A folder was opened (FolderListChanged): the remembered folders of Part 1.2 follow it.
     void FolderOpened(const std::string& folder);
 
 protected:
@@ -102,23 +102,23 @@ private:
     void OpenParentOfRow(int row);
     std::string FolderOfRow(int row) const;
     void FolderContentChanged();
-    void FilesVListBox_Click();
+    void FileListClicked();
     int ItemRowAt(const QPoint& pos) const;
     void ClearFileToolTip();
-    void Drive1_GotFocus(Qt::FocusReason reason);
+    void DriveBoxFocused(Qt::FocusReason reason);
 
-    QComboBox* drive1_;
-    QListWidget* dir1_;
+    QComboBox* driveBox_;
+    QListWidget* folderList_;
     QListWidget* files_;
     // Kept apart: while the list is being destroyed its viewport() may no longer be called.
     QWidget* filesViewport_ = nullptr;
     std::unique_ptr<QFileSystemWatcher> watcher_;  // unparented: not one of the window's children
     QBasicTimer quietPeriod_;
     std::string currentFolder_;
-    std::string dir1Path_;
-    std::string dir1Tag_;
+    std::string folderListPath_;
+    std::string folderListTag_;
     std::string lastGoodDrive_;
-    int openFolderRow_ = -1;  // Dir1's row of the open folder; its subfolders follow it
+    int openFolderRow_ = -1;  // folderList's row of the open folder; its subfolders follow it
     std::vector<std::string> fileArray_;
     bool changingControls_ = false;
     // Tool-tip state: the cursor at the last step, the item under it at the last move

@@ -432,12 +432,12 @@ std::string GetFullFilename(const std::string& currentFolder, const std::vector<
 
 // ---- Selection ----
 
-int GetFile1SelCount(const std::vector<bool>& selected)
+int SelectedCount(const std::vector<bool>& selected)
 {
     return static_cast<int>(std::count(selected.begin(), selected.end(), true));
 }
 
-int GetFile1NextSelected(const std::vector<bool>& selected, int index)
+int NextSelected(const std::vector<bool>& selected, int index)
 {
     const int count = static_cast<int>(selected.size());
     for (int i = index < 0 ? 0 : (index >= count ? count : index + 1); i < count; ++i)
@@ -446,12 +446,12 @@ int GetFile1NextSelected(const std::vector<bool>& selected, int index)
     return -1;
 }
 
-int GetFile1FirstSelected(const std::vector<bool>& selected)
+int FirstSelected(const std::vector<bool>& selected)
 {
-    return GetFile1NextSelected(selected, -1);
+    return NextSelected(selected, -1);
 }
 
-int GetFile1PrevSelected(const std::vector<bool>& selected, int index)
+int PreviousSelected(const std::vector<bool>& selected, int index)
 {
     for (int i = std::min(index, static_cast<int>(selected.size())) - 1; i >= 0; --i)
         if (selected[static_cast<size_t>(i)])
@@ -490,7 +490,7 @@ void RightClickSelect(ListSelection& list, int clicked, ClickModifier modifier)
 
 void ToggleSelectAll(ListSelection& list)
 {
-    const bool allSelected = GetFile1SelCount(list.selected) == static_cast<int>(list.selected.size());
+    const bool allSelected = SelectedCount(list.selected) == static_cast<int>(list.selected.size());
     std::fill(list.selected.begin(), list.selected.end(), !allSelected);
     if (allSelected && IsValidIndex(list.selected, list.caret))
         list.selected[static_cast<size_t>(list.caret)] = true;

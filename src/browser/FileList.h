@@ -4,7 +4,7 @@
 // rules as pure functions over the list's selected flags, the ordered selection restore
 // of the refresh, and the file-size tool-tip text. Names are UTF-8, paths POSIX
 // (DESIGN.md section 3: the spec's "\" is "/", hidden = a name starting with ".").
-// The widgets (FilesVListBox, Dir1, Drive1), the folder watch and the focus rules live in
+// The widgets (fileList, folderList, driveBox), the folder watch and the focus rules live in
 // the window layer, which calls these functions.
 #include <cstdint>
 #include <string>
@@ -101,13 +101,13 @@ std::string GetFullFilename(const std::string& currentFolder, const std::vector<
 // ---- Selection -------------------------------------------------------------------------
 // `selected[i]` is the selection flag of list item i.
 
-int GetFile1SelCount(const std::vector<bool>& selected);
+int SelectedCount(const std::vector<bool>& selected);
 // The first selected index greater than `index`, or -1.
-int GetFile1NextSelected(const std::vector<bool>& selected, int index);
-// GetFile1NextSelected(selected, -1).
-int GetFile1FirstSelected(const std::vector<bool>& selected);
+int NextSelected(const std::vector<bool>& selected, int index);
+// NextSelected(selected, -1).
+int FirstSelected(const std::vector<bool>& selected);
 // The last selected index smaller than `index`, or -1.
-int GetFile1PrevSelected(const std::vector<bool>& selected, int index);
+int PreviousSelected(const std::vector<bool>& selected, int index);
 // DeselectFile: the first selected item whose text is the name part of `fullname`, or -1.
 int FindFileToDeselect(const std::vector<std::string>& itemTexts, const std::vector<bool>& selected,
                        const std::string& fullname);

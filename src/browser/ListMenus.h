@@ -28,7 +28,7 @@ std::string ListMenuCaption(const std::string& name, const std::string& hotkeyPr
 class MenuArray {
 public:
     // The array's actions go into `menu` before `before` (appended when null); `name`
-    // is the spec's control name ("mnuMoveTo"), the elements' object names get "_i".
+    // is the spec's control name ("moveToEntries"), the elements' object names get "_i".
     MenuArray(QMenu* menu, QAction* before, const std::string& name);
 
     // Element i (0 = the template); null when not loaded.

@@ -2,8 +2,8 @@
 
 #include "app/MainTimers.h"
 #include "controls/PositionRailWidget.h"
-#include "controls/TickCount.h"
-#include "playback/TitleState.h"
+#include "support/TickCount.h"
+#include "support/TitleState.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -56,9 +56,9 @@ PositionRail::PositionRail(PositionRailWidget& row, MainTimers& timers, const Ti
       timers_(timers),
       title_(title),
       host_(std::move(host)),
-      mmRails_(MmRailsHost{
-          [this](bool enable, const std::string& caller) { CallTimer1Enable(enable, caller); },
-          [this] { timers_.RailPosChangedTimer->start(); },
+      railControl_(RailControlHost{
+          [this](bool enable, const std::string& caller) { CallEnablePositionPoll(enable, caller); },
+          [this] { timers_.railMoveTimer->start(); },
           [this] { RailPosChanged(); },
           [this] { return CallOr(host_.Closing, false); },
       })
@@ -66,58 +66,58 @@ PositionRail::PositionRail(PositionRailWidget& row, MainTimers& timers, const Ti
     setObjectName("PositionRail");
     ConnectWidgets();
     ConnectTimers();
-    mmRails_.SetPictureBoxes(0, row_.picMCIRail, row_.picMCISlider);
+    railControl_.Attach(0, row_.railPicture, row_.railKnob);
 }
 
 PositionRail::~PositionRail() = default;
 
 void PositionRail::ConnectWidgets()
 {
-    connect(row_.picMCIRail, &RailPicture::MouseDown, this, &PositionRail::picMCIRail_MouseDown);
-    connect(row_.picMCIRail, &RailPicture::MouseMove, this, &PositionRail::picMCIRail_MouseMove);
-    connect(row_.picMCIRail, &RailPicture::MouseUp, this, &PositionRail::picMCIRail_MouseUp);
-    for (SeekButton* button : row_.picSeekButton) {
+    connect(row_.railPicture, &RailPicture::MouseDown, this, &PositionRail::RailMouseDown);
+    connect(row_.railPicture, &RailPicture::MouseMove, this, &PositionRail::RailMouseMove);
+    connect(row_.railPicture, &RailPicture::MouseUp, this, &PositionRail::RailMouseUp);
+    for (SeekButton* button : row_.seekButtons) {
         const int index = button->Index();
-        connect(button, &SeekButton::MouseDown, this, [this, index](int b) { picSeekButton_MouseDown(index, b); });
-        connect(button, &SeekButton::MouseUp, this, [this, index](int b) { picSeekButton_MouseUp(index, b); });
+        connect(button, &SeekButton::MouseDown, this, [this, index](int b) { SeekButtonDown(index, b); });
+        connect(button, &SeekButton::MouseUp, this, [this, index](int b) { SeekButtonUp(index, b); });
     }
 }
 
 void PositionRail::ConnectTimers()
 {
-    connect(timers_.RailPosChangedTimer, &QTimer::timeout, this, &PositionRail::RailPosChangedTimer_Timer);
-    connect(timers_.timSeeking, &QTimer::timeout, this, &PositionRail::timSeeking_Timer);
+    connect(timers_.railMoveTimer, &QTimer::timeout, this, &PositionRail::OnRailMoveTimer);
+    connect(timers_.seekRepeatTimer, &QTimer::timeout, this, &PositionRail::OnSeekRepeatTimer);
 }
 
-void PositionRail::CallTimer1Enable(bool enable, const std::string& caller)
+void PositionRail::CallEnablePositionPoll(bool enable, const std::string& caller)
 {
-    CallIfSet(host_.Timer1Enable, enable, caller);
+    CallIfSet(host_.EnablePositionPoll, enable, caller);
 }
 
 bool PositionRail::Closed() const
 {
-    return title_.mciStatus == MMSTATE_CLOSED;
+    return title_.playState == MMSTATE_CLOSED;
 }
 
 // ---- Position and label ------------------------------------------------------------
 
-float PositionRail::GetMCISliderValue() const
+float PositionRail::RailValue() const
 {
-    return mmRails_.Position();
+    return railControl_.Position();
 }
 
-void PositionRail::SetMCISliderValue(float Pos)
+void PositionRail::SetRailValue(float Pos)
 {
     Pos = std::clamp(Pos, 0.0f, 1.0f);
-    mmRails_.SetPosition(Pos);
+    railControl_.SetPosition(Pos);
     SetPosLabelCaption(Pos, false);
 }
 
-void PositionRail::WriteLblAkt(const QString& text)
+void PositionRail::WriteElapsedText(const QString& text)
 {
     // Linux counts as "Windows 6.0 or later" (OSVersion from uname, DESIGN.md section 3).
     row_.lblVistaFlicker->setText(text + "-");
-    row_.lblAkt->setText(text);
+    row_.elapsedLabel->setText(text);
 }
 
 void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
@@ -125,14 +125,14 @@ void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
     const int64_t ms = std::llrint(static_cast<double>(title_.CurrentTitleLengthMS) * RelPos);
     const QString text = QString::fromStdString(FormatRailTime(ms));
     if (ms >= 0) {
-        if (row_.lblAkt->text() != text)
-            WriteLblAkt(text);
+        if (row_.elapsedLabel->text() != text)
+            WriteElapsedText(text);
     } else {
-        row_.lblAkt->setText("0:00");
+        row_.elapsedLabel->setText("0:00");
     }
     if (Refresh)
-        row_.lblAkt->repaint();
-    CallIfSet(host_.SetFullscreenLblAkt, row_.lblAkt->text().toStdString());
+        row_.elapsedLabel->repaint();
+    CallIfSet(host_.SetFullscreenElapsedText, row_.elapsedLabel->text().toStdString());
 }
 
 // ---- Seeking to the rail's position ------------------------------------------------
@@ -146,16 +146,16 @@ void PositionRail::RailPosChanged()
 {
     if (RailReopening)
         return;
-    const bool pollWasRunning = timers_.Timer1->isActive();
+    const bool pollWasRunning = timers_.positionTimer->isActive();
     if (pollWasRunning) {
-        CallTimer1Enable(false, "RailPosChanged  mciStatus <> MMSTATE_CLOSED");
-        CallTimer1Enable(true, "RailPosChanged  mciStatus <> MMSTATE_CLOSED");
+        CallEnablePositionPoll(false, "RailPosChanged  playState <> MMSTATE_CLOSED");
+        CallEnablePositionPoll(true, "RailPosChanged  playState <> MMSTATE_CLOSED");
     }
-    const float pos = mmRails_.Position();
+    const float pos = railControl_.Position();
     LastRailPos = pos;
     const auto target = static_cast<int32_t>(std::lrint(static_cast<double>(title_.CurrentTitleLengthMS) * pos));
     if (Closed())
-        CallIfSet(host_.PlayTitleFromFile1, false, std::string("RailPosChanged"));
+        CallIfSet(host_.PlaySelectedTitle, false, std::string("RailPosChanged"));
 
     const int64_t t0 = TickCountMs();
     const bool hourglass = LastSeekDurationMS > kHourglassAboveMs;
@@ -171,70 +171,70 @@ void PositionRail::RailPosChanged()
     SetPosLabelCaption(pos, pollWasRunning);
 }
 
-void PositionRail::RailPosChangedTimer_Timer()
+void PositionRail::OnRailMoveTimer()
 {
-    timers_.RailPosChangedTimer->stop();
+    timers_.railMoveTimer->stop();
     RailPosChanged();
 }
 
 // ---- Main rail pointer handling ----------------------------------------------------
 
-void PositionRail::picMCIRail_MouseDown(int Button, int X)
+void PositionRail::RailMouseDown(int Button, int X)
 {
-    if (Button != vbLeftButton)
+    if (Button != kLeftButton)
         return;
-    timers_.RailPosChangedTimer->stop();
+    timers_.railMoveTimer->stop();
     // A press seeks after the short interval; only a drag defers by 120 ms (decision).
-    timers_.RailPosChangedTimer->setInterval(kClickSeekDelayMs);
-    CallIfSet(host_.FilesListBox_SetFocus);
+    timers_.railMoveTimer->setInterval(kClickSeekDelayMs);
+    CallIfSet(host_.FocusFileList);
     RailDragging = true;
-    CallTimer1Enable(false, "picMCIRail_MouseDown");
+    CallEnablePositionPoll(false, "RailMouseDown");
     if (Closed()) {
         RailReopening = true;
-        CallIfSet(host_.PlayTitleFromFile1, false, std::string("picMCIRail_MouseDown"));
+        CallIfSet(host_.PlaySelectedTitle, false, std::string("RailMouseDown"));
         CallIfSet(host_.MPlayPause);
         RailReopening = false;
     }
-    mmRails_.MouseDown(0, X);
-    timers_.RailPosChangedTimer->start();
-    CallIfSet(host_.FilesListBox_SetFocus);
-    CallTimer1Enable(true, "picMCIRail_MouseDown");
+    railControl_.MouseDown(0, X);
+    timers_.railMoveTimer->start();
+    CallIfSet(host_.FocusFileList);
+    CallEnablePositionPoll(true, "RailMouseDown");
 }
 
-void PositionRail::picMCIRail_MouseMove(int Button, int X)
+void PositionRail::RailMouseMove(int Button, int X)
 {
     if (X != LastRailX)
-        MCIRail_MouseMove(0, Button, X);
+        AnyRailMouseMove(0, Button, X);
     LastRailX = X;
 }
 
-void PositionRail::MCIRail_MouseMove(int Index, int Button, int X)
+void PositionRail::AnyRailMouseMove(int Index, int Button, int X)
 {
     if (IgnoreNextRailMove) {
         IgnoreNextRailMove = false;
         LastRailX = X;
         return;
     }
-    const float fraction = mmRails_.MouseMove(Index, Button, X);
-    if (title_.hVidMain != 0)
+    const float fraction = railControl_.MouseMove(Index, Button, X);
+    if (title_.videoWindow != 0)
         DriveSeekPreview(Index, X);
     if (X == RailExpectedX) {
         LastRailX = RailExpectedX;
         RailExpectedX = -1;
         return;
     }
-    if (Button != vbLeftButton) {
+    if (Button != kLeftButton) {
         LastRailX = X;
         return;
     }
     SetPosLabelCaption(fraction, true);
     if (!RailReopening && !Closed()) {
         // Slow media (video, or a first seek of 100 ms or more): seek when the drag rests.
-        if (title_.hVidVid != 0 || LastSeekDurationMS >= kDeferDragSeeksFromMs) {
-            timers_.RailPosChangedTimer->setInterval(kDragSeekDelayMs);
-            timers_.RailPosChangedTimer->start();
+        if (title_.innerVideoWindow != 0 || LastSeekDurationMS >= kDeferDragSeeksFromMs) {
+            timers_.railMoveTimer->setInterval(kDragSeekDelayMs);
+            timers_.railMoveTimer->start();
         } else {
-            RailPosChangedTimer_Timer();
+            OnRailMoveTimer();
         }
     }
     LastRailX = X;
@@ -243,30 +243,30 @@ void PositionRail::MCIRail_MouseMove(int Index, int Button, int X)
 void PositionRail::DriveSeekPreview(int Index, int X)
 {
     if (CallOr(host_.SeekPreviewHaveVid, false)) {
-        RailPicture* rail = mmRails_.Rail(Index);
+        RailPicture* rail = railControl_.Rail(Index);
         const int screenX = rail ? rail->mapToGlobal(QPoint(X, 0)).x() : X;
         if (screenX != lastPreviewScreenX_) {
             lastPreviewScreenX_ = screenX;
             const int railTop = rail ? rail->mapToGlobal(QPoint(0, 0)).y() : 0;
             CallIfSet(host_.MoveSeekPreview, screenX, railTop - 4);
-            timers_.UpdateSeekPreviewTimer->start();
+            timers_.updateSeekPreviewTimer->start();
         }
-        timers_.ShowSeekPreviewTimer->stop();
+        timers_.showSeekPreviewTimer->stop();
     } else if (CallOr(host_.IsDirectShow, false)) {
-        timers_.ShowSeekPreviewTimer->start();
+        timers_.showSeekPreviewTimer->start();
     }
 }
 
-void PositionRail::picMCIRail_MouseUp(int, int)
+void PositionRail::RailMouseUp(int, int)
 {
-    if (title_.hVidVid > 0) {
-        if (title_.mciStatus == MMSTATE_PLAY) {
+    if (title_.innerVideoWindow > 0) {
+        if (title_.playState == MMSTATE_PLAY) {
             CallIfSet(host_.MPlayResume);
-            timers_.Timer1->stop();
-            CallIfSet(host_.Timer1_Timer);
-            CallTimer1Enable(true, "picMCIRail_MouseUp");
+            timers_.positionTimer->stop();
+            CallIfSet(host_.PollPosition);
+            CallEnablePositionPoll(true, "RailMouseUp");
         } else {
-            CallTimer1Enable(false, "picMCIRail_MouseUp");
+            CallEnablePositionPoll(false, "RailMouseUp");
         }
     }
     RailDragging = false;
@@ -274,39 +274,39 @@ void PositionRail::picMCIRail_MouseUp(int, int)
 
 // ---- Seek buttons and relative seeks -----------------------------------------------
 
-void PositionRail::picSeekButton_MouseDown(int Index, int Button)
+void PositionRail::SeekButtonDown(int Index, int Button)
 {
     if (Index >= 0 && Index < 2)
-        row_.picSeekButton[Index]->DrawPressed();
+        row_.seekButtons[Index]->DrawPressed();
     SeekButtonIndex = static_cast<int16_t>(Index);
-    if (Button == vbLeftButton)
-        timers_.timSeeking->setInterval(100);
-    else if (Button == vbRightButton)
-        timers_.timSeeking->setInterval(50);
-    else if (Button == (vbLeftButton | vbRightButton))
-        timers_.timSeeking->setInterval(10);
-    timSeeking_Timer();
-    timers_.timSeeking->start();
+    if (Button == kLeftButton)
+        timers_.seekRepeatTimer->setInterval(100);
+    else if (Button == kRightButton)
+        timers_.seekRepeatTimer->setInterval(50);
+    else if (Button == (kLeftButton | kRightButton))
+        timers_.seekRepeatTimer->setInterval(10);
+    OnSeekRepeatTimer();
+    timers_.seekRepeatTimer->start();
 }
 
-void PositionRail::picSeekButton_MouseUp(int Index, int)
+void PositionRail::SeekButtonUp(int Index, int)
 {
     if (Index >= 0 && Index < 2)
-        row_.picSeekButton[Index]->DrawReleased();
+        row_.seekButtons[Index]->DrawReleased();
     SeekButtonIndex = -1;
-    timers_.timSeeking->stop();
-    if (title_.mciStatus == MMSTATE_PLAY)
+    timers_.seekRepeatTimer->stop();
+    if (title_.playState == MMSTATE_PLAY)
         CallIfSet(host_.MPlayResume);
 }
 
-void PositionRail::timSeeking_Timer()
+void PositionRail::OnSeekRepeatTimer()
 {
     if (SeekButtonIndex == 0)
         SeekRelative(-kSeekButtonStepMs);
     else if (SeekButtonIndex == 1)
         SeekRelative(kSeekButtonStepMs);
     else
-        timers_.timSeeking->stop();
+        timers_.seekRepeatTimer->stop();
 }
 
 void PositionRail::ThrottleRelativeSeek()
@@ -332,7 +332,7 @@ void PositionRail::SeekRelative(int32_t StepMS)
     SeekNow(static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN, INT32_MAX)));
     const float rel = static_cast<float>(static_cast<double>(cur) / len);
     SetPosLabelCaption(rel, true);
-    SetMCISliderValue(rel);
+    SetRailValue(rel);
 }
 
 }  // namespace vistrel

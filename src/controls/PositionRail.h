@@ -1,10 +1,10 @@
 #pragma once
 // Part 6.1: the main window's rail procedures: clicks and drags on the rail become seeks
-// through the player front, the elapsed-time label follows, the position poll (Timer1)
+// through the player front, the elapsed-time label follows, the position poll (positionTimer)
 // is paused and restarted around a seek, and the seek buttons repeat 10-second steps.
 // The player front, the title play control and the seek preview are reached only through
 // RailHost, which the main window wires; the timers are the main window's (MainTimers).
-#include "controls/clsMmRails.h"
+#include "controls/RailControl.h"
 
 #include <QObject>
 
@@ -30,16 +30,16 @@ struct RailHost {
     std::function<void()> MPlayPause;
     // The main window's show-frame flag for seeks (Part 5.1).
     std::function<bool()> ShowFrameAfterSeek;
-    // Title play control (Part 3.3): Timer1Enable stops Timer1, then sets it to `enable`.
-    std::function<void(bool enable, const std::string& caller)> Timer1Enable;
-    std::function<void()> Timer1_Timer;
-    std::function<void(bool keepLast, const std::string& caller)> PlayTitleFromFile1;
+    // Title play control (Part 3.3): EnablePositionPoll stops positionTimer, then sets it to `enable`.
+    std::function<void(bool enable, const std::string& caller)> EnablePositionPoll;
+    std::function<void()> PollPosition;
+    std::function<void(bool keepLast, const std::string& caller)> PlaySelectedTitle;
     // File list (Part 4.1).
-    std::function<void()> FilesListBox_SetFocus;
+    std::function<void()> FocusFileList;
     // Main window (Part 1.3): its close request has begun.
     std::function<bool()> Closing;
-    // The fullscreen strip's lblAkt (Part 5.3) gets the main lblAkt's text.
-    std::function<void(const std::string& text)> SetFullscreenLblAkt;
+    // The fullscreen strip's elapsedLabel (Part 5.3) gets the main elapsedLabel's text.
+    std::function<void(const std::string& text)> SetFullscreenElapsedText;
     // Seek preview (Part 5.2). HaveVid: the preview window holds a video. Move: centre it
     // horizontally on screen X `centreX` with its bottom edge at screen Y `bottomY`.
     std::function<bool()> SeekPreviewHaveVid;
@@ -53,27 +53,27 @@ class PositionRail : public QObject {
 
 public:
     // Registers the row's rail as rail 0 and connects the row's widgets and the timers
-    // RailPosChangedTimer and timSeeking. `title` is Part 3.3's state, read only.
+    // railMoveTimer and seekRepeatTimer. `title` is Part 3.3's state, read only.
     PositionRail(PositionRailWidget& row, MainTimers& timers, const TitleState& title, RailHost host,
                  QObject* parent = nullptr);
     ~PositionRail() override;
 
-    clsMmRails& MmRails() { return mmRails_; }
+    RailControl& Control() { return railControl_; }
 
-    float GetMCISliderValue() const;
-    void SetMCISliderValue(float Pos);
+    float RailValue() const;
+    void SetRailValue(float Pos);
     void SetPosLabelCaption(float RelPos, bool Refresh);
     void RailPosChanged();
 
-    void picMCIRail_MouseDown(int Button, int X);
-    void picMCIRail_MouseMove(int Button, int X);
-    void picMCIRail_MouseUp(int Button, int X);
-    void MCIRail_MouseMove(int Index, int Button, int X);
-    void RailPosChangedTimer_Timer();
+    void RailMouseDown(int Button, int X);
+    void RailMouseMove(int Button, int X);
+    void RailMouseUp(int Button, int X);
+    void AnyRailMouseMove(int Index, int Button, int X);
+    void OnRailMoveTimer();
 
-    void picSeekButton_MouseDown(int Index, int Button);
-    void picSeekButton_MouseUp(int Index, int Button);
-    void timSeeking_Timer();
+    void SeekButtonDown(int Index, int Button);
+    void SeekButtonUp(int Index, int Button);
+    void OnSeekRepeatTimer();
     void SeekRelative(int32_t StepMS);
 
     // Main-window state of Part 6.1 (names are the spec's).
@@ -101,15 +101,15 @@ private:
     void DriveSeekPreview(int Index, int X);
     void SeekNow(int32_t targetMs);
     void ThrottleRelativeSeek();
-    void WriteLblAkt(const QString& text);
-    void CallTimer1Enable(bool enable, const std::string& caller);
+    void WriteElapsedText(const QString& text);
+    void CallEnablePositionPoll(bool enable, const std::string& caller);
     bool Closed() const;
 
     PositionRailWidget& row_;
     MainTimers& timers_;
     const TitleState& title_;
     RailHost host_;
-    clsMmRails mmRails_;
+    RailControl railControl_;
     int lastPreviewScreenX_ = INT32_MIN;
 };
 

@@ -1,6 +1,6 @@
 #include "controls/PositionRailWidget.h"
 
-#include "controls/clsMmRails.h"
+#include "controls/RailControl.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -41,7 +41,7 @@ QPoint SeekArrowOffset(int dpi, QSize buttonSize, int imageSize)
 SeekButton::SeekButton(int index, int dpi, QWidget* parent)
     : QWidget(parent), index_(index), dpi_(dpi), imageSize_(SeekArrowImageSize(dpi))
 {
-    setObjectName(QString("picSeekButton_%1").arg(index));
+    setObjectName(QString("seekButtons_%1").arg(index));
     setToolTip(index == 0 ? "Seek Backward" : "Seek Forward");
     const int side = static_cast<int>(std::lrint(kButtonSizeAt96 * dpi / 96.0));
     setFixedSize(side, side);
@@ -92,12 +92,12 @@ void SeekButton::paintEvent(QPaintEvent*)
 
 void SeekButton::mousePressEvent(QMouseEvent* event)
 {
-    emit MouseDown(VbButtons(event->buttons()));
+    emit MouseDown(ButtonMask(event->buttons()));
 }
 
 void SeekButton::mouseReleaseEvent(QMouseEvent* event)
 {
-    emit MouseUp(VbButtons(event->button()));
+    emit MouseUp(ButtonMask(event->button()));
 }
 
 // ---- PositionRailWidget ------------------------------------------------------------
@@ -105,26 +105,26 @@ void SeekButton::mouseReleaseEvent(QMouseEvent* event)
 PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(parent), dpi_(dpi > 0 ? dpi : 96)
 {
     setObjectName("PositionRailRow");
-    picSeekButton = {new SeekButton(0, dpi_, this), new SeekButton(1, dpi_, this)};
-    picMCIRail = new RailPicture(this);
-    picMCIRail->setFixedHeight(Scaled(kRailHeightAt96));
-    picMCIRail->setMinimumWidth(Scaled(60));
-    picMCIRail->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    picMCISlider = new RailKnob(picMCIRail);
-    picMCISlider->setGeometry(0, 0, Scaled(kKnobWidthAt96), Scaled(kRailHeightAt96));
-    lblAkt = MakeTimeLabel("lblAkt");
-    lblPlayLength = MakeTimeLabel("lblPlayLength");
+    seekButtons = {new SeekButton(0, dpi_, this), new SeekButton(1, dpi_, this)};
+    railPicture = new RailPicture(this);
+    railPicture->setFixedHeight(Scaled(kRailHeightAt96));
+    railPicture->setMinimumWidth(Scaled(60));
+    railPicture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    railKnob = new RailKnob(railPicture);
+    railKnob->setGeometry(0, 0, Scaled(kKnobWidthAt96), Scaled(kRailHeightAt96));
+    elapsedLabel = MakeTimeLabel("elapsedLabel");
+    lengthLabel = MakeTimeLabel("lengthLabel");
     lblVistaFlicker = MakeTimeLabel("lblVistaFlicker");
     lblVistaFlicker->hide();
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(Scaled(2));
-    row->addWidget(picSeekButton[0]);
-    row->addWidget(picMCIRail, 1);
-    row->addWidget(picSeekButton[1]);
-    row->addWidget(lblAkt);
-    row->addWidget(lblPlayLength);
+    row->addWidget(seekButtons[0]);
+    row->addWidget(railPicture, 1);
+    row->addWidget(seekButtons[1]);
+    row->addWidget(elapsedLabel);
+    row->addWidget(lengthLabel);
 }
 
 int PositionRailWidget::Scaled(int pixelsAt96) const

@@ -1,7 +1,7 @@
 #pragma once
-// Part 6.1: the main window's rail row: picSeekButton(0) "Seek Backward", the rail
-// picMCIRail with its hidden knob picMCISlider, picSeekButton(1) "Seek Forward", the
-// time labels lblAkt and lblPlayLength, and the hidden label lblVistaFlicker. Sizes
+// Part 6.1: the main window's rail row: seekButtons(0) "Seek Backward", the rail
+// railPicture with its hidden knob railKnob, seekButtons(1) "Seek Forward", the
+// time labels elapsedLabel and lengthLabel, and the hidden label lblVistaFlicker. Sizes
 // follow the logical dpi (ScreenDpi of Part 1.3). The logic lives in PositionRail.
 #include <QPoint>
 #include <QWidget>
@@ -65,11 +65,11 @@ public:
     // Pixel size for a size given at 96 dpi.
     int Scaled(int pixelsAt96) const;
 
-    std::array<SeekButton*, 2> picSeekButton{};
-    RailPicture* picMCIRail = nullptr;
-    RailKnob* picMCISlider = nullptr;
-    QLabel* lblAkt = nullptr;
-    QLabel* lblPlayLength = nullptr;
+    std::array<SeekButton*, 2> seekButtons{};
+    RailPicture* railPicture = nullptr;
+    RailKnob* railKnob = nullptr;
+    QLabel* elapsedLabel = nullptr;
+    QLabel* lengthLabel = nullptr;
     QLabel* lblVistaFlicker = nullptr;
 
 private:

@@ -1,6 +1,6 @@
-# Subsystem 6, controls and input: Part 6.1, the position rail.
+# The position rail: its controller, the main window's rail logic and the rail row.
 target_sources(vistrel_ui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/clsMmRails.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RailControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PositionRail.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PositionRailWidget.cpp
 )

@@ -4,7 +4,7 @@
 #include "mediainfo/MediaType.h"
 #include "mediainfo/RiffText.h"
 #include "mediainfo/WaveFormatNames.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,7 +26,7 @@ constexpr size_t kSoftwareTextMaxBytes = 65536;
 constexpr uint64_t kMaxWalkPosition = std::numeric_limits<int32_t>::max();
 
 struct AviWalk {
-    clsFile64& File;
+    File64& File;
     uint64_t FileSize = 0;
     AviMainHeader Main;
     AviInfo& Info;
@@ -34,7 +34,7 @@ struct AviWalk {
     uint64_t Position = kHeaderChainBytes;
 };
 
-bool ReadHeaderChain(clsFile64& file, AviMainHeader& main)
+bool ReadHeaderChain(File64& file, AviMainHeader& main)
 {
     const ByteBuffer chain = ReadRecord(file, 0, kMainHeaderOffset, kMainHeaderOffset);
     main = ParseAviMainHeader(ReadRecord(file, kMainHeaderOffset, kMainHeaderBytes, kMainHeaderBytes));
@@ -236,7 +236,7 @@ float AviFrameRate(uint64_t rate, uint64_t scale)
 bool GetAviInfo(const std::string& fileName, AviInfo& info)
 {
     info = AviInfo{};
-    clsFile64 file;
+    File64 file;
     if (fileName.empty() || !file.OpenFile(fileName, true))
         return false;
     AviWalk walk{file, 0, {}, info, {}, kHeaderChainBytes};

@@ -1,7 +1,7 @@
 #include "mediainfo/FlvInfo.h"
 
 #include "mediainfo/ByteBuffer.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <vector>
@@ -16,10 +16,10 @@ constexpr size_t kVersionOffset = 3;
 constexpr size_t kDataOffsetOffset = 5;
 
 // Up to `count` bytes at `position`; fewer at the end of the file.
-ByteBuffer ReadAt(clsFile64& file, uint64_t position, size_t count)
+ByteBuffer ReadAt(File64& file, uint64_t position, size_t count)
 {
     std::vector<uint8_t> bytes(count);
-    file.SeekToRelolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
+    file.SeekToAbsolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
     const int32_t read = file.ReadBytes(static_cast<int32_t>(count), bytes);
     bytes.resize(static_cast<size_t>(std::clamp<int32_t>(read, 0, static_cast<int32_t>(count))));
     return ByteBuffer(std::move(bytes));
@@ -32,7 +32,7 @@ uint32_t BigEndian24(const ByteBuffer& bytes, size_t offset)
 
 // The tags from the data offset (step 3); a tag header or body that the file does not hold
 // ends the walk.
-void ReadTags(clsFile64& file, uint64_t dataOffset, FlvInfo& info)
+void ReadTags(File64& file, uint64_t dataOffset, FlvInfo& info)
 {
     uint64_t position = dataOffset;
     for (int i = 0; i < kFlvTagsRead; ++i) {
@@ -94,7 +94,7 @@ void DecodeFlvVideoByte(uint8_t b, FlvInfo& info)
 
 bool GetFlvInfo(const std::string& fileName, FlvInfo& info)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return false;
     const ByteBuffer header = ReadAt(file, 0, kFlvHeaderBytes);

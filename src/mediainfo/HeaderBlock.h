@@ -3,7 +3,7 @@
 // file, clipped byte access, `ReadBigEndianN` and the Mono/Stereo names. Offsets are 0-based; the spec's position
 // p + k (positions from 1) is offset p0 + k with p0 = p - 1.
 #include "mediainfo/MpegSearch.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,13 +18,13 @@ namespace vistrel {
 constexpr uint8_t kPadBlank = 0x20;
 constexpr uint8_t kPadZero = 0x00;
 
-// The first `count` bytes of the file, read through clsFile64. With `pad`, a shorter file's
+// The first `count` bytes of the file, read through File64. With `pad`, a shorter file's
 // block is filled up to `count` bytes with it; without, the block holds only the bytes read.
 // Nothing when the file cannot be opened.
 inline std::optional<std::vector<uint8_t>> ReadHeaderBlock(const std::string& fileName, int32_t count,
                                                            std::optional<uint8_t> pad)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return std::nullopt;
     std::vector<uint8_t> block(static_cast<size_t>(count));

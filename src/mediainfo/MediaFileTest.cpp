@@ -1,6 +1,6 @@
 #include "mediainfo/MediaFileTest.h"
 
-#include "app/basMain.h"
+#include "support/FilePaths.h"
 #include "mediainfo/Ac3Info.h"
 #include "mediainfo/AiffInfo.h"
 #include "mediainfo/AsfInfo.h"
@@ -144,16 +144,6 @@ std::string RefusalMessage(MediaType code)
     case mt::AllZero: return "is all zero";
     default: return {};
     }
-}
-
-std::string UpperExtension(const std::string& fileName)
-{
-    std::string ext = GetExtension(GetFileNamePart(fileName));
-    for (char& c : ext) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    }
-    return ext;
 }
 
 MediaFileTestResult TestMediaFile(const std::string& fullName, const std::string& extensionUpper)

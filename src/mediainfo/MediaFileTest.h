@@ -3,6 +3,7 @@
 // decides; the main window shows the outcome (refusal box, label colour, labels).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MediaType.h"
+#include "support/FilePaths.h"
 
 #include <cstdint>
 #include <string>
@@ -25,8 +26,6 @@ MediaFileTestResult TestMediaFile(const std::string& fullName, const std::string
 MediaType ExpectedTypeForExtension(const std::string& extensionUpper);
 // The second line of the refusal box for codes 100 to 110; empty for other codes.
 std::string RefusalMessage(MediaType code);
-// The extension of a name in capitals (ASCII), as the media file test wants it.
-std::string UpperExtension(const std::string& fileName);
 
 // 0 when the file opens and its first 4096 bytes can be read, else the spec's error code
 // of the call that failed (DESIGN.md errno table).

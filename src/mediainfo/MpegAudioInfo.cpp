@@ -1,7 +1,7 @@
 #include "mediainfo/MpegAudioInfo.h"
 
 #include "mediainfo/InfoLines.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 namespace vistrel {
 
@@ -170,14 +170,14 @@ std::optional<MpegAudioHeader> HeaderAt(ByteSpan buffer, size_t pos)
     return MpegAudioHeader{buffer[pos], buffer[pos + 1], buffer[pos + 2], buffer[pos + 3]};
 }
 
-bool ReadMpegAudioFile(clsFile64& file, std::vector<uint8_t> buffer, MpegAudioInfo& info)
+bool ReadMpegAudioFile(File64& file, std::vector<uint8_t> buffer, MpegAudioInfo& info)
 {
     const std::optional<int64_t> tagSize = Id3v2TagSize(buffer);
     if (tagSize) {
         if (*tagSize > static_cast<int64_t>(buffer.size()))
             return false;
         // The refill overwrites the buffer from its start; bytes past it keep their content.
-        file.SeekToRelolute64(static_cast<uint32_t>((*tagSize + 10) >> 32), static_cast<uint32_t>(*tagSize + 10));
+        file.SeekToAbsolute64(static_cast<uint32_t>((*tagSize + 10) >> 32), static_cast<uint32_t>(*tagSize + 10));
         file.ReadBytes(static_cast<int32_t>(buffer.size()), buffer);
     }
     const size_t frame = FindMpegAudioFrame(buffer, tagSize.has_value());

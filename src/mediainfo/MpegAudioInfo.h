@@ -11,7 +11,7 @@
 
 namespace vistrel {
 
-class clsFile64;
+class File64;
 
 struct MpegAudioInfo {
     bool Valid = false;
@@ -48,7 +48,7 @@ size_t FindMpegAudioFrame(ByteSpan buffer, bool layer3Only, size_t from = 0, siz
 std::optional<MpegAudioHeader> HeaderAt(ByteSpan buffer, size_t pos);
 // Steps 2 to 4: the ID3v2 skip (refilling `buffer` from the open `file`), the frame search
 // and the decoding of the first candidate. `buffer` holds the file's first bytes.
-bool ReadMpegAudioFile(clsFile64& file, std::vector<uint8_t> buffer, MpegAudioInfo& info);
+bool ReadMpegAudioFile(File64& file, std::vector<uint8_t> buffer, MpegAudioInfo& info);
 
 // Display -------------------------------------------------------------------------------
 

@@ -2,7 +2,7 @@
 // codes) and the bit-rate rules that use them.
 #include "mediainfo/MediaType.h"
 #include "mediainfo/MpegStreamInfo.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <cmath>
@@ -75,7 +75,7 @@ int64_t BlockStart(int64_t fileSize, int64_t index, size_t blockBytes)
 
 int32_t ReadPtsDuration(const std::string& fileName)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return 0;
     const int64_t size = GetFileSize64(fileName);
@@ -94,7 +94,7 @@ int32_t ReadPtsDuration(const std::string& fileName)
 
 int32_t ReadGopDuration(const std::string& fileName, float frameRate)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return 0;
     const int64_t size = GetFileSize64(fileName);

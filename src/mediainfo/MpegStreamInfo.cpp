@@ -4,7 +4,7 @@
 #include "mediainfo/MpegStreamInfo.h"
 
 #include "mediainfo/MediaType.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <cctype>
@@ -101,7 +101,7 @@ int32_t SlotKbpsSum(const MpegInfo& info)
 }
 
 // Step 13: an MPEG audio file, decoded into slot 0.
-void ReadAudioFile(clsFile64& file, const ByteBuffer& buffer, MpegInfo& info)
+void ReadAudioFile(File64& file, const ByteBuffer& buffer, MpegInfo& info)
 {
     MpegAudioInfo audio;
     if (!ReadMpegAudioFile(file, buffer.Bytes(), audio))
@@ -121,7 +121,7 @@ void ApplyDurationAndBitRate(const std::string& fileName, const SequenceHeader& 
 
 bool ReadMpegInfo(const std::string& fileName, MpegInfo& info)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return false;
     const int64_t fileSize = GetFileSize64(fileName);
@@ -249,7 +249,7 @@ bool IsVobOrTsName(const std::string& fileName)
     return extension == "VOB" || extension == "TS";
 }
 
-std::vector<uint8_t> ReadFileBlock(clsFile64& file, int64_t fileSize, int64_t offset, size_t count)
+std::vector<uint8_t> ReadFileBlock(File64& file, int64_t fileSize, int64_t offset, size_t count)
 {
     std::vector<uint8_t> block;
     offset = std::max<int64_t>(offset, 0);
@@ -258,7 +258,7 @@ std::vector<uint8_t> ReadFileBlock(clsFile64& file, int64_t fileSize, int64_t of
     if (count == 0)
         return block;
     const auto position = static_cast<uint64_t>(offset);
-    file.SeekToRelolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
+    file.SeekToAbsolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
     const int32_t read = file.ReadBytes(static_cast<int32_t>(count), block);
     block.resize(static_cast<size_t>(std::max(read, 0)));
     return block;

@@ -13,7 +13,7 @@
 
 namespace vistrel {
 
-class clsFile64;
+class File64;
 
 struct MpegAudioSlot {
     MpegAudioInfo Audio;
@@ -117,6 +117,6 @@ int32_t GopDurationInBlock(const ByteBuffer& block, float frameRate);
 
 // Up to `count` bytes from `offset`, fewer at the end of the file; the buffer is never
 // larger than what `fileSize` leaves (a negative size is taken as unknown).
-std::vector<uint8_t> ReadFileBlock(clsFile64& file, int64_t fileSize, int64_t offset, size_t count);
+std::vector<uint8_t> ReadFileBlock(File64& file, int64_t fileSize, int64_t offset, size_t count);
 
 }  // namespace vistrel

@@ -2,7 +2,7 @@
 
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/MediaType.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <array>
@@ -23,12 +23,12 @@ enum class MediaKind { Other = 0, Sound = 1, Video = 2 };
 
 // Part 2.7 leaves the walk beyond 4 GiB open: positions past it are sought with their high
 // half instead of being cut to 32 bits (which could send the walk back to an earlier atom).
-void SeekTo(clsFile64& file, uint64_t position)
+void SeekTo(File64& file, uint64_t position)
 {
     if (position <= std::numeric_limits<uint32_t>::max())
-        file.SeekToRelolute(static_cast<uint32_t>(position));
+        file.SeekToAbsolute(static_cast<uint32_t>(position));
     else
-        file.SeekToRelolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
+        file.SeekToAbsolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
 }
 
 // The read window: the bytes that the last read put into it and the file position they
@@ -36,7 +36,7 @@ void SeekTo(clsFile64& file, uint64_t position)
 // data read gives nothing, which ends the walk.
 class AtomWindow {
 public:
-    AtomWindow(clsFile64& file, int32_t length) : file_(file), length_(length) {}
+    AtomWindow(File64& file, int32_t length) : file_(file), length_(length) {}
 
     void ReadAt(uint64_t position)
     {
@@ -74,7 +74,7 @@ private:
     }
     size_t Offset(uint64_t position) const { return static_cast<size_t>(position - start_); }
 
-    clsFile64& file_;
+    File64& file_;
     int32_t length_;
     uint64_t start_ = 0;
     ByteBuffer data_;
@@ -388,7 +388,7 @@ float QuicktimeFrameRate(uint32_t timeScale, uint32_t duration, uint32_t sampleC
 bool GetQuicktimeInfo(const std::string& fileName, QuicktimeInfo& info)
 {
     const int32_t windowLength = WindowLength(fileName);
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return false;
     AtomWindow window(file, windowLength);

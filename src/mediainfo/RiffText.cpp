@@ -1,7 +1,7 @@
 #include "mediainfo/RiffText.h"
 
 #include "mediainfo/InfoLines.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <vector>
@@ -63,22 +63,22 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b)
                       [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
-RiffChunkHeader ReadChunkHeader(clsFile64& file, uint64_t position)
+RiffChunkHeader ReadChunkHeader(File64& file, uint64_t position)
 {
     const ByteBuffer bytes = ReadRecord(file, position, kRiffChunkHeaderBytes, kRiffChunkHeaderBytes);
     return {bytes.Text(0, 4), bytes.LE32(4)};
 }
 
-std::string ReadFormType(clsFile64& file, uint64_t position)
+std::string ReadFormType(File64& file, uint64_t position)
 {
     return ReadRecord(file, position + kRiffChunkHeaderBytes, 4, 4).Text(0, 4);
 }
 
-ByteBuffer ReadRecord(clsFile64& file, uint64_t position, uint64_t available, size_t recordSize)
+ByteBuffer ReadRecord(File64& file, uint64_t position, uint64_t available, size_t recordSize)
 {
     std::vector<uint8_t> bytes(recordSize, 0);
     const auto count = static_cast<int32_t>(std::min<uint64_t>(available, recordSize));
-    file.SeekToRelolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
+    file.SeekToAbsolute64(static_cast<uint32_t>(position >> 32), static_cast<uint32_t>(position));
     file.ReadBytes(count, bytes);  // bytes past those read keep their zero
     return ByteBuffer(std::move(bytes));
 }

@@ -10,7 +10,7 @@
 
 namespace vistrel {
 
-class clsFile64;
+class File64;
 
 // 0 and negative counts: empty; 1 "Mono"; 2 "Stereo"; 3 "Joint Stereo" (the MPEG mode name);
 // 4 "Quad"; above 4 the count and "ch." (6 gives "6ch."). A 16-bit file field of 0x8000 or
@@ -27,7 +27,7 @@ std::string CleanText(const std::string& text);
 // ASCII letters compared regardless of case; every other character byte for byte.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);
 
-// ---- RIFF chunks read through clsFile64 (the file must be open) ----
+// ---- RIFF chunks read through File64 (the file must be open) ----
 
 constexpr uint64_t kRiffChunkHeaderBytes = 8;
 
@@ -39,13 +39,13 @@ struct RiffChunkHeader {
 };
 
 // The chunk header at `position`; past the end of the file its bytes read as zero.
-RiffChunkHeader ReadChunkHeader(clsFile64& file, uint64_t position);
+RiffChunkHeader ReadChunkHeader(File64& file, uint64_t position);
 // The form or list type of the RIFF or LIST chunk at `position`: the four characters after its
 // header.
-std::string ReadFormType(clsFile64& file, uint64_t position);
+std::string ReadFormType(File64& file, uint64_t position);
 // A record of `recordSize` bytes at `position`, of which at most `available` bytes are read
 // from the file (the rest of a chunk's body); bytes not read, also past the end of the file,
 // are zero. `recordSize` is small (a header structure or a capped text).
-ByteBuffer ReadRecord(clsFile64& file, uint64_t position, uint64_t available, size_t recordSize);
+ByteBuffer ReadRecord(File64& file, uint64_t position, uint64_t available, size_t recordSize);
 
 }  // namespace vistrel

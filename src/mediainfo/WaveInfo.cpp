@@ -3,7 +3,7 @@
 #include "mediainfo/MediaType.h"
 #include "mediainfo/RiffText.h"
 #include "mediainfo/WaveFormatNames.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <algorithm>
 #include <optional>
@@ -20,7 +20,7 @@ struct FoundChunk {
 // mmioDescend's search: from `start`, the chunks that follow one another (padded to even
 // sizes) are read until one matches; a chunk header needs its 8 bytes before `end`. Every step
 // moves at least 8 bytes, so zero-size chunks end the search too.
-std::optional<FoundChunk> FindChunk(clsFile64& file, uint64_t start, uint64_t end,
+std::optional<FoundChunk> FindChunk(File64& file, uint64_t start, uint64_t end,
                                     const std::string& id, const std::string& formType = {})
 {
     for (uint64_t position = start; position + kRiffChunkHeaderBytes <= end;) {
@@ -35,7 +35,7 @@ std::optional<FoundChunk> FindChunk(clsFile64& file, uint64_t start, uint64_t en
 
 // The RIFF chunk of form WAVE from offset 0, then its "fmt " chunk from the byte after the
 // form type, within the RIFF chunk's declared size and the file.
-std::optional<FoundChunk> FindFormatChunk(clsFile64& file, uint64_t fileSize)
+std::optional<FoundChunk> FindFormatChunk(File64& file, uint64_t fileSize)
 {
     const auto riff = FindChunk(file, 0, fileSize, "RIFF", "WAVE");
     if (!riff)
@@ -92,7 +92,7 @@ bool GetWaveInfo(const std::string& fileName, WaveInfo& info)
     info = WaveInfo{};
     if (fileName.empty())
         return false;
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(fileName, true))
         return false;
     const uint64_t fileSize = static_cast<uint64_t>(std::max<int64_t>(GetFileSize64(fileName), 0));

@@ -1,7 +1,7 @@
 // Part 3.1 H: the MCI test panel.
 #include "playback/MciTestPanel.h"
 
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -32,44 +32,44 @@ QPushButton* MciTestPanel::MakeButton(const QString& name, const QString& captio
 
 void MciTestPanel::BuildControls()
 {
-    txtMciCmd_ = new QLineEdit("status voice1 frames skipped", this);
-    txtMciCmd_->setObjectName("txtMciCmd");
-    cmdMCIResult_ = MakeButton("cmdMCIResult", "Send");
-    lblMciResult_ = new QLabel(this);
-    lblMciResult_->setObjectName("lblMciResult");
-    cmdStatusNumberOfTracks_ = MakeButton("cmdStatusNumberOfTracks", "Number Of Treks");
-    cmdStatusAudioStream_ = MakeButton("cmdStatusAudioStream", "Audio Stream");
-    for (int i = 0; i < int(cmdSetAudioStream_.size()); ++i)
-        cmdSetAudioStream_[i] = MakeButton(QString("cmdSetAudioStream_%1").arg(i), QString::number(i + 1));
-    for (int i = 0; i < int(Command1_.size()); ++i)
-        Command1_[i] = MakeButton(QString("Command1_%1").arg(i), QString::number(i));
-    Text1_ = new QLineEdit("status voice1 speed 50", this);
-    Text1_->setObjectName("Text1");
-    Command2_ = MakeButton("Command2", "send");
-    cboMType_ = new QComboBox(this);
-    cboMType_->setObjectName("cboMType");
-    cboMType_->setEditable(false);
-    cboMType_->addItems({"MPegVideo", "MPegVideo2", "DigitalVideo", "AVIVideo", "WAVEAudio", "ActiveMovie", ""});
-    cboMType_->setCurrentIndex(-1);
+    commandEdit_ = new QLineEdit("status voice1 frames skipped", this);
+    commandEdit_->setObjectName("commandEdit");
+    sendButton_ = MakeButton("sendButton", "Send");
+    replyLabel_ = new QLabel(this);
+    replyLabel_->setObjectName("replyLabel");
+    tracksButton_ = MakeButton("tracksButton", "Number Of Treks");
+    audioStreamButton_ = MakeButton("audioStreamButton", "Audio Stream");
+    for (int i = 0; i < int(setAudioStreamButtons_.size()); ++i)
+        setAudioStreamButtons_[i] = MakeButton(QString("setAudioStreamButtons_%1").arg(i), QString::number(i + 1));
+    for (int i = 0; i < int(cannedButtons_.size()); ++i)
+        cannedButtons_[i] = MakeButton(QString("cannedButtons_%1").arg(i), QString::number(i));
+    secondCommandEdit_ = new QLineEdit("status voice1 speed 50", this);
+    secondCommandEdit_->setObjectName("secondCommandEdit");
+    secondSendButton_ = MakeButton("secondSendButton", "send");
+    deviceTypeBox_ = new QComboBox(this);
+    deviceTypeBox_->setObjectName("deviceTypeBox");
+    deviceTypeBox_->setEditable(false);
+    deviceTypeBox_->addItems({"MPegVideo", "MPegVideo2", "DigitalVideo", "AVIVideo", "WAVEAudio", "ActiveMovie", ""});
+    deviceTypeBox_->setCurrentIndex(-1);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(txtMciCmd_, 2);
-    top->addWidget(cmdMCIResult_);
-    top->addWidget(lblMciResult_, 3);
+    top->addWidget(commandEdit_, 2);
+    top->addWidget(sendButton_);
+    top->addWidget(replyLabel_, 3);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(cmdStatusNumberOfTracks_);
-    bottom->addWidget(cmdStatusAudioStream_);
-    for (QPushButton* button : cmdSetAudioStream_)
+    bottom->addWidget(tracksButton_);
+    bottom->addWidget(audioStreamButton_);
+    for (QPushButton* button : setAudioStreamButtons_)
         bottom->addWidget(button);
-    for (QPushButton* button : Command1_)
+    for (QPushButton* button : cannedButtons_)
         bottom->addWidget(button);
-    for (QPushButton* button : cmdSetAudioStream_)
+    for (QPushButton* button : setAudioStreamButtons_)
         button->setMaximumWidth(kDigitButtonWidth);
-    for (QPushButton* button : Command1_)
+    for (QPushButton* button : cannedButtons_)
         button->setMaximumWidth(kDigitButtonWidth);
-    bottom->addWidget(Text1_, 1);
-    bottom->addWidget(Command2_);
-    bottom->addWidget(cboMType_);
+    bottom->addWidget(secondCommandEdit_, 1);
+    bottom->addWidget(secondSendButton_);
+    bottom->addWidget(deviceTypeBox_);
     auto* rows = new QVBoxLayout(this);
     rows->setContentsMargins(2, 2, 2, 2);
     rows->setSpacing(2);
@@ -78,61 +78,61 @@ void MciTestPanel::BuildControls()
     setMaximumHeight(kPanelHeight);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    connect(cmdMCIResult_, &QPushButton::clicked, this, &MciTestPanel::cmdMCIResult_Click);
-    connect(cmdStatusNumberOfTracks_, &QPushButton::clicked, this, &MciTestPanel::cmdStatusNumberOfTracks_Click);
-    connect(cmdStatusAudioStream_, &QPushButton::clicked, this, &MciTestPanel::cmdStatusAudioStream_Click);
-    for (int i = 0; i < int(cmdSetAudioStream_.size()); ++i)
-        connect(cmdSetAudioStream_[i], &QPushButton::clicked, this, [this, i] { cmdSetAudioStream_Click(i); });
-    for (int i = 0; i < int(Command1_.size()); ++i)
-        connect(Command1_[i], &QPushButton::clicked, this, [this, i] { Command1_Click(i); });
-    connect(Command2_, &QPushButton::clicked, this, &MciTestPanel::Command2_Click);
+    connect(sendButton_, &QPushButton::clicked, this, &MciTestPanel::SendTypedCommand);
+    connect(tracksButton_, &QPushButton::clicked, this, &MciTestPanel::AskNumberOfTracks);
+    connect(audioStreamButton_, &QPushButton::clicked, this, &MciTestPanel::AskAudioStream);
+    for (int i = 0; i < int(setAudioStreamButtons_.size()); ++i)
+        connect(setAudioStreamButtons_[i], &QPushButton::clicked, this, [this, i] { ChooseAudioStream(i); });
+    for (int i = 0; i < int(cannedButtons_.size()); ++i)
+        connect(cannedButtons_[i], &QPushButton::clicked, this, [this, i] { SendCannedCommand(i); });
+    connect(secondSendButton_, &QPushButton::clicked, this, &MciTestPanel::SendSecondCommand);
 }
 
 std::string MciTestPanel::DeviceTypeText() const
 {
-    return cboMType_->currentText().toStdString();
+    return deviceTypeBox_->currentText().toStdString();
 }
 
-void MciTestPanel::cmdMCIResult_Click()
+void MciTestPanel::SendTypedCommand()
 {
     std::string reply;
-    const MciError code = basMCIvoice1::SendMCICommand(txtMciCmd_->text().toStdString(), reply);
-    lblMciResult_->setText(QString::fromStdString(">" + reply + "<  " + basMCIvoice1::GetMCIErrorText(code)));
-    txtMciCmd_->setFocus();
+    const MciError code = MciVoice::SendMCICommand(commandEdit_->text().toStdString(), reply);
+    replyLabel_->setText(QString::fromStdString(">" + reply + "<  " + MciVoice::GetMCIErrorText(code)));
+    commandEdit_->setFocus();
 }
 
 void MciTestPanel::SendAndShowReply(const std::string& command)
 {
     std::string reply;
-    const MciError code = basMCIvoice1::SendMCICommand(command, reply);
-    lblMciResult_->setText(QString::fromStdString(code == 0 ? reply : basMCIvoice1::GetMCIErrorText(code)));
+    const MciError code = MciVoice::SendMCICommand(command, reply);
+    replyLabel_->setText(QString::fromStdString(code == 0 ? reply : MciVoice::GetMCIErrorText(code)));
 }
 
-void MciTestPanel::cmdStatusNumberOfTracks_Click()
+void MciTestPanel::AskNumberOfTracks()
 {
     SendAndShowReply("status voice1 number of audio tracks");
 }
 
-void MciTestPanel::cmdStatusAudioStream_Click()
+void MciTestPanel::AskAudioStream()
 {
     SendAndShowReply("status voice1 audio stream");
 }
 
-void MciTestPanel::cmdSetAudioStream_Click(int index)
+void MciTestPanel::ChooseAudioStream(int index)
 {
     SendAndShowReply("setaudio voice1 stream to " + std::to_string(index + 1));
 }
 
-void MciTestPanel::Command1_Click(int index)
+void MciTestPanel::SendCannedCommand(int index)
 {
     std::string reply;
-    basMCIvoice1::SendMCICommand("setaudio voice1 stream to " + std::to_string(index), reply);
+    MciVoice::SendMCICommand("setaudio voice1 stream to " + std::to_string(index), reply);
 }
 
-void MciTestPanel::Command2_Click()
+void MciTestPanel::SendSecondCommand()
 {
     std::string reply;
-    basMCIvoice1::SendMCICommand(Text1_->text().toStdString(), reply);
+    MciVoice::SendMCICommand(secondCommandEdit_->text().toStdString(), reply);
 }
 
 }  // namespace vistrel

@@ -1,9 +1,9 @@
 #pragma once
 // Part 3.1 H: the MCI test panel below the main window's normal area (seen when the window
-// is enlarged with cmdExpand, Part 1.3). Sends typed and canned commands through
-// SendMCICommand; its codes are not stored in MCILastError. cboMType is the device-type
+// is enlarged with expandButton, Part 1.3). Sends typed and canned commands through
+// SendMCICommand; its codes are not stored in MCILastError. deviceTypeBox is the device-type
 // override of OpenVoice1 (B.4): the main window hands DeviceTypeText to
-// basMCIvoice1::Hooks.DeviceTypeOverride.
+// MciVoice::Hooks.DeviceTypeOverride.
 #include <QWidget>
 
 #include <array>
@@ -22,16 +22,16 @@ class MciTestPanel : public QWidget {
 public:
     explicit MciTestPanel(QWidget* parent = nullptr);
 
-    // The text of cboMType (empty at start).
+    // The text of deviceTypeBox (empty at start).
     std::string DeviceTypeText() const;
 
 public slots:
-    void cmdMCIResult_Click();
-    void cmdStatusNumberOfTracks_Click();
-    void cmdStatusAudioStream_Click();
-    void cmdSetAudioStream_Click(int index);
-    void Command1_Click(int index);
-    void Command2_Click();
+    void SendTypedCommand();
+    void AskNumberOfTracks();
+    void AskAudioStream();
+    void ChooseAudioStream(int index);
+    void SendCannedCommand(int index);
+    void SendSecondCommand();
 
 private:
     void BuildControls();
@@ -39,16 +39,16 @@ private:
     // Sends `command`; the label shows the reply, or the error text on failure.
     void SendAndShowReply(const std::string& command);
 
-    QLineEdit* txtMciCmd_ = nullptr;
-    QPushButton* cmdMCIResult_ = nullptr;
-    QLabel* lblMciResult_ = nullptr;
-    QPushButton* cmdStatusNumberOfTracks_ = nullptr;
-    QPushButton* cmdStatusAudioStream_ = nullptr;
-    std::array<QPushButton*, 2> cmdSetAudioStream_{};
-    std::array<QPushButton*, 3> Command1_{};
-    QLineEdit* Text1_ = nullptr;
-    QPushButton* Command2_ = nullptr;
-    QComboBox* cboMType_ = nullptr;
+    QLineEdit* commandEdit_ = nullptr;
+    QPushButton* sendButton_ = nullptr;
+    QLabel* replyLabel_ = nullptr;
+    QPushButton* tracksButton_ = nullptr;
+    QPushButton* audioStreamButton_ = nullptr;
+    std::array<QPushButton*, 2> setAudioStreamButtons_{};
+    std::array<QPushButton*, 3> cannedButtons_{};
+    QLineEdit* secondCommandEdit_ = nullptr;
+    QPushButton* secondSendButton_ = nullptr;
+    QComboBox* deviceTypeBox_ = nullptr;
 };
 
 }  // namespace vistrel

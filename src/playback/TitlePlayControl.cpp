@@ -4,17 +4,18 @@
 #include "app/MainControls.h"
 #include "app/MainMenus.h"
 #include "app/MainTimers.h"
-#include "app/basMain.h"
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "browser/FileBrowser.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
-#include "controls/TickCount.h"
-#include "controls/clsMmRails.h"
+#include "support/TickCount.h"
+#include "controls/RailControl.h"
 #include "mediainfo/FormatInfoDisplay.h"
 #include "mediainfo/MediaFileTest.h"
 #include "platform/mci/MciService.h"
 #include "playback/AccessLevel.h"
-#include "playback/basMPlay.h"
+#include "playback/PlayerFront.h"
 #include "support/MsgBox.h"
 
 #include <QAction>
@@ -44,11 +45,6 @@ constexpr int32_t kCssScrambled = static_cast<int32_t>(0x80030309);
 constexpr int kMinPollMs = 100;
 constexpr int64_t kVideoStartWaitMs = 4000;
 constexpr int32_t kStepMs = 10;
-
-std::string AppTitle()
-{
-    return basMain::AppTitle.empty() ? std::string(kAppTitle) : basMain::AppTitle;
-}
 
 // A.8: audio files open quickly; others show the hourglass.
 bool IsQuickAudioExtension(const std::string& ext)
@@ -140,8 +136,8 @@ TitlePlayControl::TitlePlayControl(TitlePlayParts parts, QObject* parent) : QObj
 // The device must not outlive the video area it draws into (DESIGN.md, libmpv).
 TitlePlayControl::~TitlePlayControl()
 {
-    p_.timers.Timer1->stop();
-    if (p_.title.mciStatus != MMSTATE_CLOSED && p_.title.mciStatus != MMSTATE_NONE)
+    p_.timers.positionTimer->stop();
+    if (p_.title.playState != MMSTATE_CLOSED && p_.title.playState != MMSTATE_NONE)
         p_.front.MPlayClose(false);
 }
 
@@ -149,35 +145,35 @@ void TitlePlayControl::ConnectControls()
 {
     const MainControls& c = p_.controls;
     for (int i = 0; i < 3; ++i)
-        connect(c.cmdPlayControl[i], &QPushButton::clicked, this, [this, i] { cmdPlayControl_Click(i); });
+        connect(c.playButtons[i], &QPushButton::clicked, this, [this, i] { PlayControlClicked(i); });
     for (int i = 0; i < 2; ++i)
-        connect(c.cmdSkip[i], &QPushButton::clicked, this, [this, i] { cmdSkip_Click(i); });
-    connect(c.chkLoop, &QCheckBox::clicked, this, &TitlePlayControl::chkLoop_Click);
-    connect(c.chkPlayAll, &QCheckBox::clicked, this, &TitlePlayControl::chkPlayAll_Click);
-    connect(c.chkPlayOverlapped, &QCheckBox::toggled, this, &TitlePlayControl::chkPlayOverlapped_Click);
+        connect(c.skipButtons[i], &QPushButton::clicked, this, [this, i] { SkipClicked(i); });
+    connect(c.loopCheck, &QCheckBox::clicked, this, &TitlePlayControl::LoopClicked);
+    connect(c.playAllCheck, &QCheckBox::clicked, this, &TitlePlayControl::PlayAllClicked);
+    connect(c.overlappedCheck, &QCheckBox::toggled, this, &TitlePlayControl::OverlappedClicked);
     QPointer<TitlePlayControl> self(this);
-    OnMousePress(c.picLoop, [self] { if (self) self->picLoop_Click(); });
-    OnMousePress(c.lblOvl, [self] { if (self) self->lblOvl_Click(); });
+    OnMousePress(c.loopIcon, [self] { if (self) self->LoopIconClicked(); });
+    OnMousePress(c.overlappedLabel, [self] { if (self) self->OverlappedLabelClicked(); });
     MainMenus& m = p_.menus;
-    connect(m.mnuPlay, &QAction::triggered, this, &TitlePlayControl::mnuPlay_Click);
-    connect(m.mnuPause, &QAction::triggered, this, &TitlePlayControl::mnuPause_Click);
-    connect(m.mnuStop, &QAction::triggered, this, &TitlePlayControl::mnuStop_Click);
+    connect(m.playAction, &QAction::triggered, this, &TitlePlayControl::OnPlayAction);
+    connect(m.pauseAction, &QAction::triggered, this, &TitlePlayControl::OnPauseAction);
+    connect(m.stopAction, &QAction::triggered, this, &TitlePlayControl::OnStopAction);
     for (int i = 1; i <= kAudioStreamEntries; ++i)
-        connect(m.mnuAudioStream[i], &QAction::triggered, this, [this, i] { mnuAudioStream_Click(i); });
+        connect(m.audioStreamActions[i], &QAction::triggered, this, [this, i] { AudioStreamChosen(i); });
     for (int i = 1; i <= kVideoStreamEntries; ++i)
-        connect(m.mnuVideoStream[i], &QAction::triggered, this, [this, i] { mnuVideoStream_Click(i); });
+        connect(m.videoStreamActions[i], &QAction::triggered, this, [this, i] { VideoStreamChosen(i); });
     connect(&p_.browser, &FileBrowser::FolderOpened, this, [this] { FolderChanged = true; });
-    filesViewport_ = c.FilesVListBox->viewport();
+    filesViewport_ = c.fileList->viewport();
     filesViewport_->installEventFilter(this);
-    c.picVidParent->installEventFilter(this);
+    c.videoArea->installEventFilter(this);
 }
 
 void TitlePlayControl::ConnectTimers()
 {
-    connect(p_.timers.Timer1, &QTimer::timeout, this, &TitlePlayControl::Timer1_Timer);
-    connect(p_.timers.CloseLastMediaTimer, &QTimer::timeout, this, &TitlePlayControl::CloseLastMediaTimer_Timer);
-    connect(p_.timers.HidePicTipCreateTempCopyTimer, &QTimer::timeout, this,
-            &TitlePlayControl::HidePicTipCreateTempCopyTimer_Timer);
+    connect(p_.timers.positionTimer, &QTimer::timeout, this, &TitlePlayControl::PollPosition);
+    connect(p_.timers.closeLastMediaTimer, &QTimer::timeout, this, &TitlePlayControl::OnCloseLastMediaTimer);
+    connect(p_.timers.hideTipTimer, &QTimer::timeout, this,
+            &TitlePlayControl::OnHideTipTimer);
 }
 
 // ListPressTick is Part 4.1's; the browser does not keep it, so the press is noted here.
@@ -186,7 +182,7 @@ bool TitlePlayControl::eventFilter(QObject* watched, QEvent* event)
     if (watched == filesViewport_ && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         ListPressTick = Now();
-    else if (watched == p_.controls.picVidParent && event->type() == QEvent::Resize)
+    else if (watched == p_.controls.videoArea && event->type() == QEvent::Resize)
         FitVideoWindow();
     return false;
 }
@@ -211,7 +207,7 @@ bool TitlePlayControl::Checked(const QCheckBox* box) const
 
 QWidget* TitlePlayControl::MainWindow() const
 {
-    return p_.controls.FilesVListBox->window();
+    return p_.controls.fileList->window();
 }
 
 // A.4: the caption is a UTF-8 title; Qt repaints the frame itself.
@@ -230,11 +226,11 @@ void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
         return;
     if (!keepLast)
         CloseMedia(false, false, false);
-    SetCaption(GetFileNamePart(fileName) + " - " + AppTitle());
+    SetCaption(GetFileNamePart(fileName) + " - " + kAppTitle);
     std::string playName = fileName;
     if (PassAccessTest(playName) && !OpenTitle(playName, wasForeground))
         return;  // A.7: refused, nothing more
-    chkPlayOverlapped_Click();
+    OverlappedClicked();
     RestoreDefaultPointer();
 }
 
@@ -250,15 +246,15 @@ bool TitlePlayControl::ReportUnreadable(const std::string& fileName, bool keepLa
     if (code == 2 || code == 5)
         LastFailedFile = fileName;
     ShowTip(UnreadableFileTipText(code));
-    SetCaption(AppTitle());
+    SetCaption(kAppTitle);
     return true;
 }
 
 void TitlePlayControl::ShowTip(const std::string& text)
 {
-    p_.controls.lblCreateTempCopy->setText(QString::fromStdString(text));
-    p_.controls.picTipCreateTempCopy->show();
-    p_.timers.HidePicTipCreateTempCopyTimer->start();
+    p_.controls.tipLabel->setText(QString::fromStdString(text));
+    p_.controls.tipBox->show();
+    p_.timers.hideTipTimer->start();
 }
 
 // A.5: false when the file is locked (level 0); `fileName` becomes a temporary copy
@@ -268,7 +264,7 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
     const int level = Hooks.FileAccessLevel ? Hooks.FileAccessLevel(fileName) : FileAccessLevel(fileName);
     if (level == kAccessLocked) {
         CloseMedia(false, false, false);
-        MsgBox("This file is locked by another application", vbExclamation, AppTitle());
+        MsgBox("This file is locked by another application", vbExclamation, kAppTitle);
         return false;
     }
     const bool playedBefore = std::find(PlayedFiles.begin(), PlayedFiles.end(), fileName) != PlayedFiles.end();
@@ -303,7 +299,7 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     if (!opened) {
         CloseMedia(false, false, false);
         if (p_.front.MediaInterface == kMediaInterfaceDirectShow)
-            MsgBox("Cannot play this file", vbExclamation, AppTitle());
+            MsgBox("Cannot play this file", vbExclamation, kAppTitle);
         return true;
     }
     StartOpenedTitle();
@@ -312,7 +308,7 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
 
 bool TitlePlayControl::OpenThroughFront(const std::string& fileName)
 {
-    const auto parent = static_cast<WindowHandle>(p_.controls.picVidParent->winId());
+    const auto parent = static_cast<WindowHandle>(p_.controls.videoArea->winId());
     return p_.front.MPlayOpen(fileName, parent, CurrentVolume, Flags.SeveralAudioStreams,
                               Flags.MpegProgramWithVideo);
 }
@@ -322,7 +318,7 @@ bool TitlePlayControl::OpenRepairedCopy(const std::string& repaired)
 {
     if (repaired.empty() || !OpenThroughFront(repaired))
         return false;
-    QLabel* label0 = p_.controls.lblFormatInfo[0];
+    QLabel* label0 = p_.controls.formatInfoLabels[0];
     label0->setText(label0->text() + " (corrupt)");
     SetLabel0Colour(true);
     return true;
@@ -344,25 +340,25 @@ void TitlePlayControl::StartOpenedTitle()
     ShowStreamMenus();
     TakeVideoWindows();
     ShowLength();
-    const bool video = p_.title.hVidMain != 0;
+    const bool video = p_.title.videoWindow != 0;
     if (video)
         FrameRate = p_.front.MPlayGetFrameRate();
     SetPollInterval();
-    Timer1Enable(true, "PlayTitle");
+    EnablePositionPoll(true, "PlayTitle");
     if (video) {
         StartVideoMoving();
         ShowVideo();
-        p_.timers.timMouse->start();
+        p_.timers.mouseTimer->start();
     } else {
-        p_.title.hVidVid = 0;
+        p_.title.innerVideoWindow = 0;
     }
     if (DetectedType != mt::Midi)
         p_.front.MPlaySetVolume(CurrentVolume);
     SeekToPendingResumePosition();
     const bool started = p_.front.MPlayStart();
-    p_.title.mciStatus = started ? MMSTATE_PLAY : MMSTATE_CLOSED;
+    p_.title.playState = started ? MMSTATE_PLAY : MMSTATE_CLOSED;
     if (started) {
-        Timer1Enable(true, "PlayTitle  mciStatus = MMSTATE_PLAY");
+        EnablePositionPoll(true, "PlayTitle  playState = MMSTATE_PLAY");
         FolderChanged = false;
     }
     KeepAwake(started);
@@ -373,9 +369,9 @@ void TitlePlayControl::ShowStreamMenus()
 {
     const int32_t audio = p_.front.MPlayGetAudioStreamCount();
     const int32_t video = p_.front.MPlayGetVideoStreamCount();
-    ShowStreamEntries(p_.menus.mnuAudioStream.data(), kAudioStreamEntries, audio);
-    ShowStreamEntries(p_.menus.mnuVideoStream.data(), kVideoStreamEntries, video);
-    p_.menus.mnuStreams->setEnabled(audio >= 2 || video >= 2);
+    ShowStreamEntries(p_.menus.audioStreamActions.data(), kAudioStreamEntries, audio);
+    ShowStreamEntries(p_.menus.videoStreamActions.data(), kVideoStreamEntries, video);
+    p_.menus.streamsMenu->setEnabled(audio >= 2 || video >= 2);
 }
 
 void TitlePlayControl::ShowStreamEntries(QAction* const* entries, int last, int32_t count)
@@ -390,14 +386,14 @@ void TitlePlayControl::ShowStreamEntries(QAction* const* entries, int last, int3
 // G.4.
 void TitlePlayControl::ResetStreamMenus()
 {
-    p_.menus.mnuStreams->setEnabled(false);
+    p_.menus.streamsMenu->setEnabled(false);
     for (int i = 1; i <= kAudioStreamEntries; ++i) {
-        p_.menus.mnuAudioStream[i]->setChecked(false);
-        p_.menus.mnuAudioStream[i]->setVisible(i == 1);
+        p_.menus.audioStreamActions[i]->setChecked(false);
+        p_.menus.audioStreamActions[i]->setVisible(i == 1);
     }
     for (int i = 1; i <= kVideoStreamEntries; ++i) {
-        p_.menus.mnuVideoStream[i]->setChecked(false);
-        p_.menus.mnuVideoStream[i]->setVisible(i == 1);
+        p_.menus.videoStreamActions[i]->setChecked(false);
+        p_.menus.videoStreamActions[i]->setVisible(i == 1);
     }
 }
 
@@ -405,25 +401,25 @@ void TitlePlayControl::ResetStreamMenus()
 void TitlePlayControl::TakeVideoWindows()
 {
     TitleState& t = p_.title;
-    p_.front.MPlayGetVideoWindows(t.hVidMain, t.hVidVid);
+    p_.front.MPlayGetVideoWindows(t.videoWindow, t.innerVideoWindow);
     if (p_.front.MediaInterface == kMediaInterfaceDirectShow)
-        t.hVidVid = t.hVidMain;
-    if (t.hVidMain == 0)
-        p_.controls.picVidParent->hide();
+        t.innerVideoWindow = t.videoWindow;
+    if (t.videoWindow == 0)
+        p_.controls.videoArea->hide();
 }
 
 void TitlePlayControl::ShowLength()
 {
     p_.title.CurrentTitleLengthMS = p_.front.MPlayGetLength();
-    p_.railRow.lblPlayLength->setText(QString::fromStdString(FormatRailTime(p_.title.CurrentTitleLengthMS)));
+    p_.railRow.lengthLabel->setText(QString::fromStdString(FormatRailTime(p_.title.CurrentTitleLengthMS)));
 }
 
 // A.12.5: about one poll per rail step; MCISliderMax is the rail's travel in pixels.
 void TitlePlayControl::SetPollInterval()
 {
-    const int travel = std::max(1, p_.railRow.picMCIRail->width() - p_.railRow.picMCISlider->width());
+    const int travel = std::max(1, p_.railRow.railPicture->width() - p_.railRow.railKnob->width());
     const auto perStep = static_cast<int>(std::floor(p_.title.CurrentTitleLengthMS / double(travel) + 0.5));
-    p_.timers.Timer1->setInterval(std::max(kMinPollMs, perStep));
+    p_.timers.positionTimer->setInterval(std::max(kMinPollMs, perStep));
 }
 
 // A.12.6: a video is started until its position moves (at most 4 s), then stopped.
@@ -439,18 +435,18 @@ void TitlePlayControl::StartVideoMoving()
 
 void TitlePlayControl::ShowVideo()
 {
-    p_.controls.picVidParent->show();
+    p_.controls.videoArea->show();
     FitVideoWindow();
 }
 
 void TitlePlayControl::FitVideoWindow()
 {
-    const QWidget* area = p_.controls.picVidParent;
-    if (p_.title.hVidMain == 0 || p_.front.MediaInterface != kMediaInterfaceMCI)
+    const QWidget* area = p_.controls.videoArea;
+    if (p_.title.videoWindow == 0 || p_.front.MediaInterface != kMediaInterfaceMCI)
         return;
     const qreal ratio = area->devicePixelRatioF();
     const QRect r = LetterboxRect(area->size() * ratio, frameSize_);
-    mciSetVideoWindowRect(p_.title.hVidMain, r.x(), r.y(), r.width(), r.height());
+    mciSetVideoWindowRect(p_.title.videoWindow, r.x(), r.y(), r.width(), r.height());
 }
 
 // A.12.8.
@@ -465,8 +461,8 @@ void TitlePlayControl::SeekToPendingResumePosition()
 
 void TitlePlayControl::ResetPositionLabels()
 {
-    p_.railRow.lblAkt->setText("0:00");
-    p_.railRow.lblPlayLength->setText("0:00");
+    p_.railRow.elapsedLabel->setText("0:00");
+    p_.railRow.lengthLabel->setText("0:00");
 }
 
 void TitlePlayControl::SetHourglass()
@@ -496,8 +492,8 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
     if (!r.Refusal.empty()) {
         if (Hooks.DisableFullscreen)
             Hooks.DisableFullscreen();
-        cmdPlayControl_Click(2);
-        MsgBox(r.Refusal, vbExclamation, AppTitle());
+        PlayControlClicked(2);
+        MsgBox(r.Refusal, vbExclamation, kAppTitle);
         ClearFileInfoLabels();
         MainWindow()->activateWindow();
         return false;
@@ -512,7 +508,7 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
 
 void TitlePlayControl::SetLabel0Colour(bool darkRed)
 {
-    QLabel* label0 = p_.controls.lblFormatInfo[0];
+    QLabel* label0 = p_.controls.formatInfoLabels[0];
     QPalette palette = label0->palette();
     const QColor normal = QApplication::palette(label0).color(QPalette::WindowText);
     palette.setColor(QPalette::WindowText, darkRed ? QColor(128, 0, 0) : normal);
@@ -522,20 +518,20 @@ void TitlePlayControl::SetLabel0Colour(bool darkRed)
 // Part 2.5: the fitting passes measure in the labels' own font and width.
 void TitlePlayControl::PlaceInfoLines(InfoLines lines)
 {
-    const QLabel* sample = p_.controls.lblFormatInfo[kFirstFittedLabel];
+    const QLabel* sample = p_.controls.formatInfoLabels[kFirstFittedLabel];
     const QFontMetrics metrics(sample->font());
     FitInfoLines(
         lines, [&metrics](const std::string& text) { return metrics.horizontalAdvance(QString::fromStdString(text)); },
         sample->contentsRect().width());
     for (int i = 0; i <= kLastShownLabel; ++i) {
-        p_.controls.lblFormatInfo[i]->setText(QString::fromStdString(lines[size_t(i)]));
-        p_.controls.lblFormatInfo[i]->repaint();
+        p_.controls.formatInfoLabels[i]->setText(QString::fromStdString(lines[size_t(i)]));
+        p_.controls.formatInfoLabels[i]->repaint();
     }
 }
 
 void TitlePlayControl::ClearFileInfoLabels()
 {
-    for (QLabel* label : p_.controls.lblFormatInfo)
+    for (QLabel* label : p_.controls.formatInfoLabels)
         label->clear();
 }
 
@@ -545,9 +541,9 @@ void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels
 {
     TitleState& t = p_.title;
     KeepAwake(false);
-    Timer1Enable(false, "CloseVoice1");
-    p_.timers.timMouse->stop();
-    p_.timers.timPlaySpeed->stop();
+    EnablePositionPoll(false, "CloseVoice1");
+    p_.timers.mouseTimer->stop();
+    p_.timers.playSpeedTimer->stop();
     if (Hooks.ResetPlaySpeed)
         Hooks.ResetPlaySpeed();
     if (!keepLabels)
@@ -558,77 +554,77 @@ void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels
     if (!resumePending)
         ResetPositionLabels();
     ResetStreamMenus();
-    if (t.hVidMain != 0 && hideVideo && !p_.controls.picVidParent->isHidden())
-        p_.controls.picVidParent->hide();
-    t.mciStatus = MMSTATE_NONE;
+    if (t.videoWindow != 0 && hideVideo && !p_.controls.videoArea->isHidden())
+        p_.controls.videoArea->hide();
+    t.playState = MMSTATE_NONE;
     p_.front.MPlayClose(keepLast);
-    t.mciStatus = MMSTATE_CLOSED;
+    t.playState = MMSTATE_CLOSED;
     // The closed device took its video window with it.
-    t.hVidMain = t.hVidVid = 0;
+    t.videoWindow = t.innerVideoWindow = 0;
     if (!resumePending)
-        p_.rail.SetMCISliderValue(0);
+        p_.rail.SetRailValue(0);
 }
 
 // ---- Small handlers ---------------------------------------------------------------
 
 void TitlePlayControl::KeepAwake(bool playing)
 {
-    inhibitor_.KeepAwake(playing, p_.title.hVidMain != 0 ? "Playing video" : "Playing media");
+    inhibitor_.KeepAwake(playing, p_.title.videoWindow != 0 ? "Playing video" : "Playing media");
 }
 
-void TitlePlayControl::chkLoop_Click()
+void TitlePlayControl::LoopClicked()
 {
-    p_.browser.FilesListBox_SetFocus();
+    p_.browser.FocusFileList();
 }
 
-void TitlePlayControl::chkPlayAll_Click()
+void TitlePlayControl::PlayAllClicked()
 {
-    p_.browser.FilesListBox_SetFocus();
+    p_.browser.FocusFileList();
 }
 
-void TitlePlayControl::picLoop_Click()
+void TitlePlayControl::LoopIconClicked()
 {
-    p_.controls.chkLoop->setChecked(!p_.controls.chkLoop->isChecked());
-    chkLoop_Click();
+    p_.controls.loopCheck->setChecked(!p_.controls.loopCheck->isChecked());
+    LoopClicked();
 }
 
-void TitlePlayControl::lblOvl_Click()
+void TitlePlayControl::OverlappedLabelClicked()
 {
-    p_.controls.chkPlayOverlapped->setChecked(!p_.controls.chkPlayOverlapped->isChecked());
-    chkPlayOverlapped_Click();
+    p_.controls.overlappedCheck->setChecked(!p_.controls.overlappedCheck->isChecked());
+    OverlappedClicked();
 }
 
-void TitlePlayControl::chkPlayOverlapped_Click()
+void TitlePlayControl::OverlappedClicked()
 {
-    OverlappedActive = Checked(p_.controls.chkPlayOverlapped) && p_.title.hVidMain == 0;
+    OverlappedActive = Checked(p_.controls.overlappedCheck) && p_.title.videoWindow == 0;
 }
 
-void TitlePlayControl::CloseLastMediaTimer_Timer()
+void TitlePlayControl::OnCloseLastMediaTimer()
 {
-    p_.timers.CloseLastMediaTimer->stop();
+    p_.timers.closeLastMediaTimer->stop();
     p_.front.MPlayCloseLast();
 }
 
 // Part 3.5's pending deselection joins here when that Part exists.
-void TitlePlayControl::HidePicTipCreateTempCopyTimer_Timer()
+void TitlePlayControl::OnHideTipTimer()
 {
-    p_.timers.HidePicTipCreateTempCopyTimer->stop();
-    p_.controls.picTipCreateTempCopy->hide();
+    p_.timers.hideTipTimer->stop();
+    p_.controls.tipBox->hide();
     RestoreDefaultPointer();
 }
 
-void TitlePlayControl::mnuAudioStream_Click(int number)
+void TitlePlayControl::AudioStreamChosen(int number)
 {
     p_.front.MPlaySelectAudioStream(number);
     for (int i = 1; i <= kAudioStreamEntries; ++i)
-        p_.menus.mnuAudioStream[i]->setChecked(i == number);
+        p_.menus.audioStreamActions[i]->setChecked(i == number);
 }
 
-void TitlePlayControl::mnuVideoStream_Click(int number)
+void TitlePlayControl::VideoStreamChosen(int number)
 {
     p_.front.MPlaySelectVideoStream(number);
     for (int i = 1; i <= kVideoStreamEntries; ++i)
-        p_.menus.mnuVideoStream[i]->setChecked(i == number);
+        p_.menus.videoStreamActions[i]->setChecked(i == number);
 }
 
 }  // namespace vistrel

@@ -2,14 +2,14 @@
 // Part 3.3: the title play control. It decides what plays and when: a request to play a
 // file becomes a closed previous title, a tested and identified file (Parts 2.2, 2.5),
 // an open and started media (through the player front, Part 3.2), a window caption,
-// stream menus, a position poll (Timer1) and, at the end of a title, the next title, a
-// loop or a stop. It writes the main window's TitleState (mciStatus, CurrentTitle, ...),
+// stream menus, a position poll (positionTimer) and, at the end of a title, the next title, a
+// loop or a stop. It writes the main window's TitleState (playState, CurrentTitle, ...),
 // which the main window owns and other Parts read. TitlePlayControl.cpp opens and closes
 // titles (A, G); TitlePlayEvents.cpp decides what plays when (B to F).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MediaType.h"
 #include "platform/desktop/ScreenSaver.h"
-#include "playback/TitleState.h"
+#include "support/TitleState.h"
 
 #include <QObject>
 #include <QSize>
@@ -73,7 +73,7 @@ class TitlePlayControl : public QObject {
 
 public:
     // Connects the play controls, check boxes, stream menus, the list's mouse presses, the
-    // folder change and the timers Timer1, CloseLastMediaTimer, HidePicTipCreateTempCopyTimer.
+    // folder change and the timers positionTimer, closeLastMediaTimer, hideTipTimer.
     TitlePlayControl(TitlePlayParts parts, QObject* parent = nullptr);
     ~TitlePlayControl() override;
 
@@ -104,16 +104,16 @@ public:
     std::string LastFailedFile;
     // A.12.8: a position to resume at after the next open (Part 4.2's rename); -1 = none.
     int32_t PendingResumePositionMS = -1;
-    // The caller text of the last Timer1Enable (tracing only).
-    std::string LastTimer1Caller;
+    // The caller text of the last EnablePositionPoll (tracing only).
+    std::string LastPollCaller;
 
     void PlayTitle(const std::string& fileName, bool keepLast);
-    void PlayTitleFromFile1(bool keepLast, const std::string& caller);
+    void PlaySelectedTitle(bool keepLast, const std::string& caller);
     void PlayNextTitle(float rel, bool keepLast);
     void PlayPrevTitle(float rel);
     void CloseMedia(bool hideVideo, bool keepLast, bool keepLabels);
-    void Timer1Enable(bool enable, const std::string& caller);
-    void Timer1_Timer();
+    void EnablePositionPoll(bool enable, const std::string& caller);
+    void PollPosition();
     void KeepAwake(bool playing);
     const ScreenSaverInhibitor& Inhibitor() const { return inhibitor_; }
 
@@ -122,24 +122,24 @@ public:
     void ClearFileInfoLabels();
 
     // C: the file list's click (the browser calls it with its caller tag).
-    void FilesVListBox_Click(const std::string& caller = "File1_click");
-    void cmdPlayControl_Click(int index);
-    void cmdSkip_Click(int index);
-    void mnuPlay_Click() { cmdPlayControl_Click(0); }
-    void mnuPause_Click() { cmdPlayControl_Click(1); }
-    void mnuStop_Click() { cmdPlayControl_Click(2); }
-    void chkLoop_Click();
-    void chkPlayAll_Click();
-    void picLoop_Click();
-    void lblOvl_Click();
-    void chkPlayOverlapped_Click();
-    void CloseLastMediaTimer_Timer();
-    void HidePicTipCreateTempCopyTimer_Timer();
+    void FileListClicked(const std::string& caller = "fileList_click");
+    void PlayControlClicked(int index);
+    void SkipClicked(int index);
+    void OnPlayAction() { PlayControlClicked(0); }
+    void OnPauseAction() { PlayControlClicked(1); }
+    void OnStopAction() { PlayControlClicked(2); }
+    void LoopClicked();
+    void PlayAllClicked();
+    void LoopIconClicked();
+    void OverlappedLabelClicked();
+    void OverlappedClicked();
+    void OnCloseLastMediaTimer();
+    void OnHideTipTimer();
     // The stream menus: `number` is the 1-based entry (and stream) number.
-    void mnuAudioStream_Click(int number);
-    void mnuVideoStream_Click(int number);
+    void AudioStreamChosen(int number);
+    void VideoStreamChosen(int number);
 
-    // The video child window is fitted into picVidParent keeping the frame's aspect ratio
+    // The video child window is fitted into videoArea keeping the frame's aspect ratio
     // (a letterbox fit until Part 5.1 lays video out).
     void FitVideoWindow();
 
@@ -187,7 +187,7 @@ private:
     void PausePressed();
     void StopPressed();
 
-    // Timer1_Timer's steps.
+    // PollPosition's steps.
     bool StallEndFound(int32_t pos, float rel, float maxRel);
     void PrefetchNext(float rel);
     bool TitleEnded(float rel, float maxRel, int32_t remaining, bool stallEnd) const;

@@ -1,4 +1,4 @@
-// Part 3.3: what plays when. B PlayTitleFromFile1, C the list's click, D the play
+// Part 3.3: what plays when. B PlaySelectedTitle, C the list's click, D the play
 // buttons, D2 skip, E the position poll and its end handling, F next and previous title.
 // Opening and closing a title (A, G) are in TitlePlayControl.cpp.
 #include "playback/TitlePlayControl.h"
@@ -8,8 +8,8 @@
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
 #include "controls/PositionRail.h"
-#include "playback/basMCIvoice1.h"
-#include "playback/basMPlay.h"
+#include "playback/MciVoice.h"
+#include "playback/PlayerFront.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -34,7 +34,7 @@ constexpr float kMaxRel = 0.999f;
 
 std::vector<bool> TitlePlayControl::SelectedFlags() const
 {
-    const QListWidget* files = p_.controls.FilesVListBox;
+    const QListWidget* files = p_.controls.fileList;
     std::vector<bool> selected;
     for (int i = 0; i < files->count(); ++i)
         selected.push_back(files->item(i)->isSelected());
@@ -43,23 +43,23 @@ std::vector<bool> TitlePlayControl::SelectedFlags() const
 
 int TitlePlayControl::SelCount() const
 {
-    return GetFile1SelCount(SelectedFlags());
+    return SelectedCount(SelectedFlags());
 }
 
 int TitlePlayControl::CurrentRow() const
 {
-    return p_.controls.FilesVListBox->currentRow();
+    return p_.controls.fileList->currentRow();
 }
 
 int TitlePlayControl::RowCount() const
 {
-    return p_.controls.FilesVListBox->count();
+    return p_.controls.fileList->count();
 }
 
 // LB_SETCARETINDEX: the caret moves (with scrolling), the selection stays.
 void TitlePlayControl::MoveCaret(int row)
 {
-    QListWidget* files = p_.controls.FilesVListBox;
+    QListWidget* files = p_.controls.fileList;
     files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
     files->scrollToItem(files->item(row));
 }
@@ -69,62 +69,62 @@ void TitlePlayControl::MoveCaret(int row)
 // is made here (a single-file loop with "play all").
 void TitlePlayControl::SelectOnly(int row)
 {
-    QListWidget* files = p_.controls.FilesVListBox;
+    QListWidget* files = p_.controls.fileList;
     const bool unchanged = SelCount() == 1 && files->item(row)->isSelected() && CurrentRow() == row;
     files->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
     files->scrollToItem(files->item(row));
     files->viewport()->update();
     if (unchanged)
-        FilesVListBox_Click();
+        FileListClicked();
 }
 
-// ---- B. PlayTitleFromFile1, C. the list's click -------------------------------------
+// ---- B. PlaySelectedTitle, C. the list's click -------------------------------------
 
-void TitlePlayControl::PlayTitleFromFile1(bool keepLast, const std::string& caller)
+void TitlePlayControl::PlaySelectedTitle(bool keepLast, const std::string& caller)
 {
     SelectionPlayBusy = true;
     int index = -1;
     const std::vector<bool> selected = SelectedFlags();
-    if (GetFile1SelCount(selected) == 1) {
+    if (SelectedCount(selected) == 1) {
         p_.front.MPlayPause();
-        p_.title.mciStatus = MMSTATE_PAUSE;
+        p_.title.playState = MMSTATE_PAUSE;
         // The current entry; a selection without one (made by code) counts instead.
-        index = CurrentRow() >= 0 ? CurrentRow() : GetFile1FirstSelected(selected);
+        index = CurrentRow() >= 0 ? CurrentRow() : FirstSelected(selected);
     } else {
-        index = GetFile1FirstSelected(selected);
-        if (index < 0 || (index == p_.title.CurrentIndex && p_.title.mciStatus == MMSTATE_PLAY)) {
+        index = FirstSelected(selected);
+        if (index < 0 || (index == p_.title.CurrentIndex && p_.title.playState == MMSTATE_PLAY)) {
             SelectionPlayBusy = false;
             return;
         }
     }
     const std::string target = p_.browser.GetFullFilename(index);
     p_.title.CurrentIndex = index;
-    if (target != p_.title.CurrentTitle || p_.title.mciStatus != MMSTATE_PLAY) {
+    if (target != p_.title.CurrentTitle || p_.title.playState != MMSTATE_PLAY) {
         PlayTitle(target, keepLast);
         if (Hooks.AddFolderToHistory)
             Hooks.AddFolderToHistory();
     } else {
-        Timer1Enable(true, caller);
+        EnablePositionPoll(true, caller);
         p_.front.MPlaySeek(0, false);
         p_.front.MPlayStart();
     }
     SelectionPlayBusy = false;
 }
 
-void TitlePlayControl::FilesVListBox_Click(const std::string& caller)
+void TitlePlayControl::FileListClicked(const std::string& caller)
 {
     const bool separateVideo = Hooks.IsSeparateVideoWindowVisible && Hooks.IsSeparateVideoWindowVisible();
     const bool keepLast =
-        Checked(p_.controls.chkPlayOverlapped) && !separateVideo && Now() - ListPressTick > kListPressQuietMs;
+        Checked(p_.controls.overlappedCheck) && !separateVideo && Now() - ListPressTick > kListPressQuietMs;
     if (!SelectionPlayBusy)
-        PlayTitleFromFile1(keepLast, caller);
+        PlaySelectedTitle(keepLast, caller);
 }
 
 // ---- D. Play, pause, stop; D2. skip -----------------------------------------------
 
-void TitlePlayControl::cmdPlayControl_Click(int index)
+void TitlePlayControl::PlayControlClicked(int index)
 {
-    p_.browser.FilesListBox_SetFocus();
+    p_.browser.FocusFileList();
     if (index == 0)
         PlayPressed();
     else if (index == 1)
@@ -136,58 +136,58 @@ void TitlePlayControl::cmdPlayControl_Click(int index)
 void TitlePlayControl::PlayPressed()
 {
     TitleState& t = p_.title;
-    if (t.mciStatus == MMSTATE_PAUSE || t.mciStatus == MMSTATE_PLAY) {
-        if (p_.rail.GetMCISliderValue() >= 1.0f)
+    if (t.playState == MMSTATE_PAUSE || t.playState == MMSTATE_PLAY) {
+        if (p_.rail.RailValue() >= 1.0f)
             p_.front.MPlaySeek(0, false);
         if (p_.front.MPlayStart()) {
-            t.mciStatus = MMSTATE_PLAY;
+            t.playState = MMSTATE_PLAY;
             KeepAwake(true);
         }
-        Timer1_Timer();
-        Timer1Enable(true, "cmdPlay_Click");
+        PollPosition();
+        EnablePositionPoll(true, "PlayClicked");
         return;
     }
     if (SelCount() == 0 && CurrentRow() >= 0) {
         p_.browser.ProgrammaticSelection = true;  // LB_SETSEL: no click
-        p_.controls.FilesVListBox->item(CurrentRow())->setSelected(true);
+        p_.controls.fileList->item(CurrentRow())->setSelected(true);
         p_.browser.ProgrammaticSelection = false;
     }
-    PlayTitleFromFile1(false, "cmdPlay");
+    PlaySelectedTitle(false, "playButton");
 }
 
 void TitlePlayControl::PausePressed()
 {
     TitleState& t = p_.title;
-    if (t.mciStatus == MMSTATE_PLAY) {
+    if (t.playState == MMSTATE_PLAY) {
         p_.front.MPlayPause();
-        t.mciStatus = MMSTATE_PAUSE;
-        Timer1Enable(false, "cmdPause_Click");
+        t.playState = MMSTATE_PAUSE;
+        EnablePositionPoll(false, "PauseClicked");
         KeepAwake(false);
-    } else if (t.mciStatus == MMSTATE_PAUSE) {
+    } else if (t.playState == MMSTATE_PAUSE) {
         p_.front.MPlayResume();
         p_.rail.LastSeekTick = p_.front.LastSeekTick;
-        t.mciStatus = MMSTATE_PLAY;
+        t.playState = MMSTATE_PLAY;
         KeepAwake(true);
-        Timer1Enable(true, "cmdPause_Click");
+        EnablePositionPoll(true, "PauseClicked");
     }
 }
 
 void TitlePlayControl::StopPressed()
 {
-    if (p_.title.mciStatus == MMSTATE_CLOSED)
+    if (p_.title.playState == MMSTATE_CLOSED)
         return;
-    if (!p_.controls.picVidParent->isHidden()) {
-        p_.controls.picVidParent->hide();
-        p_.controls.FilesVListBox->viewport()->update();
+    if (!p_.controls.videoArea->isHidden()) {
+        p_.controls.videoArea->hide();
+        p_.controls.fileList->viewport()->update();
     }
     p_.front.MPlayStop();
     CloseMedia(false, false, false);
-    p_.title.mciStatus = MMSTATE_CLOSED;
-    p_.rail.SetMCISliderValue(0);
+    p_.title.playState = MMSTATE_CLOSED;
+    p_.rail.SetRailValue(0);
     KeepAwake(false);
 }
 
-void TitlePlayControl::cmdSkip_Click(int index)
+void TitlePlayControl::SkipClicked(int index)
 {
     const int count = RowCount();
     if (count == 0)
@@ -201,9 +201,9 @@ void TitlePlayControl::cmdSkip_Click(int index)
         return;
     }
     if (n == 1 && !FolderChanged) {
-        const int from = GetFile1FirstSelected(SelectedFlags());
+        const int from = FirstSelected(SelectedFlags());
         SelectOnly(index == 1 ? (from + 1) % count : (from + count - 1) % count);
-        Timer1Enable(true, "cmdSkip_Click");
+        EnablePositionPoll(true, "SkipClicked");
         return;
     }
     SelectOnly(index == 0 ? count - 1 : 0);
@@ -211,25 +211,25 @@ void TitlePlayControl::cmdSkip_Click(int index)
 
 // ---- E. The position poll ---------------------------------------------------------
 
-void TitlePlayControl::Timer1Enable(bool enable, const std::string& caller)
+void TitlePlayControl::EnablePositionPoll(bool enable, const std::string& caller)
 {
-    LastTimer1Caller = caller;
-    p_.timers.Timer1->stop();
+    LastPollCaller = caller;
+    p_.timers.positionTimer->stop();
     if (enable)
-        p_.timers.Timer1->start();
+        p_.timers.positionTimer->start();
 }
 
-void TitlePlayControl::Timer1_Timer()
+void TitlePlayControl::PollPosition()
 {
-    if (p_.timers.RailPosChangedTimer->isActive())
+    if (p_.timers.railMoveTimer->isActive())
         return;
     const int32_t pos = p_.front.MPlayGetPosition();
     const int32_t length = p_.title.CurrentTitleLengthMS;
     const float rel = length < 1 ? 0.0f : static_cast<float>(pos) / static_cast<float>(length);
     const float maxRel = length < 1 ? 0.0f : kMaxRel;
-    p_.rail.SetMCISliderValue(rel);
-    if (p_.title.mciStatus == MMSTATE_NONE || p_.title.mciStatus == MMSTATE_PAUSE) {
-        Timer1Enable(false, "Timer1_Timer");
+    p_.rail.SetRailValue(rel);
+    if (p_.title.playState == MMSTATE_NONE || p_.title.playState == MMSTATE_PAUSE) {
+        EnablePositionPoll(false, "PollPosition");
         StallCount = 0;
         return;
     }
@@ -266,7 +266,7 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
 void TitlePlayControl::PrefetchNext(float rel)
 {
     const int current = CurrentRow();
-    if (!Checked(p_.controls.chkPlayOverlapped) || !Checked(p_.controls.chkPlayAll) || current < 0 ||
+    if (!Checked(p_.controls.overlappedCheck) || !Checked(p_.controls.playAllCheck) || current < 0 ||
         current >= RowCount() - 1 || rel <= kNearEndRel)
         return;
     const std::string next = p_.browser.GetFullFilename(current + 1);
@@ -285,7 +285,7 @@ bool TitlePlayControl::TitleEnded(float rel, float maxRel, int32_t remaining, bo
 {
     if (OverlappedActive) {
         const bool sameTitle = p_.title.CurrentIndex == lastPollIndex_;
-        if (p_.title.mciStatus != MMSTATE_CLOSED && sameTitle && remaining < OverlappedPlayTimeMS)
+        if (p_.title.playState != MMSTATE_CLOSED && sameTitle && remaining < OverlappedPlayTimeMS)
             return true;
         if (rel == 0.0f && LastRel >= maxRel)
             return true;
@@ -300,26 +300,26 @@ void TitlePlayControl::HandleEnd(float rel)
     const MainControls& c = p_.controls;
     const int n = SelCount();
     if (n == 1) {
-        if (Checked(c.chkPlayAll)) {
-            if (CurrentRow() != RowCount() - 1 || Checked(c.chkLoop))
-                cmdSkip_Click(1);
+        if (Checked(c.playAllCheck)) {
+            if (CurrentRow() != RowCount() - 1 || Checked(c.loopCheck))
+                SkipClicked(1);
             else
-                Timer1Enable(false, "timer1");
-        } else if (!Checked(c.chkLoop)) {
-            if (rel == 0.0f && p_.title.mciStatus != MMSTATE_CLOSED)
-                p_.rail.SetMCISliderValue(1.0f);
-            Timer1Enable(false, "Timer1_Timer no loop");
+                EnablePositionPoll(false, "timer1");
+        } else if (!Checked(c.loopCheck)) {
+            if (rel == 0.0f && p_.title.playState != MMSTATE_CLOSED)
+                p_.rail.SetRailValue(1.0f);
+            EnablePositionPoll(false, "PollPosition no loop");
         } else if (p_.title.CurrentTitleLengthMS > 1) {
             p_.front.MPlaySeek(0, false);
             p_.front.MPlayStart();
         }
     } else if (n > 1) {
         if (rel == LastRel)
-            Timer1Enable(false, "Timer1_Timer GetFile1SelCount() > 1    rel <> LastRel");
+            EnablePositionPoll(false, "PollPosition SelectedCount() > 1    rel <> LastRel");
         else
             PlayNextTitle(rel, true);
     } else {
-        Timer1Enable(false, "Timer1_Timer GetFile1SelCount() = 0");
+        EnablePositionPoll(false, "PollPosition SelectedCount() = 0");
     }
 }
 
@@ -330,15 +330,15 @@ void TitlePlayControl::PlayNextTitle(float rel, bool keepLast)
     if (NextTitleBusy)
         return;
     NextTitleBusy = true;
-    Timer1Enable(false, "PlayNextTitle start");
+    EnablePositionPoll(false, "PlayNextTitle start");
     TitleState& t = p_.title;
     if (FolderChanged)
         t.CurrentIndex = -1;
     const std::vector<bool> selected = SelectedFlags();
-    const bool loop = Checked(p_.controls.chkLoop);
-    int next = t.CurrentIndex == -1 ? -1 : GetFile1NextSelected(selected, t.CurrentIndex);
+    const bool loop = Checked(p_.controls.loopCheck);
+    int next = t.CurrentIndex == -1 ? -1 : NextSelected(selected, t.CurrentIndex);
     if (next < 0 && loop)
-        next = GetFile1FirstSelected(selected);
+        next = FirstSelected(selected);
     if (next >= 0) {
         CloseMedia(false, keepLast, false);
         t.CurrentIndex = next;
@@ -358,33 +358,33 @@ void TitlePlayControl::StopAfterLastTitle(float rel)
     TitleState& t = p_.title;
     if (Hooks.DisableFullscreen)
         Hooks.DisableFullscreen();
-    if (rel == 0.0f && t.mciStatus != MMSTATE_CLOSED)
-        p_.rail.SetMCISliderValue(1.0f);
+    if (rel == 0.0f && t.playState != MMSTATE_CLOSED)
+        p_.rail.SetRailValue(1.0f);
     if (rel == 1.0f) {
         p_.front.MPlaySeek(t.CurrentTitleLengthMS, false);
-        Timer1_Timer();
+        PollPosition();
     }
-    Timer1Enable(false, "PlayNextTitle Currenttitle -1");
+    EnablePositionPoll(false, "PlayNextTitle Currenttitle -1");
     t.CurrentIndex = -1;
 }
 
 void TitlePlayControl::PlayPrevTitle(float /*rel*/)
 {
-    Timer1Enable(false, " PlayPrevTitle");
+    EnablePositionPoll(false, " PlayPrevTitle");
     TitleState& t = p_.title;
     const std::vector<bool> selected = SelectedFlags();
     if (FolderChanged)
         t.CurrentIndex = -1;
-    int candidate = t.CurrentIndex == -1 ? -1 : GetFile1PrevSelected(selected, t.CurrentIndex);
+    int candidate = t.CurrentIndex == -1 ? -1 : PreviousSelected(selected, t.CurrentIndex);
     if (candidate < 0)
-        candidate = GetFile1FirstSelected(selected);
+        candidate = FirstSelected(selected);
     if (candidate < 0)
         return;
     if (candidate == t.CurrentIndex) {
         p_.front.MPlaySeek(0, false);
-        p_.rail.SetMCISliderValue(0);
+        p_.rail.SetRailValue(0);
         if (p_.front.MediaInterface == kMediaInterfaceMCI)
-            basMCIvoice1::PlayVoice1();
+            MciVoice::PlayVoice1();
         return;
     }
     t.CurrentIndex = candidate;

@@ -1,8 +1,8 @@
 // Part 1.1 A and the failure table: Main's start-up sequence with the message box
 // replaced by a recorder (offscreen, no display).
 #include "app/Main.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -31,7 +31,7 @@ private:
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, [poll, &shown, &title] {
             for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* window = qobject_cast<frmMain*>(w); window && window->isVisible()) {
+                if (auto* window = qobject_cast<MainWindow*>(w); window && window->isVisible()) {
                     shown = true;
                     title = window->windowTitle();
                     window->close();
@@ -45,7 +45,7 @@ private:
     static bool AnyMainWindow()
     {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (qobject_cast<frmMain*>(w))
+            if (qobject_cast<MainWindow*>(w))
                 return true;
         }
         return false;
@@ -62,15 +62,14 @@ private slots:
         QVERIFY(shown);
         QCOMPARE(title, QString("Vistrel"));
         QVERIFY(recorder.Messages().empty());
-        QCOMPARE(basMain::CommandLineArg, std::string{});
-        QCOMPARE(basMain::AppTitle, std::string("Vistrel"));
-        QCOMPARE(basMain::FileShareMode, 7);
-        QVERIFY(basMain::OSVersion.IsNT);
-        QCOMPARE(basMain::AutoZoomSteps, (std::array<int32_t, 4>{300, 200, 142, 100}));
-        QCOMPARE(basMain::TwipsPerPixelX, TwipsPerPixelFromDpi(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
+        QCOMPARE(program::CommandLineArg, std::string{});
+        QCOMPARE(program::FileShareMode, 7);
+        QVERIFY(program::OSVersion.IsNT);
+        QCOMPARE(program::AutoZoomSteps, (std::array<int32_t, 4>{300, 200, 142, 100}));
+        QCOMPARE(program::TwipsPerPixelX, TwipsPerPixelFromDpi(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
         // The program file "VISTREL" in capitals uses "Vistrel.ini" beside it.
-        QCOMPARE(basMain::IniFile, dir_.filePath("Vistrel.ini").toStdString());
-        QCOMPARE(basMain::IniBackupFile, dir_.filePath("Vistrel.bak").toStdString());
+        QCOMPARE(program::IniFile, dir_.filePath("Vistrel.ini").toStdString());
+        QCOMPARE(program::IniBackupFile, dir_.filePath("Vistrel.bak").toStdString());
         QVERIFY(QFile::exists(dir_.filePath("Vistrel.ini")));
         QVERIFY(!QFile::exists(dir_.filePath("Vistrel.bak")));
         QVERIFY(!AnyMainWindow());
@@ -78,7 +77,7 @@ private slots:
 
     void fileArgumentBecomesCommandLineArg()
     {
-        // A real MP4: the hand-over plays it (timPlayByCmdln), so no refusal may appear.
+        // A real MP4: the hand-over plays it (commandLinePlayTimer), so no refusal may appear.
         const std::string file = dir_.filePath("clip one.mp4").toStdString();
         QFile::remove(QString::fromStdString(file));
         QVERIFY(QFile::copy(VISTREL_FIXTURES_DIR "/media/mp4_h264_aac.mp4", QString::fromStdString(file)));
@@ -88,7 +87,7 @@ private slots:
         CloseMainWindowWhenShown(shown, title);
         QCOMPARE(Main(Env({dir_.filePath("clip").toStdString(), "one.mp4"})), 0);
         QVERIFY(shown);
-        QCOMPARE(basMain::CommandLineArg, file);
+        QCOMPARE(program::CommandLineArg, file);
         QVERIFY(recorder.Messages().empty());
     }
 

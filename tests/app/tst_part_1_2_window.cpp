@@ -3,8 +3,8 @@
 // built from the lists (Part 4.3's BuildListMenu rules) and the fixed menus.
 #include "app/MainMenus.h"
 #include "app/WindowSettings.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "browser/ListMenus.h"
 #include "support/TestSupport.h"
 
@@ -32,13 +32,13 @@ private:
 
     std::string Path(const QString& name) const { return dir_.filePath(name).toStdString(); }
 
-    std::unique_ptr<frmMain> LoadWindow(const std::string& keys)
+    std::unique_ptr<MainWindow> LoadWindow(const std::string& keys)
     {
-        basMain::IniFile = Path("Vistrel.ini");
-        basMain::IniBackupFile = Path("Vistrel.bak");
-        basMain::CommandLineArg.clear();
-        test::WriteFile(basMain::IniFile, "[Settings]\nPath=" + dir_.path().toStdString() + "/\n" + keys);
-        return std::make_unique<frmMain>(Path("vistrel"));
+        program::IniFile = Path("Vistrel.ini");
+        program::IniBackupFile = Path("Vistrel.bak");
+        program::CommandLineArg.clear();
+        test::WriteFile(program::IniFile, "[Settings]\nPath=" + dir_.path().toStdString() + "/\n" + keys);
+        return std::make_unique<MainWindow>(Path("vistrel"));
     }
 
     static QStringList VisibleTexts(const QMenu* menu)
@@ -64,49 +64,49 @@ private slots:
     {
         auto window = LoadWindow("");
         const QList<QPair<QString, QString>> named{
-            {"cmdPlayControl_0", "Play"}, {"cmdPlayControl_1", "Pause"}, {"cmdPlayControl_2", "Stop"},
-            {"cmdClose", "Close"},        {"cmdExpand", "v"},             {"picMoveToButton", "Move To:"},
-            {"picCopyToButton", "Copy To:"}, {"picGotoButton", "Go To:"}, {"lblMediaInterface", "MCI"},
-            {"lblVol_0", "Master"},       {"lblVol_1", "Wave"},           {"lblVol_2", "MIDI"},
-            {"lblVol_3", "Local"}};
+            {"playButtons_0", "Play"}, {"playButtons_1", "Pause"}, {"playButtons_2", "Stop"},
+            {"closeButton", "Close"},        {"expandButton", "v"},             {"moveToButton", "Move To:"},
+            {"copyToButton", "Copy To:"}, {"goToButton", "Go To:"}, {"mediaInterfaceLabel", "MCI"},
+            {"volumeLabels_0", "Master"},       {"volumeLabels_1", "Wave"},           {"volumeLabels_2", "MIDI"},
+            {"volumeLabels_3", "Local"}};
         for (const auto& [name, caption] : named) {
             const auto* w = window->findChild<QWidget*>(name);
             QVERIFY2(w, qPrintable(name));
             QCOMPARE(Caption(w), caption);
         }
-        for (const char* name : {"Drive1", "Dir1", "FilesVListBox", "cmdSkip_0", "cmdSkip_1", "chkLoop",
-                                 "chkPlayAll", "chkPlayOverlapped", "chkVideoSideBySide", "picLoop", "lblOvl",
-                                 "picPlaySpeedRail", "picPlaySpeedSlider", "picPlaySpeedLabel", "lblPlaySpeed",
-                                 "cboSpeeds", "fraVolume", "picVidParent", "picTipCreateTempCopy",
-                                 "lblCreateTempCopy", "cmdSettings", "lblHomepage"})
+        for (const char* name : {"driveBox", "folderList", "fileList", "skipButtons_0", "skipButtons_1", "loopCheck",
+                                 "playAllCheck", "overlappedCheck", "videoSideBySideCheck", "loopIcon", "overlappedLabel",
+                                 "speedRail", "speedKnob", "speedRailLabel", "playSpeedLabel",
+                                 "speedList", "volumeFrame", "videoArea", "tipBox",
+                                 "tipLabel", "settingsButton", "homepageLabel"})
             QVERIFY2(window->findChild<QWidget*>(name), name);
         for (int i = 0; i < 7; ++i)
-            QVERIFY(window->findChild<QLabel*>(QString("lblFormatInfo_%1").arg(i)));
-        QCOMPARE(window->findChild<QComboBox*>("cboSpeeds")->count(), 4);
-        QCOMPARE(window->findChild<QComboBox*>("cboSpeeds")->itemText(3), QString("1600"));
+            QVERIFY(window->findChild<QLabel*>(QString("formatInfoLabels_%1").arg(i)));
+        QCOMPARE(window->findChild<QComboBox*>("speedList")->count(), 4);
+        QCOMPARE(window->findChild<QComboBox*>("speedList")->itemText(3), QString("1600"));
     }
 
     void controlsOfUnbuiltPartsAreDisabled()
     {
         auto window = LoadWindow("");
-        for (const char* name : {"cboSpeeds", "picPlaySpeedRail", "fraVolume", "cmdSettings"})
+        for (const char* name : {"speedList", "speedRail", "volumeFrame", "settingsButton"})
             QVERIFY2(!window->findChild<QWidget*>(name)->isEnabled(), name);
-        QVERIFY(!window->Menus().mnuRename->isEnabled());
-        QVERIFY(!window->Menus().mnuNewFolder->isEnabled());
-        QVERIFY(!window->Menus().mnuFullscreen->isEnabled());
-        QVERIFY(window->findChild<QWidget*>("picVidParent")->isHidden());
-        QVERIFY(window->findChild<QWidget*>("picTipCreateTempCopy")->isHidden());
+        QVERIFY(!window->Menus().renameAction->isEnabled());
+        QVERIFY(!window->Menus().newFolderAction->isEnabled());
+        QVERIFY(!window->Menus().fullscreenAction->isEnabled());
+        QVERIFY(window->findChild<QWidget*>("videoArea")->isHidden());
+        QVERIFY(window->findChild<QWidget*>("tipBox")->isHidden());
     }
 
     void fontSizeIsClampedAndZeroKeepsTheDesignedSize()
     {
         auto big = LoadWindow("FontSize=20\n");
-        QCOMPARE(big->findChild<QListWidget*>("FilesVListBox")->font().pointSizeF(), 14.0);
-        QCOMPARE(big->findChild<QComboBox*>("Drive1")->font().pointSizeF(), 14.0);
+        QCOMPARE(big->findChild<QListWidget*>("fileList")->font().pointSizeF(), 14.0);
+        QCOMPARE(big->findChild<QComboBox*>("driveBox")->font().pointSizeF(), 14.0);
         auto small = LoadWindow("FontSize=3\n");
-        QCOMPARE(small->findChild<QListWidget*>("Dir1")->font().pointSizeF(), 7.0);
+        QCOMPARE(small->findChild<QListWidget*>("folderList")->font().pointSizeF(), 7.0);
         auto designed = LoadWindow("FontSize=0\n");
-        QCOMPARE(designed->findChild<QListWidget*>("Dir1")->font().pointSizeF(),
+        QCOMPARE(designed->findChild<QListWidget*>("folderList")->font().pointSizeF(),
                  QApplication::font().pointSizeF());
     }
 
@@ -116,16 +116,16 @@ private slots:
         QCOMPARE(ResolveFontFamily("MS Sans Serif"), QApplication::font().family());
         QCOMPARE(ResolveFontFamily("DejaVu Serif"), QString("DejaVu Serif"));
         auto window = LoadWindow("FontName=DejaVu Serif\n");
-        QCOMPARE(window->findChild<QListWidget*>("FilesVListBox")->font().family(), QString("DejaVu Serif"));
+        QCOMPARE(window->findChild<QListWidget*>("fileList")->font().family(), QString("DejaVu Serif"));
         // Controls with the designed font get FontName too.
-        QCOMPARE(window->findChild<QWidget*>("cmdClose")->font().family(), QString("DejaVu Serif"));
+        QCOMPARE(window->findChild<QWidget*>("closeButton")->font().family(), QString("DejaVu Serif"));
     }
 
     void fontNameSurvivesASave()
     {
         auto window = LoadWindow("FontName=MS Shell Dlg\nFontSize=11\n");
         window->close();
-        const std::string ini = test::ReadText(basMain::IniFile);
+        const std::string ini = test::ReadText(program::IniFile);
         QVERIFY(ini.find("\nFontName=MS Shell Dlg\n") != std::string::npos);
         QVERIFY(ini.find("\nFontSize=11\n") != std::string::npos);
     }
@@ -133,7 +133,7 @@ private slots:
     void toolTipsOffClearsEveryToolTip()
     {
         auto on = LoadWindow("ToolTips=1\n");
-        QVERIFY(!on->findChild<QWidget*>("cmdSkip_1")->toolTip().isEmpty());
+        QVERIFY(!on->findChild<QWidget*>("skipButtons_1")->toolTip().isEmpty());
         auto off = LoadWindow("ToolTips=0\n");
         for (const QWidget* w : off->findChildren<QWidget*>())
             QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
@@ -142,14 +142,14 @@ private slots:
     void checkBoxesFollowTheSettingsBothWays()
     {
         auto window = LoadWindow("All=1\nLoop=0\nOverlapped=1\nVideoSideBySide=1\n");
-        QVERIFY(window->findChild<QCheckBox*>("chkPlayAll")->isChecked());
-        QVERIFY(!window->findChild<QCheckBox*>("chkLoop")->isChecked());
-        QVERIFY(window->findChild<QCheckBox*>("chkPlayOverlapped")->isChecked());
-        QVERIFY(window->findChild<QCheckBox*>("chkVideoSideBySide")->isChecked());
-        window->findChild<QCheckBox*>("chkLoop")->setChecked(true);
-        window->findChild<QCheckBox*>("chkPlayAll")->setChecked(false);
+        QVERIFY(window->findChild<QCheckBox*>("playAllCheck")->isChecked());
+        QVERIFY(!window->findChild<QCheckBox*>("loopCheck")->isChecked());
+        QVERIFY(window->findChild<QCheckBox*>("overlappedCheck")->isChecked());
+        QVERIFY(window->findChild<QCheckBox*>("videoSideBySideCheck")->isChecked());
+        window->findChild<QCheckBox*>("loopCheck")->setChecked(true);
+        window->findChild<QCheckBox*>("playAllCheck")->setChecked(false);
         window->close();
-        const std::string ini = test::ReadText(basMain::IniFile);
+        const std::string ini = test::ReadText(program::IniFile);
         QVERIFY(ini.find("\nLoop=1\n") != std::string::npos);
         QVERIFY(ini.find("\nAll=0\n") != std::string::npos);
         QVERIFY(ini.find("\nOverlapped=1\n") != std::string::npos);
@@ -161,18 +161,18 @@ private slots:
                                  "CopyMoveToPath2=+++\nCopyMoveToName3=/recent\nCopyMoveToPath3=/recent\n"
                                  "GoToNameA=Films\nGoToPathA=/f\nUseMenuHotkeys=1\n");
         const MainMenus& menus = window->Menus();
-        QCOMPARE(VisibleTexts(menus.popMoveTo.popup),
+        QCOMPARE(VisibleTexts(menus.moveToMenu.popup),
                  QStringList({"Music\tAlt+1", "-", "/recent\tAlt+3", "-", "Add Current Folder",
                               "Configure List...", "Browse..."}));
-        QCOMPARE(VisibleTexts(menus.popCopyTo.popup).first(), QString("Music\tShift+1"));
-        QCOMPARE(VisibleTexts(menus.popGoto.popup).first(), QString("Films\tShift+A"));
-        QVERIFY(!menus.popGoto.entries->Element(0)->isVisible());
+        QCOMPARE(VisibleTexts(menus.copyToMenu.popup).first(), QString("Music\tShift+1"));
+        QCOMPARE(VisibleTexts(menus.goToMenu.popup).first(), QString("Films\tShift+A"));
+        QVERIFY(!menus.goToMenu.entries->Element(0)->isVisible());
     }
 
     void hotkeysOffShowTheBarePrefix()
     {
         auto window = LoadWindow("GoToNameA=Films\nGoToPathA=/f\nUseMenuHotkeys=0\n");
-        QCOMPARE(VisibleTexts(window->Menus().popGoto.popup).first(), QString("Films\tShift+"));
+        QCOMPARE(VisibleTexts(window->Menus().goToMenu.popup).first(), QString("Films\tShift+"));
     }
 
     void buildListMenuRules()
@@ -182,13 +182,13 @@ private slots:
         QCOMPARE(ListMenuCaption("A", "Shift+", kLetterFirstCode, 2, true), std::string("A\tShift+B"));
         QCOMPARE(ListMenuCaption("A", "", 0, 1, false), std::string("A"));
         QMenu menu;
-        MenuArray array(&menu, nullptr, "mnuGoto");
+        MenuArray array(&menu, nullptr, "goToEntries");
         array.Build({"a", "b", "c"}, "Shift+", kLetterFirstCode, true);
         QCOMPARE(array.Count(), 3);
         array.Build({"x"}, "Shift+", kLetterFirstCode, true);
         QCOMPARE(array.Count(), 1);
         QCOMPARE(VisibleTexts(&menu), QStringList({"x\tShift+A"}));
-        QCOMPARE(array.Element(1)->objectName(), QString("mnuGoto_1"));
+        QCOMPARE(array.Element(1)->objectName(), QString("goToEntries_1"));
         array.Build({}, "Shift+", kLetterFirstCode, true);
         QVERIFY(VisibleTexts(&menu).isEmpty());
     }
@@ -196,44 +196,44 @@ private slots:
     void openWithMenuIsHiddenWhenEmptyAndShownOtherwise()
     {
         auto empty = LoadWindow("");
-        QVERIFY(!empty->Menus().mnuShellBase->menuAction()->isVisible());
-        QVERIFY(!empty->Menus().mnuTrennShell0->isVisible());
+        QVERIFY(!empty->Menus().openWithMenu->menuAction()->isVisible());
+        QVERIFY(!empty->Menus().openWithSeparator->isVisible());
         auto some = LoadWindow("ShellName1=Editor\tF3\nShellPath1=/usr/bin/true\nShellHotkey1=3\n");
-        QVERIFY(some->Menus().mnuShellBase->menuAction()->isVisible());
-        QCOMPARE(VisibleTexts(some->Menus().mnuShellBase), QStringList({"Editor\tF3"}));
+        QVERIFY(some->Menus().openWithMenu->menuAction()->isVisible());
+        QCOMPARE(VisibleTexts(some->Menus().openWithMenu), QStringList({"Editor\tF3"}));
     }
 
     void fixedMenusHaveTheSpecCaptions()
     {
         auto window = LoadWindow("");
         const MainMenus& m = window->Menus();
-        QCOMPARE(VisibleTexts(m.mnuPopup),
+        QCOMPARE(VisibleTexts(m.fileMenu),
                  QStringList({"MoveTo", "CopyTo", "Rename", "Delete", "Properties"}));
-        QCOMPARE(VisibleTexts(m.mnuPopupDir1),
+        QCOMPARE(VisibleTexts(m.folderMenu),
                  QStringList({"Explorer from here", "&Copy Path", "&Copy Folder Name", "New Folder"}));
-        QCOMPARE(VisibleTexts(m.mnuPopupVid),
+        QCOMPARE(VisibleTexts(m.videoMenu),
                  QStringList({"Fullscreen", "Zoom", "AspectRatio", "Streams", "-", "Play", "Pause", "Stop"}));
-        QCOMPARE(VisibleTexts(m.mnuAspectRatio), QStringList({"1:1 (as is)", "4:3", "16:9", "Default"}));
-        QCOMPARE(m.mnuZoom[5]->text(), QString("100%"));
-        QCOMPARE(m.mnuZoom[10]->text(), QString("Overscan"));
+        QCOMPARE(VisibleTexts(m.aspectMenu), QStringList({"1:1 (as is)", "4:3", "16:9", "Default"}));
+        QCOMPARE(m.zoomActions[5]->text(), QString("100%"));
+        QCOMPARE(m.zoomActions[10]->text(), QString("Overscan"));
     }
 
     void streamMenusHaveSixteenAudioAndEightVideoEntries()
     {
         auto window = LoadWindow("");
         const MainMenus& m = window->Menus();
-        QCOMPARE(m.mnuAudioStream[1]->text(), QString("Audio 1"));
-        QCOMPARE(m.mnuAudioStream[16]->text(), QString("Audio 16"));
-        QCOMPARE(m.mnuVideoStream[8]->text(), QString("Video 8"));
-        QVERIFY(!m.mnuAudioStream[2]->isVisible());
-        QVERIFY(!m.mnuStreams->isEnabled());
-        QCOMPARE(VisibleTexts(m.mnuStreams), QStringList({"Audio 1", "-", "Video 1"}));
+        QCOMPARE(m.audioStreamActions[1]->text(), QString("Audio 1"));
+        QCOMPARE(m.audioStreamActions[16]->text(), QString("Audio 16"));
+        QCOMPARE(m.videoStreamActions[8]->text(), QString("Video 8"));
+        QVERIFY(!m.audioStreamActions[2]->isVisible());
+        QVERIFY(!m.streamsMenu->isEnabled());
+        QCOMPARE(VisibleTexts(m.streamsMenu), QStringList({"Audio 1", "-", "Video 1"}));
     }
 
     void mediaInterfaceLabelNamesMciWhileDirectShowIsNotBuilt()
     {
         auto window = LoadWindow("UseMCI=0\n");
-        QCOMPARE(window->findChild<QLabel*>("lblMediaInterface")->text(), QString("MCI"));
+        QCOMPARE(window->findChild<QLabel*>("mediaInterfaceLabel")->text(), QString("MCI"));
         QCOMPARE(window->CurrentSettings().UseMCI, 1);
     }
 };

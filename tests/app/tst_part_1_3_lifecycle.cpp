@@ -1,9 +1,9 @@
 // Part 1.3: the main window's timers, the start-folder choice with "Error accessing ",
-// cmdExpand, cmdClose and the save at close (offscreen, message boxes recorded).
+// expandButton, closeButton and the save at close (offscreen, message boxes recorded).
 #include "app/MainTimers.h"
 #include "app/StartFolder.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -41,13 +41,13 @@ private:
     std::string Path(const QString& name) const { return dir_.filePath(name).toStdString(); }
 
     // A fresh INI with these keys in [Settings]; the window reads it at load.
-    std::unique_ptr<frmMain> LoadWindow(const std::string& keys)
+    std::unique_ptr<MainWindow> LoadWindow(const std::string& keys)
     {
-        basMain::IniFile = Path("Vistrel.ini");
-        basMain::IniBackupFile = Path("Vistrel.bak");
+        program::IniFile = Path("Vistrel.ini");
+        program::IniBackupFile = Path("Vistrel.bak");
         QFile::remove(dir_.filePath("Vistrel.bak"));
-        test::WriteFile(basMain::IniFile, "[Settings]\n" + keys);
-        return std::make_unique<frmMain>(Path("vistrel"));
+        test::WriteFile(program::IniFile, "[Settings]\n" + keys);
+        return std::make_unique<MainWindow>(Path("vistrel"));
     }
 
     std::string MakeFolder(const QString& name) const
@@ -67,12 +67,12 @@ private slots:
         test::MsgBoxRecorder recorder;
         const auto window = LoadWindow("");
         const std::vector<std::pair<const char*, int>> inventory{
-            {"Timer1", 10}, {"timMouse", 50}, {"timSeeking", 100}, {"timPlaySpeed", 300},
-            {"timPlayByCmdln", 10}, {"timFileChangeNotify", 500}, {"timFileListSetFocus", 30},
-            {"timDeleteFilesToDelete", 2000}, {"CloseLastMediaTimer", 600}, {"ShowVidRail", 100},
-            {"RailPosChangedTimer", 10}, {"SetVidPosTimer", 10}, {"ShowSeekPreviewTimer", 500},
-            {"UpdateSeekPreviewTimer", 10}, {"FilesListBoxTooltipTimer", 100},
-            {"HideIfVisibleOnFullscreenTimer", 1000}, {"HidePicTipCreateTempCopyTimer", 2000}};
+            {"positionTimer", 10}, {"mouseTimer", 50}, {"seekRepeatTimer", 100}, {"playSpeedTimer", 300},
+            {"commandLinePlayTimer", 10}, {"folderChangeTimer", 500}, {"fileListFocusTimer", 30},
+            {"deferredDeletionTimer", 2000}, {"closeLastMediaTimer", 600}, {"showVideoRailTimer", 100},
+            {"railMoveTimer", 10}, {"videoPositionTimer", 10}, {"showSeekPreviewTimer", 500},
+            {"updateSeekPreviewTimer", 10}, {"fileToolTipTimer", 100},
+            {"hideOnFullscreenTimer", 1000}, {"hideTipTimer", 2000}};
         QCOMPARE(window->findChildren<QTimer*>().size(), qsizetype(inventory.size()));
         QCOMPARE(window->Timers().All().size(), inventory.size());
         for (const auto& [name, interval] : inventory) {
@@ -81,24 +81,24 @@ private slots:
             QCOMPARE(timer->interval(), interval);
             QVERIFY2(!timer->isActive(), name);
         }
-        QVERIFY(window->Timers().timPlayByCmdln->isSingleShot());
-        QVERIFY(!window->Timers().Timer1->isSingleShot());
+        QVERIFY(window->Timers().commandLinePlayTimer->isSingleShot());
+        QVERIFY(!window->Timers().positionTimer->isSingleShot());
     }
 
     void timPlayByCmdlnPlaysOnceAndDisablesItself()
     {
         MainTimers timers;
         int plays = 0;
-        timers.PlayTitleFromFile1 = [&] { ++plays; };
-        timers.timPlayByCmdln->start();
+        timers.PlaySelectedTitle = [&] { ++plays; };
+        timers.commandLinePlayTimer->start();
         QTRY_COMPARE(plays, 1);
-        QVERIFY(!timers.timPlayByCmdln->isActive());
+        QVERIFY(!timers.commandLinePlayTimer->isActive());
         QTest::qWait(50);
         QCOMPARE(plays, 1);
 
-        timers.PlayTitleFromFile1 = nullptr;  // an empty hook does nothing
-        timers.timPlayByCmdln->start();
-        QTRY_VERIFY(!timers.timPlayByCmdln->isActive());
+        timers.PlaySelectedTitle = nullptr;  // an empty hook does nothing
+        timers.commandLinePlayTimer->start();
+        QTRY_VERIFY(!timers.commandLinePlayTimer->isActive());
     }
 
     void startFolderChoice()
@@ -197,10 +197,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         const int width = window->width();
         const int height = window->height();
-        auto* cmdExpand = window->findChild<QPushButton*>("cmdExpand");
-        QVERIFY(cmdExpand);
-        QCOMPARE(cmdExpand->text(), QString("v"));
-        cmdExpand->click();
+        auto* expandButton = window->findChild<QPushButton*>("expandButton");
+        QVERIFY(expandButton);
+        QCOMPARE(expandButton->text(), QString("v"));
+        expandButton->click();
         QTRY_COMPARE(window->height(), height + 70);
         QCOMPARE(window->width(), width);
     }
@@ -213,21 +213,21 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QVERIFY(!window->Closing());
-        QFile::remove(QString::fromStdString(basMain::IniFile));
+        QFile::remove(QString::fromStdString(program::IniFile));
         bool closingWhenSaved = false;
         bool iniWhenSaved = false;
-        connect(window.get(), &frmMain::Unloaded, this, [&] {
+        connect(window.get(), &MainWindow::Unloaded, this, [&] {
             closingWhenSaved = window->Closing();
-            iniWhenSaved = QFile::exists(QString::fromStdString(basMain::IniFile));
+            iniWhenSaved = QFile::exists(QString::fromStdString(program::IniFile));
         });
-        auto* cmdClose = window->findChild<QPushButton*>("cmdClose");
-        QVERIFY(cmdClose);
-        QCOMPARE(cmdClose->text(), QString("Close"));
-        cmdClose->click();
+        auto* closeButton = window->findChild<QPushButton*>("closeButton");
+        QVERIFY(closeButton);
+        QCOMPARE(closeButton->text(), QString("Close"));
+        closeButton->click();
         QVERIFY(!window->isVisible());
         QVERIFY(iniWhenSaved);
         QVERIFY(closingWhenSaved);
-        QVERIFY(test::ReadText(basMain::IniFile).find("Path=" + path) != std::string::npos);
+        QVERIFY(test::ReadText(program::IniFile).find("Path=" + path) != std::string::npos);
         QVERIFY(recorder.Messages().empty());
     }
 
@@ -235,12 +235,12 @@ private slots:
     {
         test::MsgBoxRecorder recorder;
         const auto window = LoadWindow("");
-        auto* lblHomepage = window->findChild<QLabel*>("lblHomepage");
-        QVERIFY(lblHomepage);
-        QVERIFY(lblHomepage->text().contains(">Homepage<"));
+        auto* homepageLabel = window->findChild<QLabel*>("homepageLabel");
+        QVERIFY(homepageLabel);
+        QVERIFY(homepageLabel->text().contains(">Homepage<"));
         UrlRecorder urls;
         QDesktopServices::setUrlHandler("file", &urls, "Open");
-        window->lblHomepage_Click();
+        window->HomepageClicked();
         QDesktopServices::unsetUrlHandler("file");
         QCOMPARE(urls.urls, QList<QUrl>{QUrl(kHomepageUrl)});
     }

@@ -1,8 +1,8 @@
 // Part 4.1's window side and Part 1.1 E: the browser's three widgets, the command-line
 // hand-over and the folder watch (offscreen, message boxes recorded).
 #include "app/MainTimers.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "browser/FileBrowser.h"
 #include "support/TestSupport.h"
 
@@ -37,19 +37,19 @@ private:
         return Path(name) + "/";
     }
 
-    std::unique_ptr<frmMain> LoadWindow(const std::string& commandLineArg, const std::string& keys = "")
+    std::unique_ptr<MainWindow> LoadWindow(const std::string& commandLineArg, const std::string& keys = "")
     {
-        basMain::IniFile = Path("Vistrel.ini");
-        basMain::IniBackupFile = Path("Vistrel.bak");
-        basMain::CommandLineArg = commandLineArg;
-        test::WriteFile(basMain::IniFile, "[Settings]\n" + keys);
-        auto window = std::make_unique<frmMain>(Path("vistrel"));
-        basMain::CommandLineArg.clear();
+        program::IniFile = Path("Vistrel.ini");
+        program::IniBackupFile = Path("Vistrel.bak");
+        program::CommandLineArg = commandLineArg;
+        test::WriteFile(program::IniFile, "[Settings]\n" + keys);
+        auto window = std::make_unique<MainWindow>(Path("vistrel"));
+        program::CommandLineArg.clear();
         return window;
     }
 
-    static QListWidget* Files(const frmMain& window) { return window.findChild<QListWidget*>("FilesVListBox"); }
-    static QListWidget* Folders(const frmMain& window) { return window.findChild<QListWidget*>("Dir1"); }
+    static QListWidget* Files(const MainWindow& window) { return window.findChild<QListWidget*>("fileList"); }
+    static QListWidget* Folders(const MainWindow& window) { return window.findChild<QListWidget*>("folderList"); }
 
     static QStringList Texts(const QListWidget* list)
     {
@@ -79,7 +79,7 @@ private:
     }
 
     // A shown window on a folder holding f0.mp3 .. f4.mp3 (list rows 0 .. 4), no selection.
-    std::unique_ptr<frmMain> LoadSelectionWindow(const QString& name)
+    std::unique_ptr<MainWindow> LoadSelectionWindow(const QString& name)
     {
         QDir(dir_.path()).mkpath(name);
         for (int i = 0; i < 5; ++i)
@@ -93,7 +93,7 @@ private:
     }
 
     // Sets the selection to `rows` and the caret to `caret`, as the program does.
-    static void Select(frmMain& window, const QList<int>& rows, int caret)
+    static void Select(MainWindow& window, const QList<int>& rows, int caret)
     {
         window.Browser().ProgrammaticSelection = true;
         QListWidget* files = Files(window);
@@ -126,7 +126,7 @@ private slots:
     {
         test::MsgBoxRecorder recorder;
         const auto window = LoadWindow("");
-        QVERIFY(window->findChild<QComboBox*>("Drive1"));
+        QVERIFY(window->findChild<QComboBox*>("driveBox"));
         QVERIFY(Folders(*window));
         QCOMPARE(Files(*window)->selectionMode(), QAbstractItemView::ExtendedSelection);
     }
@@ -151,8 +151,8 @@ private slots:
         test::MsgBoxRecorder recorder;
         const std::string folder = MakeMediaFolder("activate");
         const auto window = LoadWindow("", "Path=" + folder + "\n");
-        QListWidget* dir1 = Folders(*window);
-        emit dir1->itemActivated(dir1->item(dir1->count() - 1));
+        QListWidget* folderList = Folders(*window);
+        emit folderList->itemActivated(folderList->item(folderList->count() - 1));
         QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
         QVERIFY(Files(*window)->count() == 0);
     }
@@ -163,25 +163,25 @@ private slots:
         const std::string folder = MakeMediaFolder("keys");
         QDir(dir_.path()).mkpath("keys/sub/deeper");
         const auto window = LoadWindow("", "Path=" + folder + "\n");
-        QListWidget* dir1 = Folders(*window);
-        const int openRow = dir1->currentRow();
-        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("keys"));
-        QTest::keyClick(dir1, Qt::Key_Right);  // the open folder: highlight its first subfolder
-        QCOMPARE(dir1->currentRow(), openRow + 1);
-        QTest::keyClick(dir1, Qt::Key_Minus, Qt::KeypadModifier);  // a subfolder: nothing
-        QCOMPARE(dir1->currentRow(), openRow + 1);
-        QTest::keyClick(dir1, Qt::Key_Left);  // a subfolder: back to the open folder
-        QCOMPARE(dir1->currentRow(), openRow);
-        QTest::keyClick(dir1, Qt::Key_Right);
-        QTest::keyClick(dir1, Qt::Key_Right);  // a subfolder: open it
+        QListWidget* folderList = Folders(*window);
+        const int openRow = folderList->currentRow();
+        QCOMPARE(folderList->currentItem()->text().trimmed(), QString("keys"));
+        QTest::keyClick(folderList, Qt::Key_Right);  // the open folder: highlight its first subfolder
+        QCOMPARE(folderList->currentRow(), openRow + 1);
+        QTest::keyClick(folderList, Qt::Key_Minus, Qt::KeypadModifier);  // a subfolder: nothing
+        QCOMPARE(folderList->currentRow(), openRow + 1);
+        QTest::keyClick(folderList, Qt::Key_Left);  // a subfolder: back to the open folder
+        QCOMPARE(folderList->currentRow(), openRow);
+        QTest::keyClick(folderList, Qt::Key_Right);
+        QTest::keyClick(folderList, Qt::Key_Right);  // a subfolder: open it
         QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
-        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("sub"));
-        QTest::keyClick(dir1, Qt::Key_Down);
-        QTest::keyClick(dir1, Qt::Key_Return);  // Enter opens the highlighted folder
+        QCOMPARE(folderList->currentItem()->text().trimmed(), QString("sub"));
+        QTest::keyClick(folderList, Qt::Key_Down);
+        QTest::keyClick(folderList, Qt::Key_Return);  // Enter opens the highlighted folder
         QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/deeper/");
-        QTest::keyClick(dir1, Qt::Key_Left);  // the open folder: its parent, the folder left highlighted
+        QTest::keyClick(folderList, Qt::Key_Left);  // the open folder: its parent, the folder left highlighted
         QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
-        QCOMPARE(dir1->currentItem()->text().trimmed(), QString("deeper"));
+        QCOMPARE(folderList->currentItem()->text().trimmed(), QString("deeper"));
         QCOMPARE(Texts(Files(*window)), QStringList{});
     }
 
@@ -192,9 +192,9 @@ private slots:
         window->show();
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
-        window->findChild<QListWidget*>("Dir1")->setFocus();
-        window->Timers().timFileListSetFocus->start();
-        QTRY_VERIFY(!window->Timers().timFileListSetFocus->isActive());
+        window->findChild<QListWidget*>("folderList")->setFocus();
+        window->Timers().fileListFocusTimer->start();
+        QTRY_VERIFY(!window->Timers().fileListFocusTimer->isActive());
         QVERIFY(Files(*window)->hasFocus());
     }
 
@@ -206,8 +206,8 @@ private slots:
         QCOMPARE(window->Browser().CurrentFolder(), folder);
         QCOMPARE(SelectedTexts(Files(*window)), QStringList{"B.wav"});
         QCOMPARE(Files(*window)->currentItem()->text(), QString("B.wav"));
-        QCOMPARE(window->Browser().GetFile1SelCount(), 1);
-        QVERIFY(window->Timers().timPlayByCmdln->isActive());
+        QCOMPARE(window->Browser().SelectedCount(), 1);
+        QVERIFY(window->Timers().commandLinePlayTimer->isActive());
         QVERIFY(!window->Browser().ProgrammaticSelection);
         QVERIFY(recorder.Messages().empty());
     }
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(window->Browser().CurrentFolder(), folder);
         QCOMPARE(Texts(Files(*window)), (QStringList{"a.MP3", "B.wav"}));
         QVERIFY(SelectedTexts(Files(*window)).isEmpty());
-        QVERIFY(!window->Timers().timPlayByCmdln->isActive());
+        QVERIFY(!window->Timers().commandLinePlayTimer->isActive());
     }
 
     void vanishedArgumentShowsNotFoundAndOpensStartFolder()
@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(recorder.Messages()[0].title, std::string("Vistrel"));
         QCOMPARE(recorder.Messages()[0].flags, 48);
         QCOMPARE(window->Browser().CurrentFolder(), start);
-        QVERIFY(!window->Timers().timPlayByCmdln->isActive());
+        QVERIFY(!window->Timers().commandLinePlayTimer->isActive());
     }
 
     void clickPlaysUnlessProgrammatic()
@@ -253,12 +253,12 @@ private slots:
         const std::string folder = MakeMediaFolder("click");
         const auto window = LoadWindow(folder + "a.MP3");
         QStringList tags;
-        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        window->Browser().PlaySelectedTitle = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
         QVERIFY(tags.isEmpty());  // the hand-over's selection did not play
         Files(*window)->item(1)->setSelected(true);
-        QCOMPARE(tags, QStringList{"File1_click"});
-        QTRY_VERIFY(!window->Timers().timPlayByCmdln->isActive());
-        QCOMPARE(tags, (QStringList{"File1_click", "timPlayByCmdln"}));
+        QCOMPARE(tags, QStringList{"fileList_click"});
+        QTRY_VERIFY(!window->Timers().commandLinePlayTimer->isActive());
+        QCOMPARE(tags, (QStringList{"fileList_click", "commandLinePlayTimer"}));
     }
 
     void folderWatchFollowsAnotherProcess()
@@ -318,7 +318,7 @@ private slots:
         QVERIFY(window);
         QListWidget* files = Files(*window);
         QStringList tags;
-        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        window->Browser().PlaySelectedTitle = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
         QList<QPoint> menus;
         connect(&window->Browser(), &FileBrowser::FileContextMenuRequested, this,
                 [&menus, &window](QPoint at) {
@@ -403,7 +403,7 @@ private slots:
         QVERIFY(window);
         QListWidget* files = Files(*window);
         QStringList tags;
-        window->Browser().PlayTitleFromFile1 = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
+        window->Browser().PlaySelectedTitle = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
         Select(*window, {0}, 2);
         window->Browser().ToggleSelectAllFiles();  // not all selected: all
         QCOMPARE(SelectedRows(files), (QList<int>{0, 1, 2, 3, 4}));
@@ -429,28 +429,28 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QListWidget* files = Files(*window);
         FileBrowser& browser = window->Browser();
-        QTimer* timer = window->Timers().FilesListBoxTooltipTimer;
+        QTimer* timer = window->Timers().fileToolTipTimer;
         QCOMPARE(timer->interval(), 100);
 
         const QPoint a = Center(files, 0);
-        browser.FilesVListBox_MouseMove(a);  // a new item: cleared, the timer restarts
+        browser.FileListMouseMoved(a);  // a new item: cleared, the timer restarts
         QCOMPARE(files->toolTip(), QString());
         QVERIFY(timer->isActive());
-        browser.FilesListBoxTooltip_Step(a);  // the cursor came from elsewhere: only remembered
+        browser.FileToolTipStep(a);  // the cursor came from elsewhere: only remembered
         QCOMPARE(files->toolTip(), QString());
-        browser.FilesListBoxTooltip_Step(a + QPoint(2, -2));  // resting (within 2 pixels)
+        browser.FileToolTipStep(a + QPoint(2, -2));  // resting (within 2 pixels)
         QCOMPARE(files->toolTip(), QString(" 1.234 KB "));
         QVERIFY(!timer->isActive());
 
         const QPoint b = Center(files, 1);
-        browser.FilesVListBox_MouseMove(b);  // another item: cleared
+        browser.FileListMouseMoved(b);  // another item: cleared
         QCOMPARE(files->toolTip(), QString());
-        browser.FilesListBoxTooltip_Step(b);
-        browser.FilesListBoxTooltip_Step(b);
+        browser.FileToolTipStep(b);
+        browser.FileToolTipStep(b);
         QCOMPARE(files->toolTip(), QString(" 2.5 MB "));
 
         const QRect last = files->visualItemRect(files->item(1));
-        browser.FilesVListBox_MouseMove(QPoint(last.center().x(), last.bottom() + 10));  // below the items
+        browser.FileListMouseMoved(QPoint(last.center().x(), last.bottom() + 10));  // below the items
         QCOMPARE(files->toolTip(), QString());
         QVERIFY(!timer->isActive());
 
@@ -464,14 +464,14 @@ private slots:
         test::MsgBoxRecorder recorder;
         const auto window = LoadSelectionWindow("drivefocus");
         QVERIFY(window);
-        auto* drive1 = window->findChild<QComboBox*>("Drive1");
-        QListWidget* dir1 = Folders(*window);
-        dir1->setFocus();
-        drive1->setFocus(Qt::TabFocusReason);  // by Tab: it stays
+        auto* driveBox = window->findChild<QComboBox*>("driveBox");
+        QListWidget* folderList = Folders(*window);
+        folderList->setFocus();
+        driveBox->setFocus(Qt::TabFocusReason);  // by Tab: it stays
         QTest::qWait(20);
-        QVERIFY(drive1->hasFocus());
-        dir1->setFocus();
-        drive1->setFocus(Qt::OtherFocusReason);
+        QVERIFY(driveBox->hasFocus());
+        folderList->setFocus();
+        driveBox->setFocus(Qt::OtherFocusReason);
         QTRY_VERIFY(Files(*window)->hasFocus());
     }
 };

@@ -3,7 +3,7 @@
 // deletions, duplicates, sort order), the full-file-name rules, the selection rules, the
 // selection restore of the refresh, the file-size tool tip and the drive decisions.
 // Every "Edge cases worth testing" item of Part 4.1 that needs no widget is a test here.
-#include "app/basMain.h"
+#include "app/ProgramValues.h"
 #include "browser/Drives.h"
 #include "browser/FileList.h"
 #include "support/TestSupport.h"
@@ -372,22 +372,22 @@ private slots:
     void selectionCountAndOrder()
     {
         const Flags selected{false, true, false, true, true, false};
-        QCOMPARE(GetFile1SelCount(selected), 3);
-        QCOMPARE(GetFile1SelCount({}), 0);
-        QCOMPARE(GetFile1FirstSelected(selected), 1);
-        QCOMPARE(GetFile1NextSelected(selected, -1), 1);
-        QCOMPARE(GetFile1NextSelected(selected, 1), 3);
-        QCOMPARE(GetFile1NextSelected(selected, 3), 4);
-        QCOMPARE(GetFile1NextSelected(selected, 4), -1);
-        QCOMPARE(GetFile1NextSelected(selected, 100), -1);
-        QCOMPARE(GetFile1NextSelected(selected, INT_MAX), -1);
-        QCOMPARE(GetFile1PrevSelected(selected, 4), 3);
-        QCOMPARE(GetFile1PrevSelected(selected, 3), 1);
-        QCOMPARE(GetFile1PrevSelected(selected, 1), -1);
-        QCOMPARE(GetFile1PrevSelected(selected, 100), 4);
-        QCOMPARE(GetFile1PrevSelected(selected, -1), -1);
-        QCOMPARE(GetFile1FirstSelected(Flags(4, false)), -1);
-        QCOMPARE(GetFile1FirstSelected({}), -1);
+        QCOMPARE(SelectedCount(selected), 3);
+        QCOMPARE(SelectedCount({}), 0);
+        QCOMPARE(FirstSelected(selected), 1);
+        QCOMPARE(NextSelected(selected, -1), 1);
+        QCOMPARE(NextSelected(selected, 1), 3);
+        QCOMPARE(NextSelected(selected, 3), 4);
+        QCOMPARE(NextSelected(selected, 4), -1);
+        QCOMPARE(NextSelected(selected, 100), -1);
+        QCOMPARE(NextSelected(selected, INT_MAX), -1);
+        QCOMPARE(PreviousSelected(selected, 4), 3);
+        QCOMPARE(PreviousSelected(selected, 3), 1);
+        QCOMPARE(PreviousSelected(selected, 1), -1);
+        QCOMPARE(PreviousSelected(selected, 100), 4);
+        QCOMPARE(PreviousSelected(selected, -1), -1);
+        QCOMPARE(FirstSelected(Flags(4, false)), -1);
+        QCOMPARE(FirstSelected({}), -1);
     }
 
     void deselectFileFindsTheFirstSelectedItemOfThatName()

@@ -1,12 +1,12 @@
-// Part 6.1: the position rail: clsMmRails, the main window's rail procedures, the seek
+// Part 6.1: the position rail: RailControl, the main window's rail procedures, the seek
 // buttons, SeekRelative and the monotonic clock TickCountMs.
 #include "support/TestSupport.h"
 #include "app/MainTimers.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
-#include "controls/TickCount.h"
-#include "controls/clsMmRails.h"
-#include "playback/TitleState.h"
+#include "support/TickCount.h"
+#include "controls/RailControl.h"
+#include "support/TitleState.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -54,15 +54,15 @@ struct Harness {
 
     Harness()
     {
-        QPalette palette = row.picMCIRail->palette();
+        QPalette palette = row.railPicture->palette();
         palette.setColor(QPalette::Button, kButton);
         palette.setColor(QPalette::Light, kLight);
         palette.setColor(QPalette::Dark, kDark);
         palette.setColor(QPalette::Shadow, kShadow);
         palette.setColor(QPalette::Base, kBase);
-        row.picMCIRail->setPalette(palette);
-        row.picMCIRail->setFixedWidth(kRailWidth);
-        title.mciStatus = MMSTATE_PLAY;
+        row.railPicture->setPalette(palette);
+        row.railPicture->setFixedWidth(kRailWidth);
+        title.playState = MMSTATE_PLAY;
         title.CurrentTitleLengthMS = 90000;
         rail = std::make_unique<PositionRail>(row, timers, title, MakeHost());
         rail->TickCountMs = [this] { return clock.TickCountMs(); };
@@ -86,28 +86,28 @@ struct Harness {
         host.MPlayResume = [this] { ++resumes; };
         host.MPlayPause = [this] { ++pauses; };
         host.ShowFrameAfterSeek = [] { return false; };
-        host.Timer1Enable = [this](bool enable, const std::string& caller) {
+        host.EnablePositionPoll = [this](bool enable, const std::string& caller) {
             timer1Calls.emplace_back(enable, caller);
-            timers.Timer1->stop();
+            timers.positionTimer->stop();
             if (enable)
-                timers.Timer1->start();
+                timers.positionTimer->start();
         };
-        host.Timer1_Timer = [this] { ++polls; };
-        host.PlayTitleFromFile1 = [this](bool keepLast, const std::string& caller) {
+        host.PollPosition = [this] { ++polls; };
+        host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
             reopenCalls.emplace_back(keepLast, caller);
             reopeningSeenDuringReopen = rail->RailReopening;
-            title.mciStatus = MMSTATE_PLAY;
+            title.playState = MMSTATE_PLAY;
         };
-        host.FilesListBox_SetFocus = [this] { ++focus; };
-        host.SetFullscreenLblAkt = [this](const std::string& text) { fullscreenLblAkt.push_back(text); };
+        host.FocusFileList = [this] { ++focus; };
+        host.SetFullscreenElapsedText = [this](const std::string& text) { fullscreenLblAkt.push_back(text); };
         host.SeekPreviewHaveVid = [this] { return previewHaveVid; };
         host.MoveSeekPreview = [this](int x, int y) { previewMoves.emplace_back(x, y); };
         host.IsDirectShow = [this] { return directShow; };
         return host;
     }
 
-    QString LblAkt() const { return row.lblAkt->text(); }
-    QImage Grab() const { return row.picMCIRail->grab().toImage(); }
+    QString LblAkt() const { return row.elapsedLabel->text(); }
+    QImage Grab() const { return row.railPicture->grab().toImage(); }
 };
 
 // First x on row y whose pixel has `colour`, -1 when none.
@@ -154,53 +154,53 @@ private slots:
     void row_controlsNamedAsTheSpec()
     {
         PositionRailWidget row(96);
-        for (const char* name : {"picSeekButton_0", "picMCIRail", "picMCISlider", "picSeekButton_1", "lblAkt",
-                                 "lblPlayLength", "lblVistaFlicker"})
+        for (const char* name : {"seekButtons_0", "railPicture", "railKnob", "seekButtons_1", "elapsedLabel",
+                                 "lengthLabel", "lblVistaFlicker"})
             QVERIFY2(row.findChild<QWidget*>(name), name);
-        QCOMPARE(row.lblAkt->text(), QString("0:00"));
-        QCOMPARE(row.lblPlayLength->text(), QString("0:00"));
-        QCOMPARE(row.picSeekButton[0]->toolTip(), QString("Seek Backward"));
-        QCOMPARE(row.picSeekButton[1]->toolTip(), QString("Seek Forward"));
-        QVERIFY(row.picMCISlider->parentWidget() == row.picMCIRail);
+        QCOMPARE(row.elapsedLabel->text(), QString("0:00"));
+        QCOMPARE(row.lengthLabel->text(), QString("0:00"));
+        QCOMPARE(row.seekButtons[0]->toolTip(), QString("Seek Backward"));
+        QCOMPARE(row.seekButtons[1]->toolTip(), QString("Seek Forward"));
+        QVERIFY(row.railKnob->parentWidget() == row.railPicture);
         row.show();
-        QVERIFY(!row.picMCISlider->isVisible());
+        QVERIFY(!row.railKnob->isVisible());
         QVERIFY(!row.lblVistaFlicker->isVisible());
-        QVERIFY(row.lblAkt->isVisible());
+        QVERIFY(row.elapsedLabel->isVisible());
     }
 
     // ---- Pointer X to fraction -----------------------------------------------------
     void pointerToFraction_bothEndsAndMiddle()
     {
         Harness h;
-        clsMmRails& rails = h.rail->MmRails();
+        RailControl& rails = h.rail->Control();
         QCOMPARE(rails.MouseDown(0, 0), 0.0f);
         QCOMPARE(rails.MouseDown(0, 5), 0.0f);  // smaller than half the knob
         QCOMPARE(rails.MouseDown(0, kRailWidth + 50), 1.0f);  // beyond the right end
         QCOMPARE(rails.MouseDown(0, XFor(0.5)), 0.5f);
         QCOMPARE(rails.MouseMovePosition(), 0.5f);
-        QCOMPARE(h.rail->GetMCISliderValue(), 0.5f);
+        QCOMPARE(h.rail->RailValue(), 0.5f);
     }
 
     void mouseMove_onlyLeftButtonMovesTheKnob()
     {
         Harness h;
-        clsMmRails& rails = h.rail->MmRails();
+        RailControl& rails = h.rail->Control();
         rails.SetPosition(0.25f);
         QCOMPARE(rails.MouseMove(0, 0, XFor(0.75)), 0.75f);
         QCOMPARE(rails.Position(), 0.25f);
-        QCOMPARE(rails.MouseMove(0, vbLeftButton, XFor(0.75)), 0.75f);
+        QCOMPARE(rails.MouseMove(0, kLeftButton, XFor(0.75)), 0.75f);
         QCOMPARE(rails.Position(), 0.75f);
-        QVERIFY(h.timers.RailPosChangedTimer->isActive());
+        QVERIFY(h.timers.railMoveTimer->isActive());
     }
 
     void setMCISliderValue_clampsAndWritesLabel()
     {
         Harness h;
-        h.rail->SetMCISliderValue(1.7f);
-        QCOMPARE(h.rail->GetMCISliderValue(), 1.0f);
+        h.rail->SetRailValue(1.7f);
+        QCOMPARE(h.rail->RailValue(), 1.0f);
         QCOMPARE(h.LblAkt(), QString("1:30"));
-        h.rail->SetMCISliderValue(-0.3f);
-        QCOMPARE(h.rail->GetMCISliderValue(), 0.0f);
+        h.rail->SetRailValue(-0.3f);
+        QCOMPARE(h.rail->RailValue(), 0.0f);
         QCOMPARE(h.LblAkt(), QString("0:00"));
         QCOMPARE(h.fullscreenLblAkt.back(), std::string("0:00"));
     }
@@ -211,7 +211,7 @@ private slots:
         Harness h;
         h.row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.row));
-        QTest::mouseClick(h.row.picMCIRail, Qt::LeftButton, {}, QPoint(XFor(0.5), 8));
+        QTest::mouseClick(h.row.railPicture, Qt::LeftButton, {}, QPoint(XFor(0.5), 8));
         QTRY_COMPARE(h.LblAkt(), QString("0:45"));
         QCOMPARE(h.seeks, std::vector<int32_t>{45000});
         QVERIFY(!h.rail->RailDragging);
@@ -221,7 +221,7 @@ private slots:
     {
         Harness h;
         h.title.CurrentTitleLengthMS = (2 * 3600 + 5 * 60 + 7) * 1000;
-        h.rail->SetMCISliderValue(1.0f);
+        h.rail->SetRailValue(1.0f);
         QCOMPARE(h.LblAkt(), QString("125:07"));
         QCOMPARE(FormatRailTime(5000), std::string("0:05"));
         QCOMPARE(FormatRailTime(754999), std::string("12:34"));
@@ -231,13 +231,13 @@ private slots:
     void label_titleWithoutLengthShows0_00()
     {
         Harness h;
-        h.row.lblAkt->setText("3:00");
+        h.row.elapsedLabel->setText("3:00");
         h.title.CurrentTitleLengthMS = 0;
-        h.rail->SetMCISliderValue(0.6f);
+        h.rail->SetRailValue(0.6f);
         QCOMPARE(h.LblAkt(), QString("0:00"));
         h.rail->SeekRelative(10000);
         QVERIFY(h.seeks.empty());
-        h.rail->MmRails().SetPosition(0.6f);
+        h.rail->Control().SetPosition(0.6f);
         h.rail->RailPosChanged();
         QCOMPARE(h.seeks, std::vector<int32_t>{0});
     }
@@ -261,9 +261,9 @@ private slots:
     void drawing_knobAtHalfWayAfterSetMCISliderValue()
     {
         Harness h;
-        h.rail->SetMCISliderValue(0.5f);
+        h.rail->SetRailValue(0.5f);
         const int expected = (kRailWidth - kKnobWidth) / 2;
-        QCOMPARE(h.rail->MmRails().KnobLeft(0), expected);
+        QCOMPARE(h.rail->Control().KnobLeft(0), expected);
         const QImage image = h.Grab();
         const int y = image.height() / 2;
         QCOMPARE(FindColumn(image, y, kLight), expected);  // the knob's highlight column
@@ -278,9 +278,9 @@ private slots:
     void drawing_knobFollowsPositionAtBothEnds()
     {
         Harness h;
-        h.rail->SetMCISliderValue(0.0f);
+        h.rail->SetRailValue(0.0f);
         QCOMPARE(FindColumn(h.Grab(), 10, kLight), 0);
-        h.rail->SetMCISliderValue(1.0f);
+        h.rail->SetRailValue(1.0f);
         QCOMPARE(FindColumn(h.Grab(), 10, kLight), kRailWidth - kKnobWidth);
     }
 
@@ -289,12 +289,12 @@ private slots:
         Harness h;
         RailPicture rail1;
         rail1.resize(111, 20);
-        rail1.setPalette(h.row.picMCIRail->palette());
+        rail1.setPalette(h.row.railPicture->palette());
         auto* knob1 = new RailKnob(&rail1);
         knob1->resize(11, 18);
-        h.rail->MmRails().SetPictureBoxes(1, &rail1, knob1);
-        h.rail->SetMCISliderValue(0.5f);
-        QCOMPARE(h.rail->MmRails().KnobLeft(1), 50);
+        h.rail->Control().Attach(1, &rail1, knob1);
+        h.rail->SetRailValue(0.5f);
+        QCOMPARE(h.rail->Control().KnobLeft(1), 50);
         const QImage image = rail1.grab().toImage();
         QCOMPARE(image.pixelColor(51, 1), kLight);  // top highlight one pixel down
         QCOMPARE(FindColumn(image, 10, kLight), 50);
@@ -303,12 +303,12 @@ private slots:
     void drawing_fullscreenRailNotDrawnWhileClosing()
     {
         bool closing = false;
-        clsMmRails rails(MmRailsHost{{}, {}, {}, [&] { return closing; }});
+        RailControl rails(RailControlHost{{}, {}, {}, [&] { return closing; }});
         RailPicture rail1;
         rail1.resize(111, 20);
         auto* knob1 = new RailKnob(&rail1);
         knob1->resize(11, 18);
-        rails.SetPictureBoxes(1, &rail1, knob1);
+        rails.Attach(1, &rail1, knob1);
         rails.SetPosition(0.5f);
         QCOMPARE(rails.KnobLeft(1), 50);
         closing = true;
@@ -320,7 +320,7 @@ private slots:
     void mouseUp_seeksToLengthTimesPosition()
     {
         Harness h;
-        QCOMPARE(h.rail->MmRails().MouseUp(0, XFor(0.25)), 0.25f);
+        QCOMPARE(h.rail->Control().MouseUp(0, XFor(0.25)), 0.25f);
         QCOMPARE(h.seeks, std::vector<int32_t>{22500});
         QCOMPARE(h.rail->LastRailPos, 0.25);
         QCOMPARE(h.LblAkt(), QString("0:22"));
@@ -329,12 +329,12 @@ private slots:
     void railPosChanged_restartsRunningPoll()
     {
         Harness h;
-        h.timers.Timer1->start();
+        h.timers.positionTimer->start();
         h.rail->RailPosChanged();
-        const std::string caller = "RailPosChanged  mciStatus <> MMSTATE_CLOSED";
+        const std::string caller = "RailPosChanged  playState <> MMSTATE_CLOSED";
         QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{false, caller}, {true, caller}}));
         h.timer1Calls.clear();
-        h.timers.Timer1->stop();
+        h.timers.positionTimer->stop();
         h.rail->RailPosChanged();
         QVERIFY(h.timer1Calls.empty());
     }
@@ -342,8 +342,8 @@ private slots:
     void railPosChanged_reopensClosedTitle()
     {
         Harness h;
-        h.title.mciStatus = MMSTATE_CLOSED;
-        h.rail->MmRails().SetPosition(0.5f);
+        h.title.playState = MMSTATE_CLOSED;
+        h.rail->Control().SetPosition(0.5f);
         h.rail->RailPosChanged();
         QCOMPARE(h.reopenCalls, (std::vector<Timer1Call>{{false, "RailPosChanged"}}));
         QCOMPARE(h.seeks, std::vector<int32_t>{45000});
@@ -368,36 +368,36 @@ private slots:
 
         // A drag on this audio title is deferred to 120 ms of rest.
         h.seeks.clear();
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, XFor(0.75));
+        h.rail->AnyRailMouseMove(0, kLeftButton, XFor(0.75));
         QVERIFY(h.seeks.empty());
-        QVERIFY(h.timers.RailPosChangedTimer->isActive());
-        QCOMPARE(h.timers.RailPosChangedTimer->interval(), 120);
+        QVERIFY(h.timers.railMoveTimer->isActive());
+        QCOMPARE(h.timers.railMoveTimer->interval(), 120);
         QCOMPARE(h.LblAkt(), QString("1:07"));
         QTRY_COMPARE(h.seeks, std::vector<int32_t>{67500});
-        QVERIFY(!h.timers.RailPosChangedTimer->isActive());
+        QVERIFY(!h.timers.railMoveTimer->isActive());
     }
 
     void drag_fastAudioSeeksOnEveryMoveVideoDefers()
     {
         Harness h;
         h.rail->LastSeekDurationMS = 20;
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, XFor(0.5));
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, XFor(0.25));
+        h.rail->AnyRailMouseMove(0, kLeftButton, XFor(0.5));
+        h.rail->AnyRailMouseMove(0, kLeftButton, XFor(0.25));
         QCOMPARE(h.seeks, (std::vector<int32_t>{45000, 22500}));
-        QVERIFY(!h.timers.RailPosChangedTimer->isActive());
-        h.title.hVidMain = h.title.hVidVid = 42;  // video: deferred even when fast
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, XFor(0.5));
+        QVERIFY(!h.timers.railMoveTimer->isActive());
+        h.title.videoWindow = h.title.innerVideoWindow = 42;  // video: deferred even when fast
+        h.rail->AnyRailMouseMove(0, kLeftButton, XFor(0.5));
         QCOMPARE(h.seeks.size(), size_t{2});
-        QCOMPARE(h.timers.RailPosChangedTimer->interval(), 120);
+        QCOMPARE(h.timers.railMoveTimer->interval(), 120);
     }
 
     void drag_withoutButtonOnlyTracksPointer()
     {
         Harness h;
-        h.rail->MCIRail_MouseMove(0, 0, XFor(0.5));
+        h.rail->AnyRailMouseMove(0, 0, XFor(0.5));
         QVERIFY(h.seeks.empty());
-        QCOMPARE(h.rail->MmRails().MouseMovePosition(), 0.5f);
-        QCOMPARE(h.rail->GetMCISliderValue(), 0.0f);
+        QCOMPARE(h.rail->Control().MouseMovePosition(), 0.5f);
+        QCOMPARE(h.rail->RailValue(), 0.0f);
         QCOMPARE(h.rail->LastRailX, XFor(0.5));
     }
 
@@ -406,16 +406,16 @@ private slots:
         Harness h;
         h.rail->LastSeekDurationMS = 20;
         h.rail->IgnoreNextRailMove = true;
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, 50);
+        h.rail->AnyRailMouseMove(0, kLeftButton, 50);
         QVERIFY(!h.rail->IgnoreNextRailMove);
         QCOMPARE(h.rail->LastRailX, 50);
         QVERIFY(h.seeks.empty());
         h.rail->RailExpectedX = 60;
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, 60);
+        h.rail->AnyRailMouseMove(0, kLeftButton, 60);
         QCOMPARE(h.rail->RailExpectedX, -1);
         QCOMPARE(h.rail->LastRailX, 60);
         QCOMPARE(h.LblAkt(), QString("0:00"));
-        h.rail->MCIRail_MouseMove(0, vbLeftButton, 60);
+        h.rail->AnyRailMouseMove(0, kLeftButton, 60);
         QCOMPARE(h.seeks.size(), size_t{1});
     }
 
@@ -423,28 +423,28 @@ private slots:
     {
         Harness h;
         h.rail->LastSeekDurationMS = 20;
-        h.rail->picMCIRail_MouseMove(vbLeftButton, XFor(0.5));
-        h.rail->picMCIRail_MouseMove(vbLeftButton, XFor(0.5));
+        h.rail->RailMouseMove(kLeftButton, XFor(0.5));
+        h.rail->RailMouseMove(kLeftButton, XFor(0.5));
         QCOMPARE(h.seeks.size(), size_t{1});
     }
 
     void seekPreview_movedOrScheduled()
     {
         Harness h;
-        h.title.hVidMain = 7;
+        h.title.videoWindow = 7;
         h.directShow = true;
-        h.rail->MCIRail_MouseMove(0, 0, 30);
-        QVERIFY(h.timers.ShowSeekPreviewTimer->isActive());
+        h.rail->AnyRailMouseMove(0, 0, 30);
+        QVERIFY(h.timers.showSeekPreviewTimer->isActive());
         QVERIFY(h.previewMoves.empty());
         h.previewHaveVid = true;
-        h.rail->MCIRail_MouseMove(0, 0, 40);
-        QVERIFY(!h.timers.ShowSeekPreviewTimer->isActive());
-        QVERIFY(h.timers.UpdateSeekPreviewTimer->isActive());
+        h.rail->AnyRailMouseMove(0, 0, 40);
+        QVERIFY(!h.timers.showSeekPreviewTimer->isActive());
+        QVERIFY(h.timers.updateSeekPreviewTimer->isActive());
         QCOMPARE(h.previewMoves.size(), size_t{1});
-        const QPoint railTop = h.row.picMCIRail->mapToGlobal(QPoint(40, 0));
+        const QPoint railTop = h.row.railPicture->mapToGlobal(QPoint(40, 0));
         QCOMPARE(h.previewMoves[0], std::make_pair(railTop.x(), railTop.y() - 4));
-        h.title.hVidMain = 0;
-        h.rail->MCIRail_MouseMove(0, 0, 50);
+        h.title.videoWindow = 0;
+        h.rail->AnyRailMouseMove(0, 0, 50);
         QCOMPARE(h.previewMoves.size(), size_t{1});
     }
 
@@ -452,28 +452,28 @@ private slots:
     void mouseDown_timer1CallersAndDrag()
     {
         Harness h;
-        h.rail->picMCIRail_MouseDown(vbRightButton, 50);
+        h.rail->RailMouseDown(kRightButton, 50);
         QVERIFY(h.timer1Calls.empty());
-        h.rail->picMCIRail_MouseDown(vbLeftButton, XFor(0.5));
-        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{false, "picMCIRail_MouseDown"},
-                                                         {false, "clsMmRails.MouseDown"},
-                                                         {true, "picMCIRail_MouseDown"}}));
+        h.rail->RailMouseDown(kLeftButton, XFor(0.5));
+        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{false, "RailMouseDown"},
+                                                         {false, "RailControl.MouseDown"},
+                                                         {true, "RailMouseDown"}}));
         QVERIFY(h.rail->RailDragging);
         QCOMPARE(h.focus, 2);
-        QVERIFY(h.timers.RailPosChangedTimer->isActive());
-        QCOMPARE(h.timers.RailPosChangedTimer->interval(), 10);
+        QVERIFY(h.timers.railMoveTimer->isActive());
+        QCOMPARE(h.timers.railMoveTimer->interval(), 10);
         QVERIFY(h.reopenCalls.empty());
-        h.timers.RailPosChangedTimer->stop();
-        h.rail->RailPosChangedTimer_Timer();
+        h.timers.railMoveTimer->stop();
+        h.rail->OnRailMoveTimer();
         QCOMPARE(h.seeks, std::vector<int32_t>{45000});
     }
 
     void mouseDown_onClosedTitleReopensAndPauses()
     {
         Harness h;
-        h.title.mciStatus = MMSTATE_CLOSED;
-        h.rail->picMCIRail_MouseDown(vbLeftButton, XFor(0.5));
-        QCOMPARE(h.reopenCalls, (std::vector<Timer1Call>{{false, "picMCIRail_MouseDown"}}));
+        h.title.playState = MMSTATE_CLOSED;
+        h.rail->RailMouseDown(kLeftButton, XFor(0.5));
+        QCOMPARE(h.reopenCalls, (std::vector<Timer1Call>{{false, "RailMouseDown"}}));
         QVERIFY(h.reopeningSeenDuringReopen);
         QVERIFY(!h.rail->RailReopening);
         QCOMPARE(h.pauses, 1);
@@ -482,22 +482,22 @@ private slots:
     void mouseUp_videoResumesAndPollsAudioOnlyEndsDrag()
     {
         Harness h;
-        h.title.hVidMain = h.title.hVidVid = 9;
+        h.title.videoWindow = h.title.innerVideoWindow = 9;
         h.rail->RailDragging = true;
-        h.rail->picMCIRail_MouseUp(vbLeftButton, 10);
+        h.rail->RailMouseUp(kLeftButton, 10);
         QCOMPARE(h.resumes, 1);
         QCOMPARE(h.polls, 1);
-        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{true, "picMCIRail_MouseUp"}}));
+        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{true, "RailMouseUp"}}));
         QVERIFY(!h.rail->RailDragging);
         h.timer1Calls.clear();
-        h.title.mciStatus = MMSTATE_PAUSE;
-        h.rail->picMCIRail_MouseUp(vbLeftButton, 10);
-        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{false, "picMCIRail_MouseUp"}}));
+        h.title.playState = MMSTATE_PAUSE;
+        h.rail->RailMouseUp(kLeftButton, 10);
+        QCOMPARE(h.timer1Calls, (std::vector<Timer1Call>{{false, "RailMouseUp"}}));
         QCOMPARE(h.resumes, 1);
         h.timer1Calls.clear();
-        h.title.hVidMain = h.title.hVidVid = 0;  // audio: only the drag ends
+        h.title.videoWindow = h.title.innerVideoWindow = 0;  // audio: only the drag ends
         h.rail->RailDragging = true;
-        h.rail->picMCIRail_MouseUp(vbLeftButton, 10);
+        h.rail->RailMouseUp(kLeftButton, 10);
         QVERIFY(h.timer1Calls.empty());
         QVERIFY(!h.rail->RailDragging);
     }
@@ -507,15 +507,15 @@ private slots:
     {
         Harness h;
         h.position = 1000;
-        h.rail->picSeekButton_MouseDown(1, vbLeftButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 100);
-        QVERIFY(h.timers.timSeeking->isActive());
-        h.rail->picSeekButton_MouseDown(1, vbRightButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 50);  // twice as often as the left button
-        h.rail->picSeekButton_MouseDown(1, vbLeftButton | vbRightButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 10);
-        h.rail->picSeekButton_MouseDown(1, vbMiddleButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 10);
+        h.rail->SeekButtonDown(1, kLeftButton);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 100);
+        QVERIFY(h.timers.seekRepeatTimer->isActive());
+        h.rail->SeekButtonDown(1, kRightButton);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 50);  // twice as often as the left button
+        h.rail->SeekButtonDown(1, kLeftButton | kRightButton);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 10);
+        h.rail->SeekButtonDown(1, kMiddleButton);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 10);
     }
 
     void seekButton_realPressesGiveButtonValues()
@@ -523,15 +523,15 @@ private slots:
         Harness h;
         h.row.show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.row));
-        SeekButton* forward = h.row.picSeekButton[1];
+        SeekButton* forward = h.row.seekButtons[1];
         QTest::mousePress(forward, Qt::RightButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 50);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 50);
         QCOMPARE(h.rail->SeekButtonIndex, int16_t{1});
         QVERIFY(forward->Pressed());
         QTest::mouseRelease(forward, Qt::RightButton);
         QVERIFY(!forward->Pressed());
         QTest::mousePress(forward, Qt::LeftButton);
-        QCOMPARE(h.timers.timSeeking->interval(), 100);
+        QCOMPARE(h.timers.seekRepeatTimer->interval(), 100);
         QTest::mouseRelease(forward, Qt::LeftButton);
         QCOMPARE(h.seeks.size(), size_t{2});
     }
@@ -540,18 +540,18 @@ private slots:
     {
         Harness h;
         h.position = 30000;
-        h.rail->picSeekButton_MouseDown(0, vbLeftButton);
+        h.rail->SeekButtonDown(0, kLeftButton);
         QCOMPARE(h.seeks, std::vector<int32_t>{20000});
         QCOMPARE(h.rail->SeekButtonIndex, int16_t{0});
-        h.rail->picSeekButton_MouseUp(0, vbLeftButton);
+        h.rail->SeekButtonUp(0, kLeftButton);
         QCOMPARE(h.rail->SeekButtonIndex, int16_t{-1});
-        QVERIFY(!h.timers.timSeeking->isActive());
+        QVERIFY(!h.timers.seekRepeatTimer->isActive());
         QCOMPARE(h.resumes, 1);
-        h.title.mciStatus = MMSTATE_PAUSE;
-        h.rail->picSeekButton_MouseUp(0, vbLeftButton);
+        h.title.playState = MMSTATE_PAUSE;
+        h.rail->SeekButtonUp(0, kLeftButton);
         QCOMPARE(h.resumes, 1);
-        h.rail->timSeeking_Timer();  // no button held: stops
-        QVERIFY(!h.timers.timSeeking->isActive());
+        h.rail->OnSeekRepeatTimer();  // no button held: stops
+        QVERIFY(!h.timers.seekRepeatTimer->isActive());
     }
 
     void seekButton_imageGeometryByDpi()
@@ -569,7 +569,7 @@ private slots:
         QCOMPARE(SeekArrowOffset(288, QSize(60, 60), 24), QPoint(18, 18));
 
         PositionRailWidget row(144);
-        SeekButton* back = row.picSeekButton[0];
+        SeekButton* back = row.seekButtons[0];
         QCOMPARE(back->size(), QSize(30, 30));
         QCOMPARE(back->ImageSize(), 18);
         QCOMPARE(back->ImagePos(), QPoint(6, 6));
@@ -577,13 +577,13 @@ private slots:
         QCOMPARE(back->ImagePos(), QPoint(7, 7));
         back->DrawReleased();
         QCOMPARE(back->ImagePos(), QPoint(6, 6));
-        QCOMPARE(PositionRailWidget(96).picSeekButton[1]->ImagePos(), QPoint(6, 7));
+        QCOMPARE(PositionRailWidget(96).seekButtons[1]->ImagePos(), QPoint(6, 7));
     }
 
     void seekButton_pressedImageDrawnOnePixelRightAndDown()
     {
         PositionRailWidget row(96);
-        SeekButton* forward = row.picSeekButton[1];
+        SeekButton* forward = row.seekButtons[1];
         QPalette palette = forward->palette();
         palette.setColor(QPalette::ButtonText, QColor(1, 2, 250));
         forward->setPalette(palette);
@@ -610,9 +610,9 @@ private slots:
         h.title.CurrentTitleLengthMS = 100000;
         h.position = 100000 - 17500;
         std::vector<int32_t> steps;
-        h.rail->picSeekButton_MouseDown(1, vbLeftButton);
+        h.rail->SeekButtonDown(1, kLeftButton);
         for (int i = 0; i < 3; ++i)
-            h.rail->timSeeking_Timer();
+            h.rail->OnSeekRepeatTimer();
         int32_t from = 100000 - 17500;
         for (int32_t target : h.seeks) {
             steps.push_back(target - from);
@@ -630,7 +630,7 @@ private slots:
         QCOMPARE(h.seeks, std::vector<int32_t>{90000});
         // The label and knob show the position read before the seek.
         QCOMPARE(h.LblAkt(), QString("1:25"));
-        QCOMPARE(h.rail->GetMCISliderValue(), 85000.0f / 90000.0f);
+        QCOMPARE(h.rail->RailValue(), 85000.0f / 90000.0f);
         h.position = 3000;  // backward steps are not halved
         h.rail->SeekRelative(-10000);
         QCOMPARE(h.seeks.back(), -7000);

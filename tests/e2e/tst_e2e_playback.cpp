@@ -6,8 +6,8 @@
 // stream, no colours) so that it can fail. Run through ./test.sh (label e2e).
 #include "app/MainControls.h"
 #include "app/MainTimers.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "browser/FileBrowser.h"
 #include "platform/mci/MciService.h"
 #include "playback/TitlePlayControl.h"
@@ -38,7 +38,7 @@ constexpr int kSilentPeak = 64;
 constexpr int kSoundPeak = 2000;             // a_major_chord.mp3 peaks near -9 dBFS
 constexpr int kBytesPerSecond = 44100 * 4;   // s16le, 2 channels
 constexpr int kOverlappedPlayTimeMS = 800;   // written to the INI
-constexpr int kPollSlackMs = 300;            // Timer1's 100 ms, our sampling, a busy machine
+constexpr int kPollSlackMs = 300;            // positionTimer's 100 ms, our sampling, a busy machine
 constexpr int kSampleStepMs = 20;            // Watch's sampling interval
 constexpr int kEndToleranceMs = 150;         // how much earlier than its length a title may end
 
@@ -201,9 +201,9 @@ private:
     std::unique_ptr<test::MsgBoxRecorder> boxes_;
     size_t expectedMessages_ = 0;
     std::unique_ptr<NullSinkRecorder> recorder_;
-    std::unique_ptr<frmMain> window_;
+    std::unique_ptr<MainWindow> window_;
 
-    QListWidget* Files() const { return window_->Controls().FilesVListBox; }
+    QListWidget* Files() const { return window_->Controls().fileList; }
     const TitleState& Title() const { return window_->Title(); }
     QString PathOf(const QString& name) const { return folder_ + "/" + name; }
 
@@ -242,8 +242,8 @@ private:
 
     void StopAndUnselect()
     {
-        if (Title().mciStatus != MMSTATE_CLOSED && Title().mciStatus != MMSTATE_NONE)
-            Click(window_->Controls().cmdPlayControl[2]);
+        if (Title().playState != MMSTATE_CLOSED && Title().playState != MMSTATE_NONE)
+            Click(window_->Controls().playButtons[2]);
         window_->Browser().ProgrammaticSelection = true;
         Files()->clearSelection();
         window_->Browser().ProgrammaticSelection = false;
@@ -293,13 +293,13 @@ private slots:
                         "<html><head><title>Not a song</title></head><body>Saved web page</body></html>\n");
 
         boxes_ = std::make_unique<test::MsgBoxRecorder>();
-        basMain::IniFile = dir_.filePath("Vistrel.ini").toStdString();
-        basMain::IniBackupFile = dir_.filePath("Vistrel.bak").toStdString();
-        test::WriteFile(basMain::IniFile, "[Settings]\nUseMCI=1\nOverlappedPlayTimeMS=" +
+        program::IniFile = dir_.filePath("Vistrel.ini").toStdString();
+        program::IniBackupFile = dir_.filePath("Vistrel.bak").toStdString();
+        test::WriteFile(program::IniFile, "[Settings]\nUseMCI=1\nOverlappedPlayTimeMS=" +
                                               std::to_string(kOverlappedPlayTimeMS) + "\n");
-        basMain::CommandLineArg = folder_.toStdString();
-        window_ = std::make_unique<frmMain>(dir_.filePath("vistrel").toStdString());
-        basMain::CommandLineArg.clear();
+        program::CommandLineArg = folder_.toStdString();
+        window_ = std::make_unique<MainWindow>(dir_.filePath("vistrel").toStdString());
+        program::CommandLineArg.clear();
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
         QCOMPARE(Files()->count(), 7);
@@ -309,8 +309,8 @@ private slots:
     void cleanup()
     {
         StopAndUnselect();
-        for (QCheckBox* box : {window_->Controls().chkLoop, window_->Controls().chkPlayAll,
-                               window_->Controls().chkPlayOverlapped})
+        for (QCheckBox* box : {window_->Controls().loopCheck, window_->Controls().playAllCheck,
+                               window_->Controls().overlappedCheck})
             SetTicked(box, false);
         QTRY_VERIFY_WITH_TIMEOUT(!VistrelSinkInputExists(), 5000);
         QVERIFY2(boxes_->Messages().size() == expectedMessages_,
@@ -328,7 +328,7 @@ private slots:
         recorder_.reset();
     }
 
-    // 1. A clicked MP3 names the window, plays (mciStatus 2), has its PulseAudio stream
+    // 1. A clicked MP3 names the window, plays (playState 2), has its PulseAudio stream
     // and is heard in the null sink; before the click and after Stop the sink is silent.
     void clickedMp3IsHeardInTheNullSink()
     {
@@ -336,27 +336,27 @@ private slots:
         VerifySilence("before the click");
         ClickFile("a_major_chord.mp3");
         QTRY_COMPARE_WITH_TIMEOUT(window_->windowTitle(), QString("a_major_chord.mp3 - Vistrel"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(Title().mciStatus, MMSTATE_PLAY, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Title().playState, MMSTATE_PLAY, 5000);
         QCOMPARE(Title().CurrentTitle, PathOf("a_major_chord.mp3").toStdString());
         QTRY_VERIFY_WITH_TIMEOUT(VistrelSinkInputExists(), 5000);
         const NullSinkRecorder::Recording sound = recorder_->RecordFor(1500);
         QVERIFY2(sound.bytes > kBytesPerSecond / 2, qPrintable(Describe(sound)));
         QVERIFY2(sound.peak > kSoundPeak, qPrintable(Describe(sound)));
 
-        Click(window_->Controls().cmdPlayControl[2]);
-        QCOMPARE(Title().mciStatus, MMSTATE_CLOSED);
+        Click(window_->Controls().playButtons[2]);
+        QCOMPARE(Title().playState, MMSTATE_CLOSED);
         QTRY_VERIFY_WITH_TIMEOUT(!VistrelSinkInputExists(), 5000);
         VerifySilence("after Stop");
     }
 
-    // 2. The test card's colour bars appear on screen where picVidParent is: mpv draws
+    // 2. The test card's colour bars appear on screen where videoArea is: mpv draws
     // into an X11 child window, so the root window is grabbed, not the Qt widget.
     void clickedMp4ShowsItsColourBars()
     {
-        QWidget* video = window_->Controls().picVidParent;
+        QWidget* video = window_->Controls().videoArea;
         ClickFile("vistrel_testcard.mp4");
-        QTRY_COMPARE_WITH_TIMEOUT(Title().mciStatus, MMSTATE_PLAY, 10000);
-        QVERIFY(Title().hVidMain != 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Title().playState, MMSTATE_PLAY, 10000);
+        QVERIFY(Title().videoWindow != 0);
         QTRY_VERIFY_WITH_TIMEOUT(video->isVisible() && video->width() > 100 && video->height() > 100, 5000);
         QTest::qWait(1000);
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
@@ -366,7 +366,7 @@ private slots:
             playing.save(QDir::temp().filePath("tst_e2e_playback_video.png"));
         QVERIFY2(colours.size() >= 4, qPrintable("colours on screen: " + colours.join(", ")));
 
-        Click(window_->Controls().cmdPlayControl[2]);
+        Click(window_->Controls().playButtons[2]);
         QTest::qWait(300);
         const QImage stopped = GrabScreenArea(area);
         QVERIFY2(SaturatedColoursIn(stopped).size() < 2, qPrintable(SaturatedColoursIn(stopped).join(", ")));
@@ -376,9 +376,9 @@ private slots:
     // again; it stays the same title throughout.
     void loopRestartsTheTitle()
     {
-        SetTicked(window_->Controls().chkLoop, true);
+        SetTicked(window_->Controls().loopCheck, true);
         ClickFile("chime.wav");
-        QTRY_COMPARE_WITH_TIMEOUT(Title().mciStatus, MMSTATE_PLAY, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(Title().playState, MMSTATE_PLAY, 5000);
         int phase = 0;  // 0 rising, 1 past 1000 ms, 2 back near 0, 3 past 600 ms again
         qint64 fallMs = 0;
         const Trace trace = Watch(10000, [&phase, &fallMs](const Sample& s) {
@@ -392,7 +392,7 @@ private slots:
         QVERIFY2(phase == 3, qPrintable(QString("phase %1: %2").arg(phase).arg(Describe(trace))));
         for (const Sample& s : trace)
             QCOMPARE(s.title, PathOf("chime.wav"));
-        QCOMPARE(Title().mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title().playState, MMSTATE_PLAY);
         // The restart comes after the end: the title was heard for its whole length.
         const int length = trace.front().length;
         QVERIFY2(fallMs >= length - kEndToleranceMs,
@@ -404,14 +404,14 @@ private slots:
     // each to its end, and after the last one CurrentIndex is -1 (F.4) and all is quiet.
     void playAllRunsTheSelectionInOrder()
     {
-        SetTicked(window_->Controls().chkPlayAll, true);
+        SetTicked(window_->Controls().playAllCheck, true);
         ClickFile("p1_chime.wav");
         ClickFile("p2_chime.wav", Qt::ControlModifier);
         ClickFile("p3_chime.wav", Qt::ControlModifier);
         QCOMPARE(Files()->selectedItems().size(), 3);
-        Click(window_->Controls().cmdPlayControl[2]);
-        Click(window_->Controls().cmdPlayControl[0]);
-        QCOMPARE(Title().mciStatus, MMSTATE_PLAY);
+        Click(window_->Controls().playButtons[2]);
+        Click(window_->Controls().playButtons[0]);
+        QCOMPARE(Title().playState, MMSTATE_PLAY);
         const int first = RowOf("p1_chime.wav");
         QCOMPARE(Title().CurrentIndex, first);
 
@@ -424,7 +424,7 @@ private slots:
             QVERIFY2(titles[i].last.pos > 900, qPrintable(Describe(trace)));  // its position went up
         }
         QCOMPARE(titles[3].last.index, -1);
-        QVERIFY(!window_->Timers().Timer1->isActive());
+        QVERIFY(!window_->Timers().positionTimer->isActive());
         VerifySilence("after the last title");
         // Each title was heard to its end: it stayed current for its whole length before
         // the next one closed its device (the next open blocks, so its own time is not counted).
@@ -441,14 +441,14 @@ private slots:
     // "overlap" is only the early start: the previous title is closed when the next opens.
     void overlappedPlayStartsTheNextTitleEarly()
     {
-        SetTicked(window_->Controls().chkPlayOverlapped, true);
-        SetTicked(window_->Controls().chkPlayAll, true);
+        SetTicked(window_->Controls().overlappedCheck, true);
+        SetTicked(window_->Controls().playAllCheck, true);
         ClickFile("a_major_chord.mp3");
         ClickFile("chime.wav", Qt::ControlModifier);
         QCOMPARE(Files()->selectedItems().size(), 2);
         QVERIFY(window_->TitlePlay().OverlappedActive);
-        Click(window_->Controls().cmdPlayControl[2]);
-        Click(window_->Controls().cmdPlayControl[0]);
+        Click(window_->Controls().playButtons[2]);
+        Click(window_->Controls().playButtons[0]);
         const int chord = RowOf("a_major_chord.mp3");
         const int chime = RowOf("chime.wav");
         QCOMPARE(Title().CurrentIndex, chord);
@@ -471,7 +471,7 @@ private slots:
         QCOMPARE(boxes_->Messages().size(), expectedMessages_ + 1);
         QCOMPARE(boxes_->Messages().back().text, std::string("page.mp3\r\nappears to be a HTML file"));
         ++expectedMessages_;
-        QVERIFY(Title().mciStatus != MMSTATE_PLAY);
+        QVERIFY(Title().playState != MMSTATE_PLAY);
         QCOMPARE(DevicePositionMs(), -1);
         QVERIFY(!VistrelSinkInputExists());
         VerifySilence("after the decoy");

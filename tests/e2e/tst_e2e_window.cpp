@@ -1,8 +1,8 @@
 // End to end under Xvfb, in-process: the main window opened on a folder is titled
 // "Vistrel", lists the folder's media files in order, and is really drawn on the X
 // screen (a grab of its window shows the list's text, not a blank area).
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -52,16 +52,16 @@ private slots:
 
     void windowListsTheFolderAndIsDrawn()
     {
-        basMain::IniFile = dir_.filePath("Vistrel.ini").toStdString();
-        basMain::IniBackupFile = dir_.filePath("Vistrel.bak").toStdString();
-        basMain::CommandLineArg = VISTREL_SOURCE_DIR "/demo";
-        frmMain window(dir_.filePath("vistrel").toStdString());
-        basMain::CommandLineArg.clear();
+        program::IniFile = dir_.filePath("Vistrel.ini").toStdString();
+        program::IniBackupFile = dir_.filePath("Vistrel.bak").toStdString();
+        program::CommandLineArg = VISTREL_SOURCE_DIR "/demo";
+        MainWindow window(dir_.filePath("vistrel").toStdString());
+        program::CommandLineArg.clear();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QString("Vistrel"));
 
-        const auto* files = window.findChild<QListWidget*>("FilesVListBox");
+        const auto* files = window.findChild<QListWidget*>("fileList");
         QStringList listed;
         for (int i = 0; i < files->count(); ++i)
             listed << files->item(i)->text();

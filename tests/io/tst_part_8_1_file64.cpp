@@ -1,6 +1,6 @@
-// Part 8.1: clsFile64, every edge case of the Part plus the failure table.
+// Part 8.1: File64, every edge case of the Part plus the failure table.
 #include "support/TestSupport.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,14 +33,14 @@ private:
 private slots:
     void newObjectIsClosedAndRaisesNothingForIsOpen()
     {
-        clsFile64 f;
+        File64 f;
         QVERIFY(!f.IsOpen());
         ExpectError([&] { (void)f.FileName(); }, 45603, "There is no open file.");
     }
 
     void everyMemberButIsOpenAndOpenFileRaises45603WhenClosed()
     {
-        clsFile64 f;
+        File64 f;
         std::vector<uint8_t> bytes;
         std::string text;
         const std::string none = "There is no open file.";
@@ -52,8 +52,8 @@ private slots:
         ExpectError([&] { f.ReadString(4, text); }, 45603, none);
         ExpectError([&] { f.WriteBytes(bytes); }, 45603, none);
         ExpectError([&] { f.Flush(); }, 45603, none);
-        ExpectError([&] { f.SeekToRelolute64(0, 0); }, 45603, none);
-        ExpectError([&] { f.SeekToRelolute(0); }, 45603, none);
+        ExpectError([&] { f.SeekToAbsolute64(0, 0); }, 45603, none);
+        ExpectError([&] { f.SeekToAbsolute(0); }, 45603, none);
         ExpectError([&] { f.SeekRelative(0); }, 45603, none);
     }
 
@@ -61,7 +61,7 @@ private slots:
     {
         WriteFile(Path("first.bin"), "first");
         WriteFile(Path("second.bin"), "second");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("first.bin"), true));
         QVERIFY(!f.OpenFile(Path("second.bin"), true));
         QVERIFY(f.IsOpen());
@@ -70,7 +70,7 @@ private slots:
 
     void openFileOfMissingNameReturnsFalseAndCreatesNothing()
     {
-        clsFile64 f;
+        File64 f;
         QVERIFY(!f.OpenFile(Path("missing.bin"), true));
         QVERIFY(!f.OpenFile(Path("missing.bin"), false));
         QVERIFY(!f.IsOpen());
@@ -81,7 +81,7 @@ private slots:
     void readStringReturnsTextWithTrailingNul()
     {
         WriteFile(Path("abcd.bin"), std::vector<uint8_t>{0x41, 0x42, 0x43, 0x44});
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("abcd.bin"), true));
         std::string text = "previous";
         QCOMPARE(f.ReadString(4, text), 4);
@@ -93,7 +93,7 @@ private slots:
     void readStringKeepsByteCodesAbove127()
     {
         WriteFile(Path("ff.bin"), std::vector<uint8_t>{0xFF, 0x80});
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("ff.bin"), true));
         std::string text;
         QCOMPARE(f.ReadString(2, text), 2);
@@ -105,7 +105,7 @@ private slots:
     void readBytesReportsShortReadsAndEndOfFile()
     {
         WriteFile(Path("six.bin"), "ABCDEF");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("six.bin"), true));
         std::vector<uint8_t> bytes(2, 0xEE);
         QCOMPARE(f.ReadBytes(4, bytes), 4);
@@ -125,21 +125,21 @@ private slots:
         WriteFile(name, "x");
         QCOMPARE(::truncate(name.c_str(), 0x100000010LL), 0);
         {
-            clsFile64 w;
+            File64 w;
             QVERIFY(w.OpenFile(name, false));
-            w.SeekToRelolute64(0, 0xFFFFFFFFu);
+            w.SeekToAbsolute64(0, 0xFFFFFFFFu);
             w.WriteBytes({0x5A});
-            w.SeekToRelolute64(1, 0x4);
+            w.SeekToAbsolute64(1, 0x4);
             w.WriteBytes({0x7B});
             w.CloseFile();
         }
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(name, true));
         std::vector<uint8_t> b(1);
-        f.SeekToRelolute(0xFFFFFFFFu);
+        f.SeekToAbsolute(0xFFFFFFFFu);
         QCOMPARE(f.ReadBytes(1, b), 1);
         QCOMPARE(b[0], uint8_t(0x5A));
-        f.SeekToRelolute64(1, 4);
+        f.SeekToAbsolute64(1, 4);
         QCOMPARE(f.ReadBytes(1, b), 1);
         QCOMPARE(b[0], uint8_t(0x7B));
         f.SeekRelative(-6);
@@ -150,7 +150,7 @@ private slots:
     void seekRelativeBeforeStartRaises45604()
     {
         WriteFile(Path("short.bin"), "ABCD");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("short.bin"), true));
         // lseek to a negative position fails with EINVAL, the spec's error 123.
         ExpectError([&] { f.SeekRelative(-10); }, 45604, "Seek Error.\r\nError 123.\r\n123");
@@ -159,7 +159,7 @@ private slots:
     void closeResetsAutoFlushAndReopenStartsFalse()
     {
         WriteFile(Path("af.bin"), "data");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("af.bin"), false));
         QVERIFY(!f.AutoFlush());
         f.SetAutoFlush(true);
@@ -173,10 +173,10 @@ private slots:
     void writeBytesWritesAtCurrentPosition()
     {
         WriteFile(Path("w.bin"), "ABCDEF");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("w.bin"), false));
         f.SetAutoFlush(true);
-        f.SeekToRelolute(2);
+        f.SeekToAbsolute(2);
         f.WriteBytes(test::Bytes("xy"));
         f.CloseFile();
         QCOMPARE(test::ReadText(Path("w.bin")), std::string("ABxyEF"));
@@ -185,7 +185,7 @@ private slots:
     void readOnlyOpenCannotWrite()
     {
         WriteFile(Path("ro.bin"), "ABCD");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("ro.bin"), true));
         f.WriteBytes(test::Bytes("zz"));  // failures are not raised
         f.CloseFile();
@@ -195,7 +195,7 @@ private slots:
     void fileHandleIsTheOpenDescriptor()
     {
         WriteFile(Path("h.bin"), "ABCD");
-        clsFile64 f;
+        File64 f;
         QVERIFY(f.OpenFile(Path("h.bin"), true));
         QVERIFY(f.FileHandle() >= 0);
         struct stat st {};

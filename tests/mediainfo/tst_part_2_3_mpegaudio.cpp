@@ -5,7 +5,7 @@
 #include "mediainfo/MpegAudioInfo.h"
 #include "mediainfo/MpegStreamInfo.h"
 #include "support/TestSupport.h"
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -54,7 +54,7 @@ Bytes Id3Header(uint32_t size)
 // Part 2.3's frame search over a file, as the stream reader runs it.
 std::optional<MpegAudioInfo> ReadAudioFile(const std::string& path)
 {
-    clsFile64 file;
+    File64 file;
     if (!file.OpenFile(path, true))
         return std::nullopt;
     MpegAudioInfo info;

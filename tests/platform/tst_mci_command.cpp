@@ -186,7 +186,7 @@ private slots:
         c = Parsed("setaudio voice1 stream to 2");
         QCOMPARE(c.audio, AudioAction::Stream);
         QCOMPARE(c.audioValue, 2u);
-        QCOMPARE(Parsed("setaudio voice1 stream to 0").audioValue, 0u);  // test panel "Command1(0)"
+        QCOMPARE(Parsed("setaudio voice1 stream to 0").audioValue, 0u);  // test panel "cannedButton(0)"
         QCOMPARE(ErrorOf("setaudio voice1 volume 5"), MCIERR_MISSING_PARAMETER);
         QCOMPARE(ErrorOf("setaudio voice1 volume to"), MCIERR_MISSING_PARAMETER);
         QCOMPARE(ErrorOf("setaudio voice1 volume to loud"), MCIERR_BAD_INTEGER);

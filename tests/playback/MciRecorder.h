@@ -1,7 +1,7 @@
 #pragma once
 // A scripted stand-in for the MCI command service: records every command string exactly
 // and every wait of Part 3.1, and answers with scripted codes and replies.
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 
 #include <deque>
 #include <map>
@@ -23,17 +23,17 @@ public:
 
     MciRecorder()
     {
-        basMCIvoice1::Hooks = {};
-        basMCIvoice1::Hooks.Sleep = [this](int32_t ms) { sleeps.push_back(ms); };
-        basMCIvoice1::MCILastError = 0;
-        basMCIvoice1::SetCommandSender({[this](const std::string& c, std::string& r) { return Send(c, r); },
+        MciVoice::Hooks = {};
+        MciVoice::Hooks.Sleep = [this](int32_t ms) { sleeps.push_back(ms); };
+        MciVoice::MCILastError = 0;
+        MciVoice::SetCommandSender({[this](const std::string& c, std::string& r) { return Send(c, r); },
                                         [](MciError code) { return ErrorText(code); }});
     }
     ~MciRecorder()
     {
-        basMCIvoice1::SetCommandSender({});
-        basMCIvoice1::Hooks = {};
-        basMCIvoice1::MCILastError = 0;
+        MciVoice::SetCommandSender({});
+        MciVoice::Hooks = {};
+        MciVoice::MCILastError = 0;
     }
     MciRecorder(const MciRecorder&) = delete;
     MciRecorder& operator=(const MciRecorder&) = delete;

@@ -1,8 +1,8 @@
 // Part 3.1 H: the MCI test panel (offscreen): its controls, the typed command sent exactly,
-// the label texts, the focus back to the text box, the canned commands, and cboMType as
+// the label texts, the focus back to the text box, the canned commands, and deviceTypeBox as
 // the device-type override of OpenVoice1.
 #include "playback/MciTestPanel.h"
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 #include "support/TestSupport.h"
 #include "playback/MciRecorder.h"
 
@@ -29,7 +29,7 @@ private:
             qFatal("missing child %s", name);
         return child;
     }
-    static QString Label(const MciTestPanel& panel) { return Child<QLabel>(panel, "lblMciResult")->text(); }
+    static QString Label(const MciTestPanel& panel) { return Child<QLabel>(panel, "replyLabel")->text(); }
     static void Click(const MciTestPanel& panel, const char* name)
     {
         QTest::mouseClick(Child<QPushButton>(panel, name), Qt::LeftButton);
@@ -39,18 +39,18 @@ private slots:
     void controlsAndInitialTexts()
     {
         MciTestPanel panel;
-        QCOMPARE(Child<QLineEdit>(panel, "txtMciCmd")->text(), QString("status voice1 frames skipped"));
-        QCOMPARE(Child<QPushButton>(panel, "cmdMCIResult")->text(), QString("Send"));
+        QCOMPARE(Child<QLineEdit>(panel, "commandEdit")->text(), QString("status voice1 frames skipped"));
+        QCOMPARE(Child<QPushButton>(panel, "sendButton")->text(), QString("Send"));
         QCOMPARE(Label(panel), QString());
-        QCOMPARE(Child<QPushButton>(panel, "cmdStatusNumberOfTracks")->text(), QString("Number Of Treks"));
-        QCOMPARE(Child<QPushButton>(panel, "cmdStatusAudioStream")->text(), QString("Audio Stream"));
-        QCOMPARE(Child<QPushButton>(panel, "cmdSetAudioStream_0")->text(), QString("1"));
-        QCOMPARE(Child<QPushButton>(panel, "cmdSetAudioStream_1")->text(), QString("2"));
+        QCOMPARE(Child<QPushButton>(panel, "tracksButton")->text(), QString("Number Of Treks"));
+        QCOMPARE(Child<QPushButton>(panel, "audioStreamButton")->text(), QString("Audio Stream"));
+        QCOMPARE(Child<QPushButton>(panel, "setAudioStreamButtons_0")->text(), QString("1"));
+        QCOMPARE(Child<QPushButton>(panel, "setAudioStreamButtons_1")->text(), QString("2"));
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(Child<QPushButton>(panel, qPrintable(QString("Command1_%1").arg(i)))->text(), QString::number(i));
-        QCOMPARE(Child<QLineEdit>(panel, "Text1")->text(), QString("status voice1 speed 50"));
-        QCOMPARE(Child<QPushButton>(panel, "Command2")->text(), QString("send"));
-        auto* combo = Child<QComboBox>(panel, "cboMType");
+            QCOMPARE(Child<QPushButton>(panel, qPrintable(QString("cannedButtons_%1").arg(i)))->text(), QString::number(i));
+        QCOMPARE(Child<QLineEdit>(panel, "secondCommandEdit")->text(), QString("status voice1 speed 50"));
+        QCOMPARE(Child<QPushButton>(panel, "secondSendButton")->text(), QString("send"));
+        auto* combo = Child<QComboBox>(panel, "deviceTypeBox");
         QVERIFY(!combo->isEditable());
         QCOMPARE(combo->currentIndex(), -1);
         QCOMPARE(combo->currentText(), QString());
@@ -70,20 +70,20 @@ private slots:
         panel.show();
         QApplication::setActiveWindow(&panel);
         QVERIFY(QTest::qWaitForWindowActive(&panel));
-        auto* box = Child<QLineEdit>(panel, "txtMciCmd");
+        auto* box = Child<QLineEdit>(panel, "commandEdit");
         box->clear();
         box->setFocus();
         QTest::keyClicks(box, " status voice1 mode ");
         rec.Answer(" status voice1 mode ", 0, "playing");
-        auto* send = Child<QPushButton>(panel, "cmdMCIResult");
+        auto* send = Child<QPushButton>(panel, "sendButton");
         send->setFocus();
         QVERIFY(!box->hasFocus());
-        Click(panel, "cmdMCIResult");
+        Click(panel, "sendButton");
         QCOMPARE(rec.commands, Commands{" status voice1 mode "});
         QCOMPARE(Label(panel), QString(">playing<  "));
         QTRY_VERIFY(box->hasFocus());
         rec.Answer(" status voice1 mode ", 263);
-        Click(panel, "cmdMCIResult");
+        Click(panel, "sendButton");
         QCOMPARE(Label(panel), QString("><  MCI error 263"));
     }
 
@@ -92,19 +92,19 @@ private slots:
         MciRecorder rec;
         MciTestPanel panel;
         rec.Answer("status voice1 number of audio tracks", 0, "2");
-        Click(panel, "cmdStatusNumberOfTracks");
+        Click(panel, "tracksButton");
         QCOMPARE(Label(panel), QString("2"));
         rec.Answer("status voice1 audio stream", 263, "junk");
-        Click(panel, "cmdStatusAudioStream");
+        Click(panel, "audioStreamButton");
         QCOMPARE(Label(panel), QString("MCI error 263"));
-        Click(panel, "cmdSetAudioStream_0");
+        Click(panel, "setAudioStreamButtons_0");
         QCOMPARE(Label(panel), QString());
         rec.Answer("setaudio voice1 stream to 2", 274);
-        Click(panel, "cmdSetAudioStream_1");
+        Click(panel, "setAudioStreamButtons_1");
         QCOMPARE(Label(panel), QString("MCI error 274"));
         QCOMPARE(rec.commands, (Commands{"status voice1 number of audio tracks", "status voice1 audio stream",
                                          "setaudio voice1 stream to 1", "setaudio voice1 stream to 2"}));
-        QCOMPARE(basMCIvoice1::MCILastError, MciError(0));
+        QCOMPARE(MciVoice::MCILastError, MciError(0));
     }
 
     void silentButtonsSendWithoutShowing()
@@ -112,27 +112,27 @@ private slots:
         MciRecorder rec;
         rec.defaultAnswer = {263, "x"};
         MciTestPanel panel;
-        Click(panel, "Command1_0");
-        Click(panel, "Command1_1");
-        Click(panel, "Command1_2");
-        Child<QLineEdit>(panel, "Text1")->setText("set voice1 speed 500 ");
-        Click(panel, "Command2");
+        Click(panel, "cannedButtons_0");
+        Click(panel, "cannedButtons_1");
+        Click(panel, "cannedButtons_2");
+        Child<QLineEdit>(panel, "secondCommandEdit")->setText("set voice1 speed 500 ");
+        Click(panel, "secondSendButton");
         QCOMPARE(rec.commands, (Commands{"setaudio voice1 stream to 0", "setaudio voice1 stream to 1",
                                          "setaudio voice1 stream to 2", "set voice1 speed 500 "}));
         QCOMPARE(Label(panel), QString());
-        QCOMPARE(basMCIvoice1::MCILastError, MciError(0));
+        QCOMPARE(MciVoice::MCILastError, MciError(0));
     }
 
     void cboMTypeOverridesTheDeviceType()
     {
         MciRecorder rec;
         MciTestPanel panel;
-        basMCIvoice1::Hooks.DeviceTypeOverride = [&panel] { return panel.DeviceTypeText(); };
-        Child<QComboBox>(panel, "cboMType")->setCurrentIndex(2);
-        QVERIFY(basMCIvoice1::OpenVoice1("/m/a.mp3", 1234, 1000));
+        MciVoice::Hooks.DeviceTypeOverride = [&panel] { return panel.DeviceTypeText(); };
+        Child<QComboBox>(panel, "deviceTypeBox")->setCurrentIndex(2);
+        QVERIFY(MciVoice::OpenVoice1("/m/a.mp3", 1234, 1000));
         QCOMPARE(rec.commands.at(1), std::string("open \"/m/a.mp3\" alias voice1  style child parent 1234 type DigitalVideo"));
-        Child<QComboBox>(panel, "cboMType")->setCurrentIndex(6);  // the blank entry: no override
-        QVERIFY(basMCIvoice1::OpenVoice1("/m/a.mp3", 1234, 1000));
+        Child<QComboBox>(panel, "deviceTypeBox")->setCurrentIndex(6);  // the blank entry: no override
+        QVERIFY(MciVoice::OpenVoice1("/m/a.mp3", 1234, 1000));
         QCOMPARE(rec.Count("open \"/m/a.mp3\" alias voice1  style child parent 1234 "), 1);
     }
 };

@@ -1,8 +1,8 @@
 // Part 3.1: MCI voice commands against a recording command sender: the exact command
 // strings, the open fallbacks, the replies and fallback values, the waits of C and D, and
 // the failure messages.
-#include "app/basMain.h"
-#include "playback/basMCIvoice1.h"
+#include "app/ProgramValues.h"
+#include "playback/MciVoice.h"
 #include "support/TestSupport.h"
 #include "playback/MciRecorder.h"
 
@@ -13,7 +13,7 @@
 using namespace vistrel;
 using test::MciRecorder;
 using Commands = std::vector<std::string>;
-namespace mci = basMCIvoice1;
+namespace mci = MciVoice;
 
 namespace {
 const std::string kStyle = " style child parent 1234 ";
@@ -28,8 +28,6 @@ class TestMciVoice : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { basMain::AppTitle.clear(); }
-
     // A.
     void sendPassesTheCommandAsGivenAndTrimsTheReply()
     {
@@ -84,16 +82,6 @@ private slots:
         QCOMPARE(boxes.Messages()[0].text, std::string("MCI error 296"));
         QCOMPARE(boxes.Messages()[0].flags, int(vbExclamation));
         QCOMPARE(boxes.Messages()[0].title, std::string("Vistrel"));
-    }
-
-    void messageTitleIsTheProgramsTitle()
-    {
-        MciRecorder rec;
-        test::MsgBoxRecorder boxes;
-        basMain::AppTitle = "Vistrel 0.1";
-        rec.defaultAnswer = {263, ""};
-        QVERIFY(!mci::OpenVoice1("/m/a.wav", 1, 1000));
-        QCOMPARE(boxes.Messages().at(0).title, std::string("Vistrel 0.1"));
     }
 
     void oggIsTriedWithMpegVideo2Twice()
@@ -160,7 +148,7 @@ private slots:
         MciRecorder rec;
         rec.Answer("status voice1 window handle", 0, "4242");
         WindowHandle asked = 0;
-        mci::Hooks.VidParentWindow = [] { return WindowHandle(77); };
+        mci::Hooks.SeparateVideoWindow = [] { return WindowHandle(77); };
         mci::Hooks.HasChildWindow = [&](WindowHandle h) { asked = h; return false; };
         mci::Hooks.MainWindowMonitorWidth = [] { return 1920; };
         QVERIFY(mci::OpenVoice1("/m/v.mp4", 1234, 900));
@@ -177,7 +165,7 @@ private slots:
             MciRecorder rec;
             rec.Answer("status voice1 window handle", 0, "4242");
             if (c.hook)
-                mci::Hooks.VidParentWindow = [] { return WindowHandle(77); };
+                mci::Hooks.SeparateVideoWindow = [] { return WindowHandle(77); };
             mci::Hooks.HasChildWindow = [&](WindowHandle) { return c.child; };
             mci::Hooks.MainWindowMonitorWidth = [&] { return c.width; };
             QVERIFY(mci::OpenVoice1("/m/v.mp4", 1234, 900));
@@ -191,7 +179,7 @@ private slots:
         test::MsgBoxRecorder boxes;
         rec.Answer("status voice1 window handle", 0, "4242");
         rec.Answer("open \"/m/v.mp4\" alias voice1  parent 77  style child", 266);
-        mci::Hooks.VidParentWindow = [] { return WindowHandle(77); };
+        mci::Hooks.SeparateVideoWindow = [] { return WindowHandle(77); };
         mci::Hooks.MainWindowMonitorWidth = [] { return 1024; };
         QVERIFY(!mci::OpenVoice1("/m/v.mp4", 1234, 900));
         QCOMPARE(boxes.Messages().size(), size_t(1));

@@ -1,7 +1,7 @@
 // Part 3.1 against the real MCI command service (DESIGN.md section 3): the fallback values
 // with no device, a failed open with the service's error text, one audio title opened,
 // measured, played, paused, sought, stopped and closed, and a show-frame seek in real time.
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 
 using namespace vistrel;
-namespace mci = basMCIvoice1;
+namespace mci = MciVoice;
 
 class TestRealMci : public QObject {
     Q_OBJECT

@@ -1,9 +1,9 @@
 // Part 3.2: the player front, against the recording MCI sender and a fake DirectShow
 // back end: forwarding, neutral results, the LastSeekTarget rule, MPlayClose's side
 // effects, frame-rate rounding and ToggleMediaInterface's messages.
-#include "controls/TickCount.h"
-#include "playback/basMCIvoice1.h"
-#include "playback/basMPlay.h"
+#include "support/TickCount.h"
+#include "playback/MciVoice.h"
+#include "playback/PlayerFront.h"
 #include "support/TestSupport.h"
 #include "playback/MciRecorder.h"
 
@@ -69,7 +69,7 @@ struct Fixture {
     Fixture()
     {
         front.DirectShow = &ds;
-        front.Hooks.EnableTimer1 = [this] { events.push_back("Timer1"); };
+        front.Hooks.EnablePositionPoll = [this] { events.push_back("positionTimer"); };
         front.Hooks.UnloadSeekPreviewIfLoaded = [this] { events.push_back("SeekPreview"); };
         front.Hooks.HideFullscreenRailIfVisible = [this] { events.push_back("Rail"); };
         front.Hooks.WipeNewestTempCopy = [this] { events.push_back("TempCopy"); };
@@ -130,8 +130,8 @@ private slots:
         fx.front.DirectShow = nullptr;
         QVERIFY(fx.AllNeutral());
         QVERIFY(rec.commands.empty());
-        // The front's own steps still run: close's side effects, Timer1 after the seek.
-        QCOMPARE(fx.events, (Commands{"SeekPreview", "Rail", "TempCopy", "Timer1"}));
+        // The front's own steps still run: close's side effects, positionTimer after the seek.
+        QCOMPARE(fx.events, (Commands{"SeekPreview", "Rail", "TempCopy", "positionTimer"}));
         QCOMPARE(fx.front.LastSeekTarget, 500);
     }
 
@@ -178,7 +178,7 @@ private slots:
         QCOMPARE(rec.Count("seek voice1 to -1"), 2);
         fx.front.MPlaySeek(3000, false);
         QCOMPARE(rec.Count("seek voice1 to 3000"), 2);
-        QCOMPARE(fx.events, Commands(7, "Timer1"));
+        QCOMPARE(fx.events, Commands(7, "positionTimer"));
     }
 
     void lastSeekTargetOutlivesTheTitle()
@@ -198,7 +198,7 @@ private slots:
         MciRecorder rec;
         Fixture fx;
         fx.title.CurrentTitleLengthMS = 10000;
-        basMCIvoice1::Hooks.Title = &fx.title;
+        MciVoice::Hooks.Title = &fx.title;
         rec.Answer("status voice1 mode", 0, "paused");
         fx.front.MPlaySeek(5000, true);
         QCOMPARE(rec.commands.at(2), std::string("play voice1 from 4900 to 5000"));
@@ -259,14 +259,14 @@ private slots:
     {
         MciRecorder rec;
         Fixture fx;
-        basMCIvoice1::MCILastError = 5;
+        MciVoice::MCILastError = 5;
         QVERIFY(fx.front.MPlaySetSpeed(1500));
         QCOMPARE(fx.front.MCISpeedError, 0);
         rec.Answer("set voice1 speed 500", 274);
         QVERIFY(!fx.front.MPlaySetSpeed(500));
         QCOMPARE(fx.front.MCISpeedError, 274);
         QCOMPARE(rec.commands, (Commands{"set voice1 speed 1500", "set voice1 speed 500"}));
-        QCOMPARE(basMCIvoice1::MCILastError, MciError(5));
+        QCOMPARE(MciVoice::MCILastError, MciError(5));
     }
 
     void volumeForwards()
@@ -404,10 +404,10 @@ private slots:
         Fixture fx;
         test::MsgBoxRecorder boxes;
         fx.dsAvailable = true;
-        fx.title.mciStatus = MMSTATE_CLOSED;
-        fx.front.lblMediaInterface_MouseDown();
+        fx.title.playState = MMSTATE_CLOSED;
+        fx.front.MediaInterfaceLabelPressed();
         QCOMPARE(fx.front.MediaInterface, kMediaInterfaceDirectShow);
-        fx.title.mciStatus = MMSTATE_NONE;
+        fx.title.playState = MMSTATE_NONE;
         fx.front.ToggleMediaInterface();
         QCOMPARE(fx.front.MediaInterface, kMediaInterfaceMCI);
         QCOMPARE(fx.events, (Commands{"Caption DirectShow", "Caption MCI"}));
@@ -422,7 +422,7 @@ private slots:
             Fixture fx;
             test::MsgBoxRecorder boxes;
             fx.dsAvailable = true;
-            fx.title.mciStatus = status;
+            fx.title.playState = status;
             fx.front.ToggleMediaInterface();
             QCOMPARE(fx.front.MediaInterface, kMediaInterfaceMCI);
             QCOMPARE(boxes.Messages().size(), size_t(1));

@@ -7,15 +7,15 @@
 #include "app/MainControls.h"
 #include "app/MainMenus.h"
 #include "app/MainTimers.h"
-#include "app/basMain.h"
-#include "app/frmMain.h"
+#include "app/ProgramValues.h"
+#include "app/MainWindow.h"
 #include "browser/FileBrowser.h"
 #include "controls/PositionRail.h"
 #include "platform/mci/MciService.h"
 #include "playback/AccessLevel.h"
 #include "playback/TitlePlayControl.h"
-#include "playback/basMCIvoice1.h"
-#include "playback/basMPlay.h"
+#include "playback/MciVoice.h"
+#include "playback/PlayerFront.h"
 #include "support/FakeScreenSaver.h"
 #include "support/TestSupport.h"
 
@@ -39,7 +39,7 @@
 #include <set>
 
 using namespace vistrel;
-namespace mci = basMCIvoice1;
+namespace mci = MciVoice;
 
 namespace {
 
@@ -188,21 +188,21 @@ private:
         return folder;
     }
 
-    std::unique_ptr<frmMain> LoadWindow(const std::string& folder, const std::string& keys = "")
+    std::unique_ptr<MainWindow> LoadWindow(const std::string& folder, const std::string& keys = "")
     {
-        basMain::IniFile = Path("Vistrel.ini");
-        basMain::IniBackupFile = Path("Vistrel.bak");
-        basMain::CommandLineArg.clear();
-        test::WriteFile(basMain::IniFile, "[Settings]\nUseMCI=1\nPath=" + folder + "\n" + keys);
-        return std::make_unique<frmMain>(Path("vistrel"));
+        program::IniFile = Path("Vistrel.ini");
+        program::IniBackupFile = Path("Vistrel.bak");
+        program::CommandLineArg.clear();
+        test::WriteFile(program::IniFile, "[Settings]\nUseMCI=1\nPath=" + folder + "\n" + keys);
+        return std::make_unique<MainWindow>(Path("vistrel"));
     }
 
-    static QListWidget* Files(const frmMain& w) { return w.Controls().FilesVListBox; }
-    static const TitleState& Title(const frmMain& w) { return w.Title(); }
-    static TitlePlayControl& Tpc(const frmMain& w) { return w.TitlePlay(); }
+    static QListWidget* Files(const MainWindow& w) { return w.Controls().fileList; }
+    static const TitleState& Title(const MainWindow& w) { return w.Title(); }
+    static TitlePlayControl& Tpc(const MainWindow& w) { return w.TitlePlay(); }
 
     // Selects `rows` with `caret` as the current row, as the program does (no click).
-    static void Select(frmMain& w, const QList<int>& rows, int caret)
+    static void Select(MainWindow& w, const QList<int>& rows, int caret)
     {
         w.Browser().ProgrammaticSelection = true;
         QListWidget* files = Files(w);
@@ -214,26 +214,25 @@ private:
     }
 
     // Selects and then "clicks" the list through the browser's hook (Part 4.1 -> C).
-    static void Click(frmMain& w, const QList<int>& rows, int caret)
+    static void Click(MainWindow& w, const QList<int>& rows, int caret)
     {
         Select(w, rows, caret);
-        w.Browser().PlayTitleFromFile1("File1_click");
+        w.Browser().PlaySelectedTitle("fileList_click");
     }
 
     // One poll with the scripted device at `ms`.
-    void PollAt(frmMain& w, int32_t ms)
+    void PollAt(MainWindow& w, int32_t ms)
     {
         voice_.Reach(ms);
-        Tpc(w).Timer1_Timer();
+        Tpc(w).PollPosition();
     }
 
-    static QString Label(const frmMain& w, int i) { return w.Controls().lblFormatInfo[size_t(i)]->text(); }
+    static QString Label(const MainWindow& w, int i) { return w.Controls().formatInfoLabels[size_t(i)]->text(); }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(dir_.isValid());
-        basMain::AppTitle = "Vistrel";
     }
 
     void init()
@@ -251,9 +250,9 @@ private slots:
     {
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav"}), "OverlappedPlayTimeMS=300\nCurrentFileDefaultVolume=640\n");
-        for (QWidget* control : {static_cast<QWidget*>(w->Controls().cmdPlayControl[0]),
-                                 static_cast<QWidget*>(w->Controls().cmdSkip[1]),
-                                 static_cast<QWidget*>(w->Controls().lblMediaInterface)})
+        for (QWidget* control : {static_cast<QWidget*>(w->Controls().playButtons[0]),
+                                 static_cast<QWidget*>(w->Controls().skipButtons[1]),
+                                 static_cast<QWidget*>(w->Controls().mediaInterfaceLabel)})
             QVERIFY(control->isEnabled());
         QCOMPARE(w->Front().MediaInterface, kMediaInterfaceMCI);
         QCOMPARE(Tpc(*w).OverlappedPlayTimeMS, 300);
@@ -270,21 +269,21 @@ private slots:
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"b.wav"}));
         QVERIFY(voice_.Sent("setaudio voice1 volume to 640"));
         QCOMPARE(voice_.mode, std::string("playing"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
         QCOMPARE(Title(*w).CurrentTitle, folder + "b.wav");
         QCOMPARE(Title(*w).CurrentIndex, 1);
         QCOMPARE(Title(*w).CurrentTitleLengthMS, 10000);
         QCOMPARE(w->windowTitle(), QString("b.wav - Vistrel"));
         QCOMPARE(Label(*w, 0), QString("RIFF WAVE"));
-        QCOMPARE(w->Rail().GetMCISliderValue(), 0.0f);
-        QCOMPARE(w->findChild<QLabel*>("lblPlayLength")->text(), QString("0:10"));
-        QVERIFY(w->Timers().Timer1->isActive());
-        QVERIFY(w->Timers().Timer1->interval() >= 100);
-        QCOMPARE(Tpc(*w).LastTimer1Caller, std::string("PlayTitle  mciStatus = MMSTATE_PLAY"));
+        QCOMPARE(w->Rail().RailValue(), 0.0f);
+        QCOMPARE(w->findChild<QLabel*>("lengthLabel")->text(), QString("0:10"));
+        QVERIFY(w->Timers().positionTimer->isActive());
+        QVERIFY(w->Timers().positionTimer->interval() >= 100);
+        QCOMPARE(Tpc(*w).LastPollCaller, std::string("PlayTitle  playState = MMSTATE_PLAY"));
         QVERIFY(boxes.Messages().empty());
         PollAt(*w, 5000);
-        QCOMPARE(w->Rail().GetMCISliderValue(), 0.5f);
-        QCOMPARE(w->findChild<QLabel*>("lblAkt")->text(), QString("0:05"));
+        QCOMPARE(w->Rail().RailValue(), 0.5f);
+        QCOMPARE(w->findChild<QLabel*>("elapsedLabel")->text(), QString("0:05"));
     }
 
     void commandLineTimerPlaysTheSelectedFile()
@@ -292,9 +291,9 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav"}));
         Select(*w, {0}, 0);
-        w->Timers().timPlayByCmdln->start();
+        w->Timers().commandLinePlayTimer->start();
         QTRY_COMPARE(voice_.Opened(), (std::vector<std::string>{"a.wav"}));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
     }
 
     // ---- Edge cases of Part 3.3 ----------------------------------------------------
@@ -306,10 +305,10 @@ private slots:
         Click(*w, {0, 1, 2}, 0);
         QCOMPARE(voice_.Opened().size(), size_t(1));
         PollAt(*w, 3000);
-        w->Browser().PlayTitleFromFile1("File1_click");
+        w->Browser().PlaySelectedTitle("fileList_click");
         QCOMPARE(voice_.Opened().size(), size_t(1));
         QCOMPARE(voice_.pos, 3000);
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
     }
 
     void clickOnThePlayingTitleWithOneSelectedRestartsIt()
@@ -318,18 +317,18 @@ private slots:
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav"}));
         Click(*w, {0}, 0);
         PollAt(*w, 3000);
-        w->Browser().PlayTitleFromFile1("File1_click");
+        w->Browser().PlaySelectedTitle("fileList_click");
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"a.wav", "a.wav"}));
         QCOMPARE(voice_.pos, 0);
         QCOMPARE(voice_.mode, std::string("playing"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
     }
 
     void loopRestartsASingleTitleAtItsEnd()
     {
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav"}), "Loop=1\n");
-        QVERIFY(w->Controls().chkLoop->isChecked());
+        QVERIFY(w->Controls().loopCheck->isChecked());
         Click(*w, {0}, 0);
         PollAt(*w, 5000);
         PollAt(*w, 10000);
@@ -337,8 +336,8 @@ private slots:
         QCOMPARE(voice_.pos, 0);
         QCOMPARE(voice_.mode, std::string("playing"));
         QCOMPARE(voice_.Opened().size(), size_t(1));
-        QVERIFY(w->Timers().Timer1->isActive());
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QVERIFY(w->Timers().positionTimer->isActive());
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
     }
 
     void withoutLoopAndPlayAllTheRailStaysAtTheEndAndPollingStops()
@@ -348,16 +347,16 @@ private slots:
         Click(*w, {0}, 0);
         PollAt(*w, 5000);
         PollAt(*w, 10000);
-        QCOMPARE(w->Rail().GetMCISliderValue(), 1.0f);
-        QVERIFY(!w->Timers().Timer1->isActive());
-        QCOMPARE(Tpc(*w).LastTimer1Caller, std::string("Timer1_Timer no loop"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);  // stays 2 with Timer1 disabled
+        QCOMPARE(w->Rail().RailValue(), 1.0f);
+        QVERIFY(!w->Timers().positionTimer->isActive());
+        QCOMPARE(Tpc(*w).LastPollCaller, std::string("PollPosition no loop"));
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);  // stays 2 with positionTimer disabled
         QCOMPARE(voice_.Opened().size(), size_t(1));
         // Play at the end starts the title again from 0.
-        w->Controls().cmdPlayControl[0]->click();
+        w->Controls().playButtons[0]->click();
         QCOMPARE(voice_.pos, 0);
         QCOMPARE(voice_.mode, std::string("playing"));
-        QVERIFY(w->Timers().Timer1->isActive());
+        QVERIFY(w->Timers().positionTimer->isActive());
     }
 
     void severalSelectedPlayInTurnAndStopAtTheEnd()
@@ -372,8 +371,8 @@ private slots:
         }
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"a.wav", "b.wav", "d.wav"}));
         QCOMPARE(Title(*w).CurrentIndex, -1);
-        QVERIFY(!w->Timers().Timer1->isActive());
-        QCOMPARE(w->Rail().GetMCISliderValue(), 1.0f);
+        QVERIFY(!w->Timers().positionTimer->isActive());
+        QCOMPARE(w->Rail().RailValue(), 1.0f);
         QCOMPARE(voice_.pos, 10000);       // the last title stays at its end ...
         QVERIFY(voice_.mode != "playing");  // ... and does not play again
         QCOMPARE(Files(*w)->currentRow(), 3);
@@ -390,7 +389,7 @@ private slots:
         }
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"b.wav", "c.wav", "b.wav", "c.wav"}));
         QCOMPARE(Title(*w).CurrentIndex, 2);
-        QVERIFY(w->Timers().Timer1->isActive());
+        QVERIFY(w->Timers().positionTimer->isActive());
     }
 
     void playAllWithOneSelectedSkipsToTheNextEntry()
@@ -407,8 +406,8 @@ private slots:
         PollAt(*w, 5000);
         PollAt(*w, 10000);  // the last entry without loop: polling stops
         QCOMPARE(voice_.Opened().size(), size_t(2));
-        QVERIFY(!w->Timers().Timer1->isActive());
-        QCOMPARE(Tpc(*w).LastTimer1Caller, std::string("timer1"));
+        QVERIFY(!w->Timers().positionTimer->isActive());
+        QCOMPARE(Tpc(*w).LastPollCaller, std::string("timer1"));
     }
 
     void aTitleStalledFor15PollsNearItsEndHasEnded()
@@ -478,18 +477,18 @@ private slots:
         w->Front().MediaInterface = kMediaInterfaceDirectShow;
         Click(*w, {0, 1}, 0);
         QCOMPARE(ds.opened.size(), size_t(1));
-        Tpc(*w).Timer1_Timer();
+        Tpc(*w).PollPosition();
         ds.position = 9.95;
         const size_t closesBefore = ds.closes.size();
-        Tpc(*w).Timer1_Timer();
+        Tpc(*w).PollPosition();
         QCOMPARE(ds.opened.size(), size_t(2));
         const std::vector<bool> closes(ds.closes.begin() + long(closesBefore), ds.closes.end());
         QVERIFY(!closes.empty());
         QVERIFY(std::all_of(closes.begin(), closes.end(), [](bool keepLast) { return keepLast; }));
         QCOMPARE(ds.closeLasts, 0);
-        w->Timers().CloseLastMediaTimer->start();  // Part 3.4 starts it after the new title runs
+        w->Timers().closeLastMediaTimer->start();  // Part 3.4 starts it after the new title runs
         QTRY_COMPARE(ds.closeLasts, 1);
-        QVERIFY(!w->Timers().CloseLastMediaTimer->isActive());
+        QVERIFY(!w->Timers().closeLastMediaTimer->isActive());
         w->Front().DirectShow = nullptr;
         w->Front().MediaInterface = kMediaInterfaceMCI;
     }
@@ -535,16 +534,16 @@ private slots:
         Click(*w, {0}, 0);
         QCOMPARE(w->windowTitle(), QString("a.wav - Vistrel"));
         Tpc(*w).PlayTitle(folder + "gone.wav", false);
-        QCOMPARE(w->Controls().lblCreateTempCopy->text(), QString("file not found"));
-        QVERIFY(!w->Controls().picTipCreateTempCopy->isHidden());
-        QVERIFY(w->Timers().HidePicTipCreateTempCopyTimer->isActive());
+        QCOMPARE(w->Controls().tipLabel->text(), QString("file not found"));
+        QVERIFY(!w->Controls().tipBox->isHidden());
+        QVERIFY(w->Timers().hideTipTimer->isActive());
         QCOMPARE(w->windowTitle(), QString("Vistrel"));
         QCOMPARE(Tpc(*w).LastFailedFile, folder + "gone.wav");
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_CLOSED);
+        QCOMPARE(Title(*w).playState, MMSTATE_CLOSED);
         QCOMPARE(Label(*w, 0), QString());
         QVERIFY(boxes.Messages().empty());
-        QTRY_VERIFY_WITH_TIMEOUT(w->Controls().picTipCreateTempCopy->isHidden(), 4000);
-        QVERIFY(!w->Timers().HidePicTipCreateTempCopyTimer->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(w->Controls().tipBox->isHidden(), 4000);
+        QVERIFY(!w->Timers().hideTipTimer->isActive());
     }
 
     void aMissingFolderShowsPathNotFound()
@@ -552,7 +551,7 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav"}));
         Tpc(*w).PlayTitle(Path("no-such-folder/a.wav"), false);
-        QCOMPARE(w->Controls().lblCreateTempCopy->text(), QString("path not found"));
+        QCOMPARE(w->Controls().tipLabel->text(), QString("path not found"));
         QCOMPARE(w->windowTitle(), QString("Vistrel"));
     }
 
@@ -581,7 +580,7 @@ private slots:
         QCOMPARE(boxes.Messages()[0].flags, int(vbExclamation));
         QCOMPARE(boxes.Messages()[0].title, std::string("Vistrel"));
         QVERIFY(voice_.Opened().empty());
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_CLOSED);
+        QCOMPARE(Title(*w).playState, MMSTATE_CLOSED);
     }
 
     void accessLevelsFollowTheReadLease()
@@ -609,8 +608,8 @@ private slots:
         QVERIFY(voice_.Opened().empty());
         for (int i = 0; i < 7; ++i)
             QCOMPARE(Label(*w, i), QString());
-        QVERIFY(Title(*w).mciStatus != MMSTATE_PLAY);
-        QVERIFY(!w->Timers().Timer1->isActive());
+        QVERIFY(Title(*w).playState != MMSTATE_PLAY);
+        QVERIFY(!w->Timers().positionTimer->isActive());
     }
 
     void label0IsDarkRedWhenTheExtensionPromisesAnotherType()
@@ -618,7 +617,7 @@ private slots:
         test::MsgBoxRecorder boxes;
         const std::string folder = MakeFolder({"track.wav", "track.mp3"}, "mp3_cbr_128k.mp3");
         const auto w = LoadWindow(folder);
-        QLabel* label0 = w->Controls().lblFormatInfo[0];
+        QLabel* label0 = w->Controls().formatInfoLabels[0];
         Tpc(*w).PlayTitle(folder + "track.wav", false);
         QCOMPARE(label0->palette().color(QPalette::WindowText), QColor(128, 0, 0));
         Tpc(*w).PlayTitle(folder + "track.mp3", false);
@@ -633,20 +632,20 @@ private slots:
         voice_.window = 0x4400001;
         Tpc(*w).Hooks.Sleep = [this](int32_t) { voice_.pos += 40; };  // the video starts moving
         Click(*w, {0}, 0);
-        QCOMPARE(Title(*w).hVidMain, WindowHandle(0x4400001));
-        QCOMPARE(Title(*w).hVidVid, WindowHandle(0x4400001));
-        QVERIFY(!w->Controls().picVidParent->isHidden());
-        QVERIFY(w->Timers().timMouse->isActive());
+        QCOMPARE(Title(*w).videoWindow, WindowHandle(0x4400001));
+        QCOMPARE(Title(*w).innerVideoWindow, WindowHandle(0x4400001));
+        QVERIFY(!w->Controls().videoArea->isHidden());
+        QVERIFY(w->Timers().mouseTimer->isActive());
         QVERIFY(!Tpc(*w).OverlappedActive);
         QCOMPARE(Tpc(*w).FrameRate, 25.0);
         QVERIFY(voice_.Sent("pause voice1") && voice_.Sent("stop voice1"));
         QCOMPARE(voice_.mode, std::string("playing"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
         QVERIFY(!QApplication::overrideCursor());  // the hourglass of a video open is gone
-        w->Controls().cmdPlayControl[2]->click();
-        QVERIFY(w->Controls().picVidParent->isHidden());
-        QCOMPARE(Title(*w).hVidMain, WindowHandle(0));
-        QVERIFY(!w->Timers().timMouse->isActive());
+        w->Controls().playButtons[2]->click();
+        QVERIFY(w->Controls().videoArea->isHidden());
+        QCOMPARE(Title(*w).videoWindow, WindowHandle(0));
+        QVERIFY(!w->Timers().mouseTimer->isActive());
     }
 
     void mciTestPanelShowsOnExpandAndOverridesTheDeviceType()
@@ -655,9 +654,9 @@ private slots:
         const auto w = LoadWindow(MakeFolder({"a.wav"}));
         auto* panel = w->findChild<QWidget*>("MciTestPanel");
         QVERIFY(panel && panel->isHidden());
-        w->Controls().cmdExpand->click();
+        w->Controls().expandButton->click();
         QVERIFY(!panel->isHidden());
-        w->findChild<QComboBox*>("cboMType")->setCurrentIndex(4);  // "WAVEAudio"
+        w->findChild<QComboBox*>("deviceTypeBox")->setCurrentIndex(4);  // "WAVEAudio"
         Click(*w, {0}, 0);
         QVERIFY(!voice_.log.empty());
         const auto open = std::find_if(voice_.log.begin(), voice_.log.end(),
@@ -673,26 +672,26 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav"}));
         Click(*w, {0}, 0);
-        w->Controls().cmdPlayControl[1]->click();
+        w->Controls().playButtons[1]->click();
         QCOMPARE(voice_.mode, std::string("paused"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PAUSE);
-        QVERIFY(!w->Timers().Timer1->isActive());
-        w->Menus().mnuPause->trigger();
+        QCOMPARE(Title(*w).playState, MMSTATE_PAUSE);
+        QVERIFY(!w->Timers().positionTimer->isActive());
+        w->Menus().pauseAction->trigger();
         QCOMPARE(voice_.mode, std::string("playing"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
-        QVERIFY(w->Timers().Timer1->isActive());
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
+        QVERIFY(w->Timers().positionTimer->isActive());
         PollAt(*w, 4000);
-        w->Controls().cmdPlayControl[2]->click();
+        w->Controls().playButtons[2]->click();
         QVERIFY(voice_.Sent("stop voice1"));
         QVERIFY(!voice_.open);
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_CLOSED);
-        QCOMPARE(w->Rail().GetMCISliderValue(), 0.0f);
+        QCOMPARE(Title(*w).playState, MMSTATE_CLOSED);
+        QCOMPARE(w->Rail().RailValue(), 0.0f);
         QCOMPARE(Label(*w, 0), QString());
-        QVERIFY(!w->Timers().Timer1->isActive());
+        QVERIFY(!w->Timers().positionTimer->isActive());
         // Play after stop opens the selection again.
-        w->Menus().mnuPlay->trigger();
+        w->Menus().playAction->trigger();
         QCOMPARE(voice_.Opened().size(), size_t(2));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
     }
 
     void playWithNothingSelectedSelectsTheCaretEntry()
@@ -700,7 +699,7 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav"}));
         Select(*w, {}, 1);
-        w->Controls().cmdPlayControl[0]->click();
+        w->Controls().playButtons[0]->click();
         QVERIFY(Files(*w)->item(1)->isSelected());
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"b.wav"}));
     }
@@ -711,22 +710,22 @@ private slots:
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav", "c.wav"}));
         Click(*w, {2}, 2);
         Tpc(*w).FolderChanged = false;
-        w->Controls().cmdSkip[1]->click();  // after the last entry: the first
+        w->Controls().skipButtons[1]->click();  // after the last entry: the first
         QCOMPARE(Files(*w)->currentRow(), 0);
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"c.wav", "a.wav"}));
-        w->Controls().cmdSkip[0]->click();  // before the first: the last
+        w->Controls().skipButtons[0]->click();  // before the first: the last
         QCOMPARE(voice_.Opened().back(), std::string("c.wav"));
-        QCOMPARE(Tpc(*w).LastTimer1Caller, std::string("cmdSkip_Click"));
+        QCOMPARE(Tpc(*w).LastPollCaller, std::string("SkipClicked"));
     }
 
     void skipWithNothingSelectedStartsAtTheFirstOrLastEntry()
     {
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav", "c.wav"}));
-        w->Controls().cmdSkip[0]->click();
+        w->Controls().skipButtons[0]->click();
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"c.wav"}));
         Select(*w, {}, -1);
-        w->Controls().cmdSkip[1]->click();
+        w->Controls().skipButtons[1]->click();
         QCOMPARE(voice_.Opened().back(), std::string("a.wav"));
     }
 
@@ -735,14 +734,14 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav", "b.wav", "c.wav"}));
         Click(*w, {0, 2}, 0);
-        w->Controls().cmdSkip[1]->click();
+        w->Controls().skipButtons[1]->click();
         QCOMPARE(voice_.Opened(), (std::vector<std::string>{"a.wav", "c.wav"}));
         QCOMPARE(Title(*w).CurrentIndex, 2);
-        w->Controls().cmdSkip[0]->click();
+        w->Controls().skipButtons[0]->click();
         QCOMPARE(voice_.Opened().back(), std::string("a.wav"));
         QCOMPARE(Title(*w).CurrentIndex, 0);
         PollAt(*w, 4000);
-        w->Controls().cmdSkip[0]->click();  // no earlier selected entry: the title restarts
+        w->Controls().skipButtons[0]->click();  // no earlier selected entry: the title restarts
         QCOMPARE(voice_.Opened().size(), size_t(3));
         QCOMPARE(voice_.pos, 0);
         QCOMPARE(voice_.mode, std::string("playing"));
@@ -755,24 +754,24 @@ private slots:
         const auto w = LoadWindow(folder);
         const MainMenus& m = w->Menus();
         Click(*w, {0}, 0);
-        QVERIFY(!m.mnuStreams->isEnabled());
-        QVERIFY(m.mnuAudioStream[1]->isVisible());
-        QVERIFY(!m.mnuAudioStream[1]->isEnabled());
-        QVERIFY(!m.mnuAudioStream[1]->isChecked());
+        QVERIFY(!m.streamsMenu->isEnabled());
+        QVERIFY(m.audioStreamActions[1]->isVisible());
+        QVERIFY(!m.audioStreamActions[1]->isEnabled());
+        QVERIFY(!m.audioStreamActions[1]->isChecked());
         FakeDirectShow ds;
         ds.audioStreams = 3;
         w->Front().DirectShow = &ds;
         w->Front().MediaInterface = kMediaInterfaceDirectShow;
         Tpc(*w).PlayTitle(folder + "a.wav", false);
-        QVERIFY(m.mnuStreams->isEnabled());
-        QVERIFY(m.mnuAudioStream[3]->isVisible() && !m.mnuAudioStream[4]->isVisible());
-        QVERIFY(m.mnuAudioStream[1]->isChecked());
-        m.mnuAudioStream[2]->trigger();
+        QVERIFY(m.streamsMenu->isEnabled());
+        QVERIFY(m.audioStreamActions[3]->isVisible() && !m.audioStreamActions[4]->isVisible());
+        QVERIFY(m.audioStreamActions[1]->isChecked());
+        m.audioStreamActions[2]->trigger();
         QCOMPARE(ds.selectedAudio, (std::vector<int32_t>{2}));
-        QVERIFY(m.mnuAudioStream[2]->isChecked() && !m.mnuAudioStream[1]->isChecked());
+        QVERIFY(m.audioStreamActions[2]->isChecked() && !m.audioStreamActions[1]->isChecked());
         Tpc(*w).CloseMedia(false, false, false);
-        QVERIFY(!m.mnuStreams->isEnabled());
-        QVERIFY(!m.mnuAudioStream[2]->isVisible() && !m.mnuAudioStream[2]->isChecked());
+        QVERIFY(!m.streamsMenu->isEnabled());
+        QVERIFY(!m.audioStreamActions[2]->isVisible() && !m.audioStreamActions[2]->isChecked());
         w->Front().DirectShow = nullptr;
         w->Front().MediaInterface = kMediaInterfaceMCI;
     }
@@ -789,7 +788,7 @@ private slots:
         Tpc(*w).PlayTitle(folder + "a.wav", false);
         QCOMPARE(boxes.Messages().size(), size_t(1));
         QCOMPARE(boxes.Messages()[0].text, std::string("Cannot play this file"));
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_CLOSED);
+        QCOMPARE(Title(*w).playState, MMSTATE_CLOSED);
         w->Front().DirectShow = nullptr;
         w->Front().MediaInterface = kMediaInterfaceMCI;
     }
@@ -798,12 +797,12 @@ private slots:
     {
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav"}));
-        QTest::mouseClick(w->Controls().picLoop, Qt::LeftButton);
-        QVERIFY(w->Controls().chkLoop->isChecked());
-        QTest::mouseClick(w->Controls().lblOvl, Qt::LeftButton);
-        QVERIFY(w->Controls().chkPlayOverlapped->isChecked());
+        QTest::mouseClick(w->Controls().loopIcon, Qt::LeftButton);
+        QVERIFY(w->Controls().loopCheck->isChecked());
+        QTest::mouseClick(w->Controls().overlappedLabel, Qt::LeftButton);
+        QVERIFY(w->Controls().overlappedCheck->isChecked());
         QVERIFY(Tpc(*w).OverlappedActive);
-        QTest::mouseClick(w->Controls().lblOvl, Qt::LeftButton);
+        QTest::mouseClick(w->Controls().overlappedLabel, Qt::LeftButton);
         QVERIFY(!Tpc(*w).OverlappedActive);
     }
 
@@ -812,13 +811,13 @@ private slots:
         test::MsgBoxRecorder boxes;
         const auto w = LoadWindow(MakeFolder({"a.wav"}));
         Click(*w, {0}, 0);
-        QTest::mouseClick(w->Controls().lblMediaInterface, Qt::LeftButton);
+        QTest::mouseClick(w->Controls().mediaInterfaceLabel, Qt::LeftButton);
         QCOMPARE(boxes.Messages().size(), size_t(1));
         QCOMPARE(boxes.Messages()[0].text, std::string("Stop before switching the interface!"));
-        w->Controls().cmdPlayControl[2]->click();
-        QTest::mouseClick(w->Controls().lblMediaInterface, Qt::LeftButton);
+        w->Controls().playButtons[2]->click();
+        QTest::mouseClick(w->Controls().mediaInterfaceLabel, Qt::LeftButton);
         QCOMPARE(boxes.Messages().back().text, std::string("DirectShow is not availlable! Still using MCI"));
-        QCOMPARE(w->Controls().lblMediaInterface->text(), QString("MCI"));
+        QCOMPARE(w->Controls().mediaInterfaceLabel->text(), QString("MCI"));
     }
 
     void closingPausesClosesAndSavesTheInterface()
@@ -829,8 +828,8 @@ private slots:
         w->close();
         QVERIFY(voice_.Sent("pause voice1"));
         QVERIFY(!voice_.open);
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_CLOSED);
-        QVERIFY(test::ReadText(basMain::IniFile).find("UseMCI=1") != std::string::npos);
+        QCOMPARE(Title(*w).playState, MMSTATE_CLOSED);
+        QVERIFY(test::ReadText(program::IniFile).find("UseMCI=1") != std::string::npos);
     }
 
     void keepAwakeInhibitsTheScreenSaverWhilePlaying()
@@ -844,7 +843,7 @@ private slots:
             Click(*w, {0}, 0);
             QVERIFY(Tpc(*w).Inhibitor().Inhibited());
             QTRY_COMPARE(fake.Calls(), QStringList({"Inhibit Vistrel Playing media"}));
-            w->Controls().cmdPlayControl[1]->click();
+            w->Controls().playButtons[1]->click();
             QVERIFY(!Tpc(*w).Inhibitor().Inhibited());
             QTRY_COMPARE(fake.Calls().size(), 2);
             QCOMPARE(fake.Calls().last(), QString("UnInhibit 7"));
@@ -865,14 +864,14 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QListWidget* files = Files(*w);
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
         QCOMPARE(mci::GetVoice1Mode(), std::string("playing"));
         const int32_t length = Title(*w).CurrentTitleLengthMS;
         QVERIFY2(length > 6000 && length < 6400, qPrintable(QString::number(length)));
-        QTRY_COMPARE_WITH_TIMEOUT(w->Rail().GetMCISliderValue(), 1.0f, 20000);
-        QTRY_VERIFY(!w->Timers().Timer1->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(w->Rail().RailValue(), 1.0f, 20000);
+        QTRY_VERIFY(!w->Timers().positionTimer->isActive());
         QVERIFY(mci::GetVoice1Mode() != "playing");
-        QCOMPARE(Title(*w).mciStatus, MMSTATE_PLAY);
+        QCOMPARE(Title(*w).playState, MMSTATE_PLAY);
         QCOMPARE(w->windowTitle(), QString("a.mp3 - Vistrel"));
         QVERIFY2(boxes.Messages().empty(), boxes.Messages().empty() ? "" : boxes.Messages()[0].text.c_str());
     }
@@ -887,10 +886,10 @@ private slots:
         QCOMPARE(Title(*w).CurrentIndex, 0);
         QTRY_COMPARE_WITH_TIMEOUT(Title(*w).CurrentIndex, 1, 20000);
         QTRY_COMPARE_WITH_TIMEOUT(Title(*w).CurrentIndex, -1, 20000);
-        QVERIFY(!w->Timers().Timer1->isActive());
+        QVERIFY(!w->Timers().positionTimer->isActive());
         QTest::qWait(300);
         QVERIFY(mci::GetVoice1Mode() != "playing");
-        QCOMPARE(w->Rail().GetMCISliderValue(), 1.0f);
+        QCOMPARE(w->Rail().RailValue(), 1.0f);
         QVERIFY(boxes.Messages().empty());
     }
 

@@ -174,7 +174,7 @@ std::optional<ScreenRect> FrameRect(const X11& x, xcb_window_t window)
 
 }  // namespace
 
-std::vector<ScreenRect> OtherInstanceWindows(uint32_t ownWindow, const std::string& appTitle)
+std::vector<ScreenRect> OtherInstanceWindows(uint32_t ownWindow, const std::string& appTitle, size_t maxCount)
 {
     std::vector<ScreenRect> found;
     const std::optional<X11> x = ConnectToQtDisplay();
@@ -182,7 +182,7 @@ std::vector<ScreenRect> OtherInstanceWindows(uint32_t ownWindow, const std::stri
         return found;
     const std::vector<xcb_window_t> windows = TopLevelWindows(*x);
     const std::vector<std::string> captions = Captions(*x, windows);
-    for (size_t i = 0; i < windows.size() && found.size() < size_t{kMaxOtherInstances}; ++i) {
+    for (size_t i = 0; i < windows.size() && found.size() < maxCount; ++i) {
         if (windows[i] == ownWindow || !captions[i].ends_with(appTitle))
             continue;
         const std::optional<ScreenRect> rect = FrameRect(*x, windows[i]);

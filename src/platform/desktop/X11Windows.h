@@ -3,7 +3,7 @@
 // placement (load)" needs from the desktop, read through the xcb connection of the running
 // Qt application. On platforms other than xcb there is nothing to read: no windows, no
 // frame extents.
-#include "app/WindowPlacement.h"
+#include "support/ScreenRect.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,8 +14,8 @@ namespace vistrel {
 
 // Step 3: the frame rectangles, in root coordinates, of the top-level windows other than
 // `ownWindow` whose caption (_NET_WM_NAME) ends with `appTitle` and whose rectangle is not
-// empty, in the window manager's _NET_CLIENT_LIST order; at most kMaxOtherInstances.
-std::vector<ScreenRect> OtherInstanceWindows(uint32_t ownWindow, const std::string& appTitle);
+// empty, in the window manager's _NET_CLIENT_LIST order; at most `maxCount`.
+std::vector<ScreenRect> OtherInstanceWindows(uint32_t ownWindow, const std::string& appTitle, size_t maxCount);
 
 // The caption-bar height as the window manager draws it (SM_CYCAPTION): the top of
 // `window`'s _NET_FRAME_EXTENTS; none when it has none (no window manager, a window not

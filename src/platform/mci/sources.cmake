@@ -1,5 +1,5 @@
-# The MCI command service (DESIGN.md section 3, MCI row): libmpv devices, the GStreamer
-# "sequencer" for MIDI, native X11 child windows for the video.
+# The MCI command service: libmpv devices, the GStreamer "sequencer" for MIDI, native X11
+# child windows for the video.
 pkg_check_modules(MPV REQUIRED IMPORTED_TARGET mpv)
 target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MciCommand.cpp

@@ -1,10 +1,10 @@
 #pragma once
 // Part 1.3: the main window. It builds the controls the spec names (MainControls) and the
-// menus (MainMenus), wires them to the Parts' classes, runs Form_Load in the spec's order
+// menus (MainMenus), wires them to the Parts' classes, runs OnLoad in the spec's order
 // and saves the settings when it closes. Each Part's logic lives in its subsystem's class.
 #include "app/MainControls.h"
 #include "app/Settings.h"
-#include "playback/TitleState.h"
+#include "support/TitleState.h"
 
 #include <QMainWindow>
 
@@ -26,13 +26,13 @@ class TitlePlayControl;
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    // Form_Load runs here; `modulePath` is the program's path (Part 1.1, the INI folder).
-    explicit frmMain(const std::string& modulePath, QWidget* parent = nullptr);
-    ~frmMain() override;
+    // OnLoad runs here; `modulePath` is the program's path (Part 1.1, the INI folder).
+    explicit MainWindow(const std::string& modulePath, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     bool Closing() const { return closing_; }
     int ScreenDpi() const { return screenDpi_; }
@@ -45,19 +45,19 @@ public:
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     const TitleState& Title() const { return title_; }
-    // Form_Unload step 2 (Part 4.2 fills it): writes and starts the deletion script when
+    // OnUnload step 2 (Part 4.2 fills it): writes and starts the deletion script when
     // files wait for deletion, and then ends the process.
     std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
 
 public slots:
-    void cmdExpand_Click();
-    void cmdClose_Click();
-    void lblHomepage_Click();
+    void ExpandClicked();
+    void CloseClicked();
+    void HomepageClicked();
 
 signals:
-    // The window has been closed and its settings saved (Form_Unload).
+    // The window has been closed and its settings saved (OnUnload).
     void Unloaded();
 
 protected:
@@ -76,9 +76,9 @@ private:
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
-    void Form_Load();
-    void Form_QueryUnload();
-    void Form_Unload();
+    void OnLoad();
+    void OnQueryClose();
+    void OnUnload();
     void ReadScreenDpi();
     void OpenStartFolder();
     void ApplyWindowPlacement();

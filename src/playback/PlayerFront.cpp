@@ -1,19 +1,19 @@
 // Part 3.2: the player front.
 //
 // MediaInterface other than 0 or 1: every operation does nothing and gives its neutral
-// result. With 0 or 1 the front's own steps (the LastSeekTarget rule and Timer1 of
+// result. With 0 or 1 the front's own steps (the LastSeekTarget rule and positionTimer of
 // MPlaySeek, LastSeekTick of MPlayResume, steps 2 to 4 of MPlayClose) always run; only
 // the back-end call is skipped while no DirectShow back end is installed.
-#include "playback/basMPlay.h"
+#include "playback/PlayerFront.h"
 
-#include "controls/TickCount.h"
-#include "playback/basMCIvoice1.h"
+#include "support/TickCount.h"
+#include "playback/MciVoice.h"
 
 #include <cmath>
 
 namespace vistrel {
 
-namespace mci = basMCIvoice1;
+namespace mci = MciVoice;
 
 bool PlayerFront::HasFrontEnd() const
 {
@@ -122,8 +122,8 @@ void PlayerFront::MPlaySeek(int32_t targetMs, bool showFrame)
         else if (DirectShowBackend* ds = DirectShowOrNull())
             ds->Seek(targetMs, showFrame);
     }
-    if (Hooks.EnableTimer1)
-        Hooks.EnableTimer1();
+    if (Hooks.EnablePositionPoll)
+        Hooks.EnablePositionPoll();
 }
 
 int32_t PlayerFront::MPlayGetPosition()
@@ -214,7 +214,7 @@ void PlayerFront::MPlaySelectVideoStream(int32_t index)
 
 void PlayerFront::ToggleMediaInterface()
 {
-    if (title_.mciStatus != MMSTATE_NONE && title_.mciStatus != MMSTATE_CLOSED) {
+    if (title_.playState != MMSTATE_NONE && title_.playState != MMSTATE_CLOSED) {
         mci::ShowExclamation("Stop before switching the interface!");
         return;
     }

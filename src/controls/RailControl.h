@@ -1,5 +1,5 @@
 #pragma once
-// Part 6.1: the rail controller clsMmRails. One relative position 0..1 shared by two
+// Part 6.1: the rail controller RailControl. One relative position 0..1 shared by two
 // rails (0 = main window, 1 = fullscreen strip of Part 5.3); pointer X to fraction;
 // flicker-free drawing: each rail is composed off-screen (sunken empty track + raised
 // knob image) and handed to its visible widget in one piece.
@@ -14,12 +14,12 @@
 namespace vistrel {
 
 // VB mouse button values: 1 left, 2 right, 4 middle, or-ed when several are held.
-inline constexpr int vbLeftButton = 1;
-inline constexpr int vbRightButton = 2;
-inline constexpr int vbMiddleButton = 4;
-int VbButtons(Qt::MouseButtons buttons);
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kMiddleButton = 4;
+int ButtonMask(Qt::MouseButtons buttons);
 
-// The visible track `picMCIRail`: paints the image the controller composed. Presses and
+// The visible track `railPicture`: paints the image the controller composed. Presses and
 // moves report the held buttons (so both buttons give 3), a release the released one.
 class RailPicture : public QWidget {
     Q_OBJECT
@@ -46,7 +46,7 @@ private:
     QPixmap image_;
 };
 
-// The knob window `picMCISlider`: kept hidden, only the source image of the knob.
+// The knob window `railKnob`: kept hidden, only the source image of the knob.
 class RailKnob : public QWidget {
     Q_OBJECT
 
@@ -65,24 +65,24 @@ private:
 };
 
 // What the controller asks of the main window (wired by PositionRail).
-struct MmRailsHost {
-    std::function<void(bool enable, const std::string& caller)> Timer1Enable;
-    std::function<void()> StartRailPosChangedTimer;
+struct RailControlHost {
+    std::function<void(bool enable, const std::string& caller)> EnablePositionPoll;
+    std::function<void()> StartRailMoveTimer;
     std::function<void()> RailPosChanged;
     // The main window's close request has begun: the fullscreen rail is not drawn.
     std::function<bool()> Closing;
 };
 
-class clsMmRails {
+class RailControl {
 public:
     static constexpr int RailCount = 2;
 
-    explicit clsMmRails(MmRailsHost host);
-    ~clsMmRails();
-    clsMmRails(const clsMmRails&) = delete;
-    clsMmRails& operator=(const clsMmRails&) = delete;
+    explicit RailControl(RailControlHost host);
+    ~RailControl();
+    RailControl(const RailControl&) = delete;
+    RailControl& operator=(const RailControl&) = delete;
 
-    void SetPictureBoxes(int Index, RailPicture* picRail, RailKnob* picSlider);
+    void Attach(int Index, RailPicture* rail, RailKnob* knob);
     float MouseDown(int Index, int X);
     float MouseMove(int Index, int Button, int X);
     float MouseUp(int Index, int X);
@@ -102,8 +102,8 @@ private:
     struct RailPair {
         QPointer<RailPicture> rail;
         QPointer<RailKnob> knob;
-        QPixmap picRailEmpty;
-        QPixmap picRailDraw;
+        QPixmap emptyTrack;
+        QPixmap composedRail;
         int knobLeft = 0;
         QMetaObject::Connection resized;
     };
@@ -114,7 +114,7 @@ private:
     void DrawBothRails();
     void Detach(RailPair& pair);
 
-    MmRailsHost host_;
+    RailControlHost host_;
     std::array<RailPair, RailCount> rails_;
     float position_ = 0.0f;
     float mouseMovePosition_ = 0.0f;

@@ -14,12 +14,12 @@ inline constexpr int32_t MMSTATE_PLAY = 2;
 inline constexpr int32_t MMSTATE_CLOSED = 10;
 
 struct TitleState {
-    int32_t mciStatus = MMSTATE_NONE;
+    int32_t playState = MMSTATE_NONE;
     std::string CurrentTitle;
     int32_t CurrentIndex = -1;
     int32_t CurrentTitleLengthMS = 0;
-    WindowHandle hVidMain = 0;
-    WindowHandle hVidVid = 0;
+    WindowHandle videoWindow = 0;
+    WindowHandle innerVideoWindow = 0;
 };
 
 }  // namespace vistrel

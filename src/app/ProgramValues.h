@@ -1,6 +1,9 @@
 #pragma once
 // Part 1.1: process-wide values and the small text and path routines.
 // Paths are POSIX: the spec's "\" is "/" (DESIGN.md section 3).
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -16,34 +19,21 @@ struct OSVersionInfo {
     int32_t VersionCode = 0;
 };
 
-namespace basMain {
+namespace program {
 inline std::string CommandLineArg;
 inline std::string IniFile;
 inline std::string IniBackupFile;
-inline std::string AppTitle;
 inline int32_t TwipsPerPixelX = 15;
 inline int32_t TwipsPerPixelY = 15;
 inline OSVersionInfo OSVersion;
 inline int32_t FileShareMode = 7;
 inline std::array<int32_t, 4> AutoZoomSteps{};
-}  // namespace basMain
+}  // namespace program
 
-constexpr const char* kAppTitle = "Vistrel";
 constexpr int32_t FILE_SHARE_READ_WRITE_DELETE = 7;
 constexpr int32_t FILE_SHARE_READ_WRITE = 3;
 constexpr std::array<int32_t, 4> kAutoZoomSteps{300, 200, 142, 100};
 
-bool FileExists(const std::string& path, const std::string& base = {});
-bool IsFolder(const std::string& path);
-std::string AddBackslash(const std::string& text);  // appends "/" (the spec's backslash)
-std::string TrimBlanks(const std::string& text);
-std::string TrimAtNull(const std::string& text);
-std::string GetContainingFolder(const std::string& path);
-std::string GetNearestExistingFolder(const std::string& path);
-std::string GetFileNamePart(const std::string& path);
-std::string GetExtension(const std::string& name);
-std::string MakeAbsolute(const std::string& path, const std::string& base);
-std::string GetShortPath(const std::string& path);
 
 // One version query: what GetVersionExA or RtlGetVersion report.
 struct VersionQuery {

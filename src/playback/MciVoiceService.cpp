@@ -1,8 +1,8 @@
 // Part 3.1's default command sender: the MCI command service (DESIGN.md section 3), named
 // in this one file only.
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 
-namespace vistrel::basMCIvoice1 {
+namespace vistrel::MciVoice {
 
 MciError ServiceSendString(const std::string& command, std::string& reply)
 {
@@ -14,4 +14,4 @@ std::string ServiceErrorString(MciError code)
     return mciGetErrorString(code);
 }
 
-}  // namespace vistrel::basMCIvoice1
+}  // namespace vistrel::MciVoice

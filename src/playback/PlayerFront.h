@@ -2,7 +2,7 @@
 // Part 3.2: the player front. The one place where the rest of the program meets the
 // current media; it forwards each operation to the MCI back end (Part 3.1) or the
 // DirectShow back end (Part 3.4) according to MediaInterface. GUI thread only.
-#include "playback/TitleState.h"
+#include "support/TitleState.h"
 #include "support/WindowHandle.h"
 
 #include <cstdint>
@@ -44,19 +44,19 @@ public:
 // What the front asks of the main window and of Parts not built into it; each unset hook
 // does nothing (or answers as named).
 struct PlayerFrontHooks {
-    std::function<void()> EnableTimer1;                                // MPlaySeek step 2
+    std::function<void()> EnablePositionPoll;                                // MPlaySeek step 2
     std::function<void()> UnloadSeekPreviewIfLoaded;                   // MPlayClose step 2 (Part 5.2)
     std::function<void()> HideFullscreenRailIfVisible;                 // MPlayClose step 3 (Part 5.3)
     std::function<void()> WipeNewestTempCopy;                          // MPlayClose step 4 (Part 3.5)
     std::function<bool()> IsDirectShowAvailable;                       // Part 3.4; unset: false
-    std::function<void(const std::string&)> SetMediaInterfaceCaption;  // lblMediaInterface
+    std::function<void(const std::string&)> SetMediaInterfaceCaption;  // mediaInterfaceLabel
     std::function<WindowHandle(WindowHandle)> FirstChildWindow;        // GW_CHILD; unset: 0
     std::function<int64_t()> TickCountMs;                              // unset: Part 6.1's clock
 };
 
 class PlayerFront {
 public:
-    // `title` is Part 3.3's state (mciStatus for ToggleMediaInterface).
+    // `title` is Part 3.3's state (playState for ToggleMediaInterface).
     explicit PlayerFront(const TitleState& title) : title_(title) {}
 
     int16_t MediaInterface = kMediaInterfaceMCI;
@@ -89,8 +89,8 @@ public:
     void MPlaySelectVideoStream(int32_t index);
 
     void ToggleMediaInterface();
-    // A mouse press with any button on lblMediaInterface.
-    void lblMediaInterface_MouseDown() { ToggleMediaInterface(); }
+    // A mouse press with any button on mediaInterfaceLabel.
+    void MediaInterfaceLabelPressed() { ToggleMediaInterface(); }
 
 private:
     bool UsesMCI() const { return MediaInterface == kMediaInterfaceMCI; }

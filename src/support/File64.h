@@ -24,14 +24,14 @@ private:
 constexpr int ERR_NO_OPEN_FILE = 45603;
 constexpr int ERR_SEEK = 45604;
 
-class clsFile64 {
+class File64 {
 public:
     static constexpr int INVALID_HANDLE_VALUE = -1;
 
-    clsFile64() = default;
-    ~clsFile64();
-    clsFile64(const clsFile64&) = delete;
-    clsFile64& operator=(const clsFile64&) = delete;
+    File64() = default;
+    ~File64();
+    File64(const File64&) = delete;
+    File64& operator=(const File64&) = delete;
 
     int FileHandle() const;
     const std::string& FileName() const;
@@ -47,8 +47,8 @@ public:
     int32_t ReadString(int32_t count, std::string& text);
     void WriteBytes(const std::vector<uint8_t>& bytes);
     void Flush();
-    void SeekToRelolute64(uint32_t high, uint32_t low);
-    void SeekToRelolute(uint32_t position);
+    void SeekToAbsolute64(uint32_t high, uint32_t low);
+    void SeekToAbsolute(uint32_t position);
     void SeekRelative(int32_t distance);
 
 private:

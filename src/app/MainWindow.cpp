@@ -1,22 +1,22 @@
-#include "app/frmMain.h"
+#include "app/MainWindow.h"
 
 #include "app/MainMenus.h"
 #include "app/MainTimers.h"
 #include "app/StartFolder.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowSettings.h"
-#include "app/basMain.h"
+#include "app/ProgramValues.h"
 #include "browser/Drives.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
-#include "controls/TickCount.h"
+#include "support/TickCount.h"
 #include "platform/mci/MciService.h"
 #include "playback/MciTestPanel.h"
 #include "playback/TitlePlayControl.h"
-#include "playback/basMCIvoice1.h"
-#include "playback/basMPlay.h"
+#include "playback/MciVoice.h"
+#include "playback/PlayerFront.h"
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "support/MsgBox.h"
@@ -64,36 +64,36 @@ std::string LowerCase(const std::string& text)
 
 }  // namespace
 
-frmMain::frmMain(const std::string& modulePath, QWidget* parent)
-    : QMainWindow(parent), store_(basMain::IniFile, basMain::IniBackupFile),
+MainWindow::MainWindow(const std::string& modulePath, QWidget* parent)
+    : QMainWindow(parent), store_(program::IniFile, program::IniBackupFile),
       environment_(MakeSettingsEnvironment(IsDirectShowBackendAvailable)), timers_(new MainTimers(this))
 {
-    setWindowTitle(QString::fromStdString(basMain::AppTitle.empty() ? kAppTitle : basMain::AppTitle));
+    setWindowTitle(QString::fromStdString(kAppTitle));
     resize(kDesignedWidth, kDesignedHeight);
     ReadScreenDpi();
     BuildControls();
-    Form_Load();
+    OnLoad();
 }
 
 // The global MCI hooks point into this window; the title closes its media while the
 // video area still exists.
-frmMain::~frmMain()
+MainWindow::~MainWindow()
 {
-    basMCIvoice1::Hooks = {};
-    browser_->PlayTitleFromFile1 = nullptr;
-    timers_->PlayTitleFromFile1 = nullptr;
+    MciVoice::Hooks = {};
+    browser_->PlaySelectedTitle = nullptr;
+    timers_->PlaySelectedTitle = nullptr;
     titlePlay_.reset();
     mciCloseAll();
 }
 
-void frmMain::BuildControls()
+void MainWindow::BuildControls()
 {
     auto* central = new QWidget(this);
     controls_ = BuildMainControls(central, screenDpi_, kHomepageUrl);
     setCentralWidget(central);
-    connect(controls_.lblHomepage, &QLabel::linkActivated, this, &frmMain::lblHomepage_Click);
-    connect(controls_.cmdExpand, &QPushButton::clicked, this, &frmMain::cmdExpand_Click);
-    connect(controls_.cmdClose, &QPushButton::clicked, this, &frmMain::cmdClose_Click);
+    connect(controls_.homepageLabel, &QLabel::linkActivated, this, &MainWindow::HomepageClicked);
+    connect(controls_.expandButton, &QPushButton::clicked, this, &MainWindow::ExpandClicked);
+    connect(controls_.closeButton, &QPushButton::clicked, this, &MainWindow::CloseClicked);
     BuildBrowser();
     front_ = std::make_unique<PlayerFront>(title_);
     BuildRail();
@@ -104,34 +104,34 @@ void frmMain::BuildControls()
 }
 
 // The controls whose Parts are not built yet: present, disabled.
-void frmMain::DisableUnbuiltControls()
+void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.picPlaySpeedRail, c.cboSpeeds, c.lblPlaySpeed, c.fraVolume, c.cmdSettings};
+    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame, c.settingsButton};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }
 
-void frmMain::BuildBrowser()
+void MainWindow::BuildBrowser()
 {
-    browser_ = new FileBrowser(controls_.Drive1, controls_.Dir1, controls_.FilesVListBox, this);
-    connect(browser_, &FileBrowser::FolderOpened, this, &frmMain::RememberFolder);
-    connect(timers_->timFileListSetFocus, &QTimer::timeout, browser_,
-            [this] { browser_->timFileListSetFocus_Timer(timers_->timFileListSetFocus); });
-    browser_->SetToolTipTimer(timers_->FilesListBoxTooltipTimer);
-    timers_->PlayTitleFromFile1 = [this] {
-        if (browser_->PlayTitleFromFile1)
-            browser_->PlayTitleFromFile1("timPlayByCmdln");
+    browser_ = new FileBrowser(controls_.driveBox, controls_.folderList, controls_.fileList, this);
+    connect(browser_, &FileBrowser::FolderOpened, this, &MainWindow::RememberFolder);
+    connect(timers_->fileListFocusTimer, &QTimer::timeout, browser_,
+            [this] { browser_->OnFileListFocusTimer(timers_->fileListFocusTimer); });
+    browser_->SetToolTipTimer(timers_->fileToolTipTimer);
+    timers_->PlaySelectedTitle = [this] {
+        if (browser_->PlaySelectedTitle)
+            browser_->PlaySelectedTitle("commandLinePlayTimer");
     };
 }
 
-// Part 6.1's row: seek buttons, rail, lblAkt and lblPlayLength.
-void frmMain::BuildRail()
+// Part 6.1's row: seek buttons, rail, elapsedLabel and lengthLabel.
+void MainWindow::BuildRail()
 {
     railRow_ = new PositionRailWidget(screenDpi_, centralWidget());
     controls_.railRow->addWidget(railRow_);
     RailHost host;
-    host.FilesListBox_SetFocus = [this] { browser_->FilesListBox_SetFocus(); };
+    host.FocusFileList = [this] { browser_->FocusFileList(); };
     host.Closing = [this] { return closing_; };
     host.MPlayGetPosition = [this] { return front_->MPlayGetPosition(); };
     host.MPlaySeek = [this](int32_t targetMs, bool showFrame) { front_->MPlaySeek(targetMs, showFrame); };
@@ -141,43 +141,43 @@ void frmMain::BuildRail()
     };
     host.MPlayPause = [this] { front_->MPlayPause(); };
     host.ShowFrameAfterSeek = [] { return false; };  // Part 5.1 sets it for paused video
-    host.Timer1Enable = [this](bool enable, const std::string& caller) { titlePlay_->Timer1Enable(enable, caller); };
-    host.Timer1_Timer = [this] { titlePlay_->Timer1_Timer(); };
-    host.PlayTitleFromFile1 = [this](bool keepLast, const std::string& caller) {
-        titlePlay_->PlayTitleFromFile1(keepLast, caller);
+    host.EnablePositionPoll = [this](bool enable, const std::string& caller) { titlePlay_->EnablePositionPoll(enable, caller); };
+    host.PollPosition = [this] { titlePlay_->PollPosition(); };
+    host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
+        titlePlay_->PlaySelectedTitle(keepLast, caller);
     };
     host.IsDirectShow = [this] { return front_->MediaInterface == kMediaInterfaceDirectShow; };
     rail_ = new PositionRail(*railRow_, *timers_, title_, std::move(host), this);
 }
 
 // Part 3.3 with the player front (3.2), the MCI back end's hooks (3.1) and its test panel.
-void frmMain::BuildPlayback()
+void MainWindow::BuildPlayback()
 {
     WirePlayerFront();
     titlePlay_ = std::make_unique<TitlePlayControl>(
         TitlePlayParts{controls_, *menus_, *timers_, *browser_, *rail_, *railRow_, *front_, title_});
-    // The list's click and timPlayByCmdln (through BuildBrowser's hook) play the selection
+    // The list's click and commandLinePlayTimer (through BuildBrowser's hook) play the selection
     // by C's keep-last rule; nothing plays yet at the command-line start, so nothing is kept.
-    browser_->PlayTitleFromFile1 = [this](const std::string& caller) { titlePlay_->FilesVListBox_Click(caller); };
-    TitlePlayControl::OnMousePress(controls_.lblMediaInterface, [this] { front_->lblMediaInterface_MouseDown(); });
+    browser_->PlaySelectedTitle = [this](const std::string& caller) { titlePlay_->FileListClicked(caller); };
+    TitlePlayControl::OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
     BuildMciTestPanel();
     WireMciVoiceHooks();
 }
 
-void frmMain::WirePlayerFront()
+void MainWindow::WirePlayerFront()
 {
     PlayerFrontHooks& hooks = front_->Hooks;
-    hooks.EnableTimer1 = [this] { titlePlay_->Timer1Enable(true, "MPlaySeek"); };
+    hooks.EnablePositionPoll = [this] { titlePlay_->EnablePositionPoll(true, "MPlaySeek"); };
     hooks.IsDirectShowAvailable = [] { return IsDirectShowBackendAvailable(); };
     hooks.SetMediaInterfaceCaption = [this](const std::string& caption) {
-        controls_.lblMediaInterface->setText(QString::fromStdString(caption));
+        controls_.mediaInterfaceLabel->setText(QString::fromStdString(caption));
     };
     hooks.TickCountMs = [] { return TickCountMs(); };
 }
 
-void frmMain::WireMciVoiceHooks()
+void MainWindow::WireMciVoiceHooks()
 {
-    MciVoiceHooks& hooks = basMCIvoice1::Hooks;
+    MciVoiceHooks& hooks = MciVoice::Hooks;
     hooks = {};
     hooks.IsMainWindowForeground = [this] { return isActiveWindow(); };
     hooks.ForceMainWindowForeground = [this] {
@@ -192,8 +192,8 @@ void frmMain::WireMciVoiceHooks()
     hooks.Title = &title_;
 }
 
-// Part 3.1 H: below the normal area, seen once cmdExpand enlarges the window.
-void frmMain::BuildMciTestPanel()
+// Part 3.1 H: below the normal area, seen once expandButton enlarges the window.
+void MainWindow::BuildMciTestPanel()
 {
     mciPanel_ = new MciTestPanel(centralWidget());
     controls_.mciPanelSlot->addWidget(mciPanel_);
@@ -201,46 +201,46 @@ void frmMain::BuildMciTestPanel()
 }
 
 // The context menus and the menu buttons' popups.
-void frmMain::WireMenus()
+void MainWindow::WireMenus()
 {
     // popup, not exec: while the menu is open it takes the clicks, so the list cannot play.
-    connect(browser_, &FileBrowser::FileContextMenuRequested, menus_->mnuPopup,
-            [this](QPoint globalPos) { menus_->mnuPopup->popup(globalPos); });
-    controls_.Dir1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(controls_.Dir1, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-        menus_->mnuPopupDir1->popup(controls_.Dir1->viewport()->mapToGlobal(pos));
+    connect(browser_, &FileBrowser::FileContextMenuRequested, menus_->fileMenu,
+            [this](QPoint globalPos) { menus_->fileMenu->popup(globalPos); });
+    controls_.folderList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(controls_.folderList, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        menus_->folderMenu->popup(controls_.folderList->viewport()->mapToGlobal(pos));
     });
-    controls_.picVidParent->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(controls_.picVidParent, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-        menus_->mnuPopupVid->popup(controls_.picVidParent->mapToGlobal(pos));
+    controls_.videoArea->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(controls_.videoArea, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        menus_->videoMenu->popup(controls_.videoArea->mapToGlobal(pos));
     });
-    controls_.picMoveToButton->setMenu(menus_->popMoveTo.popup);
-    controls_.picCopyToButton->setMenu(menus_->popCopyTo.popup);
-    controls_.picGotoButton->setMenu(menus_->popGoto.popup);
+    controls_.moveToButton->setMenu(menus_->moveToMenu.popup);
+    controls_.copyToButton->setMenu(menus_->copyToMenu.popup);
+    controls_.goToButton->setMenu(menus_->goToMenu.popup);
 }
 
 // A: the steps whose Parts exist, in the spec's order (ScreenDpi and the controls of
 // step 1 come first, in the constructor; the stream menus of step 3 are built with them).
-void frmMain::Form_Load()
+void MainWindow::OnLoad()
 {
     store_.ReadSettings(settings_, environment_);
     ApplyLoadedSettings();
     AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
-    if (basMain::CommandLineArg.empty() || !HandOverCommandLineArg())
+    if (program::CommandLineArg.empty() || !HandOverCommandLineArg())
         OpenStartFolder();
     if (!currentFolder_.empty() && browser_->CurrentFolder().empty())
         browser_->SetFolder(currentFolder_);
-    browser_->FilesListBox_SetFocus();
+    browser_->FocusFileList();
 }
 
 // Part 1.2's bulk load, window side: placement, fonts, list menus, check boxes, tool tips.
-void frmMain::ApplyLoadedSettings()
+void MainWindow::ApplyLoadedSettings()
 {
     ApplyWindowPlacement();
-    ApplyFonts(this, {controls_.Drive1, controls_.Dir1, controls_.FilesVListBox}, settings_.FontName,
+    ApplyFonts(this, {controls_.driveBox, controls_.folderList, controls_.fileList}, settings_.FontName,
                settings_.FontSize);
     menus_->BuildListMenus(settings_);
-    controls_.lblMediaInterface->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
+    controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
     titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();  // the "Local" volume until Part 6.4
@@ -249,9 +249,9 @@ void frmMain::ApplyLoadedSettings()
 }
 
 // Part 1.1 E. False when the argument no longer exists (the normal start folder follows).
-bool frmMain::HandOverCommandLineArg()
+bool MainWindow::HandOverCommandLineArg()
 {
-    std::string arg = basMain::CommandLineArg;
+    std::string arg = program::CommandLineArg;
     std::erase(arg, '"');
     if (arg.find('/') == std::string::npos)
         arg = MakeAbsolute(arg, CurrentDirectory());
@@ -267,16 +267,16 @@ bool frmMain::HandOverCommandLineArg()
             AddFilePattern(browser_->Patterns, pattern);
     }
     browser_->SetFolder(currentFolder_);
-    browser_->FilesListBox_SetFocus();
+    browser_->FocusFileList();
     if (isFile) {
         browser_->SelectFileByName(GetFileNamePart(arg));
-        timers_->timPlayByCmdln->start();
+        timers_->commandLinePlayTimer->start();
     }
     return true;
 }
 
-// Dir1_Change step 4: the remembered folders of Part 1.2.
-void frmMain::RememberFolder(const std::string& folder)
+// FolderListChanged step 4: the remembered folders of Part 1.2.
+void MainWindow::RememberFolder(const std::string& folder)
 {
     settings_.Path = folder;
     const int type = GetDriveType(folder);
@@ -284,14 +284,14 @@ void frmMain::RememberFolder(const std::string& folder)
         settings_.NonremovablePath = folder;
 }
 
-void frmMain::ReadScreenDpi()
+void MainWindow::ReadScreenDpi()
 {
     const QScreen* s = QGuiApplication::primaryScreen();
     screenDpi_ = s ? static_cast<int>(s->logicalDotsPerInchX()) : 96;
 }
 
 // A.7. With no folder the window stays on the default drive (CurrentFolder empty).
-void frmMain::OpenStartFolder()
+void MainWindow::OpenStartFolder()
 {
     const StartFolderChoice choice =
         ChooseStartFolder(settings_.Path, settings_.NonremovablePath, IsDriveOfPathReady);
@@ -304,37 +304,37 @@ void frmMain::OpenStartFolder()
     QApplication::restoreOverrideCursor();
 }
 
-void frmMain::cmdExpand_Click()
+void MainWindow::ExpandClicked()
 {
     resize(width(), height() + kExpandHeightPixels);
     mciPanel_->show();
 }
 
-void frmMain::cmdClose_Click()
+void MainWindow::CloseClicked()
 {
     close();
 }
 
-void frmMain::lblHomepage_Click()
+void MainWindow::HomepageClicked()
 {
     QDesktopServices::openUrl(QUrl(kHomepageUrl));
 }
 
-void frmMain::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
-    Form_QueryUnload();
+    OnQueryClose();
     event->accept();
-    Form_Unload();
+    OnUnload();
     emit Unloaded();
 }
 
 // G: the steps whose Parts exist, in the spec's order.
-void frmMain::Form_QueryUnload()
+void MainWindow::OnQueryClose()
 {
     closing_ = true;
-    if (title_.mciStatus == MMSTATE_PLAY)
+    if (title_.playState == MMSTATE_PLAY)
         front_->MPlayPause();
-    browser_->FileNotificationStartStop("Form_QueryUnload", false);
+    browser_->FileNotificationStartStop("OnQueryClose", false);
     titlePlay_->CloseMedia(false, false, false);
     settings_.UseMCI = front_->MediaInterface;
     RememberWindowPlacement();
@@ -343,13 +343,13 @@ void frmMain::Form_QueryUnload()
 }
 
 // H: the separate video, seek-preview and fullscreen-rail windows come with Part 5.
-void frmMain::Form_Unload()
+void MainWindow::OnUnload()
 {
     if (StartDeletionScriptIfNeeded)
         StartDeletionScriptIfNeeded();
 }
 
-void frmMain::ApplyWindowPlacement()
+void MainWindow::ApplyWindowPlacement()
 {
     WindowPlacementInput in;
     in.X = settings_.Left;
@@ -365,8 +365,7 @@ void frmMain::ApplyWindowPlacement()
     // internalWinId() is 0 while the window has no native window yet (it is not shown at
     // load), which leaves no frame extents to read and no own window to skip.
     const auto ownWindow = static_cast<uint32_t>(internalWinId());
-    const std::string appTitle = basMain::AppTitle.empty() ? kAppTitle : basMain::AppTitle;
-    in.otherInstances = OtherInstanceWindows(ownWindow, appTitle);
+    in.otherInstances = OtherInstanceWindows(ownWindow, kAppTitle, kMaxOtherInstances);
     const int styleCaptionHeight = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
     in.captionHeight = FrameExtentsTop(ownWindow).value_or(styleCaptionHeight);
     const WindowPlacementResult result = ComputeWindowPlacement(in);
@@ -374,7 +373,7 @@ void frmMain::ApplyWindowPlacement()
         move(result.X, result.Y);
 }
 
-void frmMain::RememberWindowPlacement()
+void MainWindow::RememberWindowPlacement()
 {
     settings_.Minimized = isMinimized();
     settings_.Left = frameGeometry().x();

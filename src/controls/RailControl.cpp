@@ -1,4 +1,4 @@
-#include "controls/clsMmRails.h"
+#include "controls/RailControl.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,15 +9,15 @@
 
 namespace vistrel {
 
-int VbButtons(Qt::MouseButtons buttons)
+int ButtonMask(Qt::MouseButtons buttons)
 {
     int vb = 0;
     if (buttons & Qt::LeftButton)
-        vb |= vbLeftButton;
+        vb |= kLeftButton;
     if (buttons & Qt::RightButton)
-        vb |= vbRightButton;
+        vb |= kRightButton;
     if (buttons & Qt::MiddleButton)
-        vb |= vbMiddleButton;
+        vb |= kMiddleButton;
     return vb;
 }
 
@@ -25,7 +25,7 @@ int VbButtons(Qt::MouseButtons buttons)
 
 RailPicture::RailPicture(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("picMCIRail");
+    setObjectName("railPicture");
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -43,17 +43,17 @@ void RailPicture::paintEvent(QPaintEvent*)
 
 void RailPicture::mousePressEvent(QMouseEvent* event)
 {
-    emit MouseDown(VbButtons(event->buttons()), qRound(event->position().x()));
+    emit MouseDown(ButtonMask(event->buttons()), qRound(event->position().x()));
 }
 
 void RailPicture::mouseMoveEvent(QMouseEvent* event)
 {
-    emit MouseMove(VbButtons(event->buttons()), qRound(event->position().x()));
+    emit MouseMove(ButtonMask(event->buttons()), qRound(event->position().x()));
 }
 
 void RailPicture::mouseReleaseEvent(QMouseEvent* event)
 {
-    emit MouseUp(VbButtons(event->button()), qRound(event->position().x()));
+    emit MouseUp(ButtonMask(event->button()), qRound(event->position().x()));
 }
 
 void RailPicture::resizeEvent(QResizeEvent*)
@@ -65,7 +65,7 @@ void RailPicture::resizeEvent(QResizeEvent*)
 
 RailKnob::RailKnob(QWidget* parent) : QWidget(parent)
 {
-    setObjectName("picMCISlider");
+    setObjectName("railKnob");
     hide();
 }
 
@@ -93,105 +93,105 @@ void RailKnob::paintEvent(QPaintEvent*)
     painter.drawPixmap(0, 0, image_);
 }
 
-// ---- clsMmRails --------------------------------------------------------------------
+// ---- RailControl --------------------------------------------------------------------
 
-clsMmRails::clsMmRails(MmRailsHost host) : host_(std::move(host)) {}
+RailControl::RailControl(RailControlHost host) : host_(std::move(host)) {}
 
-clsMmRails::~clsMmRails()
+RailControl::~RailControl()
 {
     // The rails may outlive the controller: their resize must no longer reach it.
     for (auto& pair : rails_)
         Detach(pair);
 }
 
-void clsMmRails::Detach(RailPair& pair)
+void RailControl::Detach(RailPair& pair)
 {
     QObject::disconnect(pair.resized);
     pair = RailPair{};
 }
 
-bool clsMmRails::ValidIndex(int Index) const
+bool RailControl::ValidIndex(int Index) const
 {
     return Index >= 0 && Index < RailCount;
 }
 
-bool clsMmRails::Attached(int Index) const
+bool RailControl::Attached(int Index) const
 {
     return ValidIndex(Index) && rails_[Index].rail && rails_[Index].knob;
 }
 
-RailPicture* clsMmRails::Rail(int Index) const
+RailPicture* RailControl::Rail(int Index) const
 {
     return ValidIndex(Index) ? rails_[Index].rail.data() : nullptr;
 }
 
-int clsMmRails::KnobLeft(int Index) const
+int RailControl::KnobLeft(int Index) const
 {
     return ValidIndex(Index) ? rails_[Index].knobLeft : 0;
 }
 
-void clsMmRails::SetPictureBoxes(int Index, RailPicture* picRail, RailKnob* picSlider)
+void RailControl::Attach(int Index, RailPicture* rail, RailKnob* knob)
 {
     if (!ValidIndex(Index))
         return;
     RailPair& pair = rails_[Index];
     Detach(pair);
-    if (!picRail || !picSlider)
+    if (!rail || !knob)
         return;
-    pair.rail = picRail;
-    pair.knob = picSlider;
-    picRail->setBackgroundRole(QPalette::Button);
-    picRail->setAutoFillBackground(true);
-    picSlider->hide();
-    picSlider->SliderDraw(picRail->palette());
-    pair.resized = QObject::connect(picRail, &RailPicture::Resized, picRail, [this, Index] { DrawRail(Index); });
+    pair.rail = rail;
+    pair.knob = knob;
+    rail->setBackgroundRole(QPalette::Button);
+    rail->setAutoFillBackground(true);
+    knob->hide();
+    knob->SliderDraw(rail->palette());
+    pair.resized = QObject::connect(rail, &RailPicture::Resized, rail, [this, Index] { DrawRail(Index); });
     DrawRail(Index);
 }
 
-void clsMmRails::PaintEmptyTrack(RailPair& pair)
+void RailControl::PaintEmptyTrack(RailPair& pair)
 {
     const QSize size = pair.rail->size().expandedTo(QSize(1, 1));
     const QPalette& palette = pair.rail->palette();
-    pair.picRailEmpty = QPixmap(size);
-    pair.picRailEmpty.fill(palette.color(QPalette::Base));
-    QPainter p(&pair.picRailEmpty);
+    pair.emptyTrack = QPixmap(size);
+    pair.emptyTrack.fill(palette.color(QPalette::Base));
+    QPainter p(&pair.emptyTrack);
     qDrawWinPanel(&p, QRect(QPoint(0, 0), size), palette, true, nullptr);
-    pair.picRailDraw = QPixmap(size);
+    pair.composedRail = QPixmap(size);
 }
 
-void clsMmRails::DrawRail(int Index)
+void RailControl::DrawRail(int Index)
 {
     if (!Attached(Index))
         return;
     if (Index == 1 && host_.Closing && host_.Closing())
         return;
     RailPair& pair = rails_[Index];
-    if (pair.picRailEmpty.size() != pair.rail->size().expandedTo(QSize(1, 1)))
+    if (pair.emptyTrack.size() != pair.rail->size().expandedTo(QSize(1, 1)))
         PaintEmptyTrack(pair);
     const int travel = pair.rail->width() - pair.knob->width();
     pair.knobLeft = static_cast<int>(std::lrint(travel * static_cast<double>(position_)));
     pair.knob->move(pair.knobLeft, pair.knob->y());
     {
-        QPainter p(&pair.picRailDraw);
-        p.drawPixmap(0, 0, pair.picRailEmpty);
+        QPainter p(&pair.composedRail);
+        p.drawPixmap(0, 0, pair.emptyTrack);
         p.drawPixmap(pair.knobLeft, Index == 0 ? 0 : 1, pair.knob->Image());
     }
-    pair.rail->SetImage(pair.picRailDraw);
+    pair.rail->SetImage(pair.composedRail);
 }
 
-void clsMmRails::DrawBothRails()
+void RailControl::DrawBothRails()
 {
     for (int i = 0; i < RailCount; ++i)
         DrawRail(i);
 }
 
-void clsMmRails::SetPosition(float Pos)
+void RailControl::SetPosition(float Pos)
 {
     position_ = std::clamp(Pos, 0.0f, 1.0f);
     DrawBothRails();
 }
 
-float clsMmRails::PointerFraction(int Index, int X) const
+float RailControl::PointerFraction(int Index, int X) const
 {
     if (!Attached(Index))
         return 0.0f;
@@ -204,27 +204,27 @@ float clsMmRails::PointerFraction(int Index, int X) const
     return static_cast<float>(std::clamp<long>(p, 0, travel)) / static_cast<float>(travel);
 }
 
-float clsMmRails::MouseDown(int Index, int X)
+float RailControl::MouseDown(int Index, int X)
 {
     position_ = PointerFraction(Index, X);
     mouseMovePosition_ = position_;
     DrawBothRails();
-    if (host_.Timer1Enable)
-        host_.Timer1Enable(false, "clsMmRails.MouseDown");
-    if (host_.StartRailPosChangedTimer)
-        host_.StartRailPosChangedTimer();
+    if (host_.EnablePositionPoll)
+        host_.EnablePositionPoll(false, "RailControl.MouseDown");
+    if (host_.StartRailMoveTimer)
+        host_.StartRailMoveTimer();
     return position_;
 }
 
-float clsMmRails::MouseMove(int Index, int Button, int X)
+float RailControl::MouseMove(int Index, int Button, int X)
 {
     mouseMovePosition_ = PointerFraction(Index, X);
-    if (Button == vbLeftButton)
+    if (Button == kLeftButton)
         MouseDown(Index, X);
     return mouseMovePosition_;
 }
 
-float clsMmRails::MouseUp(int Index, int X)
+float RailControl::MouseUp(int Index, int X)
 {
     position_ = PointerFraction(Index, X);
     DrawBothRails();

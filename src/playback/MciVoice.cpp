@@ -1,7 +1,8 @@
 // Part 3.1: MCI voice commands (Algorithms A to G). The panel H is MciTestPanel.
-#include "playback/basMCIvoice1.h"
+#include "playback/MciVoice.h"
 
-#include "app/basMain.h"
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "support/MsgBox.h"
 
 #include <algorithm>
@@ -11,7 +12,7 @@
 #include <cmath>
 #include <thread>
 
-namespace vistrel::basMCIvoice1 {
+namespace vistrel::MciVoice {
 namespace {
 
 MciCommandSender sender;
@@ -70,14 +71,6 @@ int32_t RoundToInt32(double value)
     return static_cast<int32_t>(std::lround(std::clamp(value, -2147483648.0, 2147483647.0)));
 }
 
-// B.3: the text after the last "." of the file's name, in upper case.
-std::string UpperExtension(const std::string& fileName)
-{
-    std::string ext = GetExtension(GetFileNamePart(fileName));
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
-    return ext;
-}
-
 // B.3 and B.4.
 std::string TypeClause(const std::string& upperExt)
 {
@@ -114,7 +107,7 @@ void RestoreForeground(bool wasForeground)
 bool NeedsSeparateVideoWindow()
 {
     const WindowHandle window = GetVoice1Window();
-    if (window == 0 || !Hooks.VidParentWindow)
+    if (window == 0 || !Hooks.SeparateVideoWindow)
         return false;
     const bool hasChild = Hooks.HasChildWindow && Hooks.HasChildWindow(window);
     const int32_t width = Hooks.MainWindowMonitorWidth ? Hooks.MainWindowMonitorWidth() : 0;
@@ -124,7 +117,7 @@ bool NeedsSeparateVideoWindow()
 bool ReopenInSeparateVideoWindow(const std::string& fileName)
 {
     CloseVoice1();
-    const std::string clause = " parent " + std::to_string(Hooks.VidParentWindow()) + " " + " style child";
+    const std::string clause = " parent " + std::to_string(Hooks.SeparateVideoWindow()) + " " + " style child";
     return OpenVoice1File(fileName, clause) == 0;
 }
 
@@ -176,7 +169,7 @@ std::string GetMCIErrorText(MciError code)
 
 void ShowExclamation(const std::string& text)
 {
-    MsgBox(text, vbExclamation, basMain::AppTitle.empty() ? std::string(kAppTitle) : basMain::AppTitle);
+    MsgBox(text, vbExclamation, std::string(kAppTitle));
 }
 
 // B.
@@ -326,4 +319,4 @@ double ReadLeadingNumber(const std::string& text)
     return result.ec == std::errc{} && std::isfinite(value) ? value : 0;
 }
 
-}  // namespace vistrel::basMCIvoice1
+}  // namespace vistrel::MciVoice

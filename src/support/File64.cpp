@@ -1,4 +1,4 @@
-#include "support/clsFile64.h"
+#include "support/File64.h"
 
 #include "support/Win32Error.h"
 
@@ -18,43 +18,43 @@ Win32FileError::Win32FileError(int number, std::string description)
 {
 }
 
-clsFile64::~clsFile64()
+File64::~File64()
 {
     if (IsOpen())
         ::close(handle_);
 }
 
-void clsFile64::RequireOpen() const
+void File64::RequireOpen() const
 {
     if (!IsOpen())
         throw Win32FileError(ERR_NO_OPEN_FILE, "There is no open file.");
 }
 
-int clsFile64::FileHandle() const
+int File64::FileHandle() const
 {
     RequireOpen();
     return handle_;
 }
 
-const std::string& clsFile64::FileName() const
+const std::string& File64::FileName() const
 {
     RequireOpen();
     return fileName_;
 }
 
-bool clsFile64::AutoFlush() const
+bool File64::AutoFlush() const
 {
     RequireOpen();
     return autoFlush_;
 }
 
-void clsFile64::SetAutoFlush(bool on)
+void File64::SetAutoFlush(bool on)
 {
     RequireOpen();
     autoFlush_ = on;
 }
 
-bool clsFile64::OpenFile(const std::string& fileName, bool readOnly)
+bool File64::OpenFile(const std::string& fileName, bool readOnly)
 {
     if (IsOpen())
         return false;
@@ -69,7 +69,7 @@ bool clsFile64::OpenFile(const std::string& fileName, bool readOnly)
     return true;
 }
 
-void clsFile64::CloseFile()
+void File64::CloseFile()
 {
     RequireOpen();
     ::close(handle_);
@@ -78,7 +78,7 @@ void clsFile64::CloseFile()
     autoFlush_ = false;
 }
 
-int32_t clsFile64::ReadBytes(int32_t count, std::vector<uint8_t>& bytes)
+int32_t File64::ReadBytes(int32_t count, std::vector<uint8_t>& bytes)
 {
     RequireOpen();
     if (count <= 0)
@@ -97,7 +97,7 @@ int32_t clsFile64::ReadBytes(int32_t count, std::vector<uint8_t>& bytes)
     return static_cast<int32_t>(total);
 }
 
-int32_t clsFile64::ReadString(int32_t count, std::string& text)
+int32_t File64::ReadString(int32_t count, std::string& text)
 {
     RequireOpen();
     std::vector<uint8_t> scratch;
@@ -109,7 +109,7 @@ int32_t clsFile64::ReadString(int32_t count, std::string& text)
     return n;
 }
 
-void clsFile64::WriteBytes(const std::vector<uint8_t>& bytes)
+void File64::WriteBytes(const std::vector<uint8_t>& bytes)
 {
     RequireOpen();
     size_t done = 0;
@@ -125,25 +125,25 @@ void clsFile64::WriteBytes(const std::vector<uint8_t>& bytes)
         Flush();
 }
 
-void clsFile64::Flush()
+void File64::Flush()
 {
     RequireOpen();
     ::fsync(handle_);
 }
 
-void clsFile64::SeekToRelolute64(uint32_t high, uint32_t low)
+void File64::SeekToAbsolute64(uint32_t high, uint32_t low)
 {
     RequireOpen();
     const uint64_t position = (static_cast<uint64_t>(high) << 32) | low;
     ::lseek(handle_, static_cast<off_t>(position), SEEK_SET);
 }
 
-void clsFile64::SeekToRelolute(uint32_t position)
+void File64::SeekToAbsolute(uint32_t position)
 {
-    SeekToRelolute64(0, position);
+    SeekToAbsolute64(0, position);
 }
 
-void clsFile64::SeekRelative(int32_t distance)
+void File64::SeekRelative(int32_t distance)
 {
     RequireOpen();
     if (::lseek(handle_, distance, SEEK_CUR) >= 0)

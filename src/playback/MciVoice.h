@@ -4,7 +4,7 @@
 // (DESIGN.md section 3, src/platform/mci/) and turn the replies into numbers and texts.
 // GUI thread only; module state as in the spec (MCILastError).
 #include "platform/mci/MciService.h"
-#include "playback/TitleState.h"
+#include "support/TitleState.h"
 #include "support/WindowHandle.h"
 
 #include <cstdint>
@@ -27,14 +27,14 @@ struct MciVoiceHooks {
     std::function<void()> ForceMainWindowForeground;        // B.8; unset: nothing
     std::function<bool(WindowHandle)> HasChildWindow;       // GetWindow GW_CHILD; unset: false
     std::function<int32_t()> MainWindowMonitorWidth;        // pixels; unset: 0
-    // frmVidParent's handle (Part 5.1). Unset: the re-open rule of B.9 does not apply.
-    std::function<WindowHandle()> VidParentWindow;
-    std::function<std::string()> DeviceTypeOverride;        // text of cboMType; unset: ""
+    // separateVideoWindow's handle (Part 5.1). Unset: the re-open rule of B.9 does not apply.
+    std::function<WindowHandle()> SeparateVideoWindow;
+    std::function<std::string()> DeviceTypeOverride;        // text of deviceTypeBox; unset: ""
     std::function<void(int32_t ms)> Sleep;                  // unset: a real blocking wait
     const TitleState* Title = nullptr;                      // CurrentTitleLengthMS; unset: 0
 };
 
-namespace basMCIvoice1 {
+namespace MciVoice {
 
 inline MciError MCILastError = 0;
 inline MciVoiceHooks Hooks;
@@ -42,7 +42,7 @@ inline MciVoiceHooks Hooks;
 // Replaces the command sender; pass {} to go back to the MCI service.
 void SetCommandSender(MciCommandSender sender);
 
-// The MCI service as the default sender (basMCIvoice1Service.cpp).
+// The MCI service as the default sender (MciVoiceService.cpp).
 MciError ServiceSendString(const std::string& command, std::string& reply);
 std::string ServiceErrorString(MciError code);
 
@@ -72,5 +72,5 @@ double ReadLeadingNumber(const std::string& text);
 // Messages of Parts 3.1 and 3.2: exclamation icon, the program's title.
 void ShowExclamation(const std::string& text);
 
-}  // namespace basMCIvoice1
+}  // namespace MciVoice
 }  // namespace vistrel

@@ -1,4 +1,4 @@
-#include "controls/TickCount.h"
+#include "support/TickCount.h"
 
 #include <ctime>
 
