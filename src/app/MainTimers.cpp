@@ -33,4 +33,14 @@ void MainTimers::OnCommandLinePlayTimer()
         PlaySelectedTitle();
 }
 
+RailTimers MainTimers::ForRail() const
+{
+    return {positionTimer, railMoveTimer, seekRepeatTimer, showSeekPreviewTimer, updateSeekPreviewTimer};
+}
+
+TitleTimers MainTimers::ForTitle() const
+{
+    return {positionTimer, closeLastMediaTimer, hideTipTimer, mouseTimer, playSpeedTimer};
+}
+
 }  // namespace vistrel

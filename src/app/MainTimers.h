@@ -2,6 +2,9 @@
 // Part 1.3: the timers of the main window, one QTimer per row of the spec's inventory,
 // named as the spec names them, with the interval the window is created with, all
 // stopped. The Parts that own a timer's logic connect its timeout and start it.
+#include "controls/PositionRail.h"
+#include "playback/TitlePlayControl.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -20,6 +23,9 @@ public:
     std::function<void()> PlaySelectedTitle;
 
     std::vector<QTimer*> All() const;
+    // The timers the position rail and the title play control drive.
+    RailTimers ForRail() const;
+    TitleTimers ForTitle() const;
 
     QTimer* const positionTimer = MakeTimer("positionTimer", 10);
     QTimer* const mouseTimer = MakeTimer("mouseTimer", 50);

@@ -5,6 +5,7 @@
 #include "app/StartFolder.h"
 #include "app/WindowPlacement.h"
 #include "app/WindowSettings.h"
+#include "app/WindowTitleHost.h"
 #include "app/ProgramValues.h"
 #include "browser/Drives.h"
 #include "controls/PositionRail.h"
@@ -22,6 +23,7 @@
 #include "support/MsgBox.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -30,6 +32,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -60,6 +63,37 @@ bool IsDirectShowBackendAvailable()
 std::string LowerCase(const std::string& text)
 {
     return QString::fromStdString(text).toLower().toStdString();
+}
+
+// Labels that act as buttons: any mouse press on them runs `onPress`.
+class PressFilter : public QObject {
+public:
+    PressFilter(QWidget* widget, std::function<void()> onPress) : QObject(widget), onPress_(std::move(onPress))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress)
+            return false;
+        onPress_();
+        return true;
+    }
+
+private:
+    std::function<void()> onPress_;
+};
+
+void OnMousePress(QWidget* widget, std::function<void()> onPress)
+{
+    new PressFilter(widget, std::move(onPress));
+}
+
+void Toggle(QCheckBox* box)
+{
+    box->setChecked(!box->isChecked());
 }
 
 }  // namespace
@@ -147,21 +181,57 @@ void MainWindow::BuildRail()
         titlePlay_->PlaySelectedTitle(keepLast, caller);
     };
     host.IsDirectShow = [this] { return front_->MediaInterface == kMediaInterfaceDirectShow; };
-    rail_ = new PositionRail(*railRow_, *timers_, title_, std::move(host), this);
+    rail_ = new PositionRail(*railRow_, timers_->ForRail(), title_, std::move(host), this);
 }
 
-// Part 3.3 with the player front (3.2), the MCI back end's hooks (3.1) and its test panel.
+// The title play control with the player front, the MCI voice's hooks and its test panel.
 void MainWindow::BuildPlayback()
 {
     WirePlayerFront();
-    titlePlay_ = std::make_unique<TitlePlayControl>(
-        TitlePlayParts{controls_, *menus_, *timers_, *browser_, *rail_, *railRow_, *front_, title_});
-    // The list's click and commandLinePlayTimer (through BuildBrowser's hook) play the selection
-    // by C's keep-last rule; nothing plays yet at the command-line start, so nothing is kept.
+    titleHost_ = std::make_unique<WindowTitleHost>(*this, controls_, *menus_, *timers_, *browser_, *rail_, *railRow_);
+    titlePlay_ = std::make_unique<TitlePlayControl>(*titleHost_, *front_, title_, timers_->ForTitle());
+    // The list's click and the command-line start (through BuildBrowser's hook) play the
+    // selection; nothing plays yet at the command-line start, so nothing is kept.
     browser_->PlaySelectedTitle = [this](const std::string& caller) { titlePlay_->FileListClicked(caller); };
-    TitlePlayControl::OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
+    connect(browser_, &FileBrowser::FileListPressed, this, [this] { titlePlay_->FileListPressed(); });
+    connect(browser_, &FileBrowser::FolderOpened, this, [this] { titlePlay_->FolderChanged = true; });
+    controls_.videoArea->installEventFilter(this);
+    OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
+    WirePlayControls();
     BuildMciTestPanel();
     WireMciVoiceHooks();
+}
+
+void MainWindow::WirePlayControls()
+{
+    TitlePlayControl* play = titlePlay_.get();
+    const MainControls& c = controls_;
+    for (int i = 0; i < 3; ++i)
+        connect(c.playButtons[size_t(i)], &QPushButton::clicked, play, [play, i] { play->PlayControlClicked(i); });
+    for (int i = 0; i < 2; ++i)
+        connect(c.skipButtons[size_t(i)], &QPushButton::clicked, play, [play, i] { play->SkipClicked(i); });
+    connect(c.loopCheck, &QCheckBox::clicked, browser_, &FileBrowser::FocusFileList);
+    connect(c.playAllCheck, &QCheckBox::clicked, browser_, &FileBrowser::FocusFileList);
+    connect(c.overlappedCheck, &QCheckBox::toggled, play, &TitlePlayControl::OverlappedClicked);
+    OnMousePress(c.loopIcon, [this] {
+        Toggle(controls_.loopCheck);
+        browser_->FocusFileList();
+    });
+    OnMousePress(c.overlappedLabel, [this] { Toggle(controls_.overlappedCheck); });
+    const std::array<QAction*, 3> playActions{menus_->playAction, menus_->pauseAction, menus_->stopAction};
+    for (int i = 0; i < 3; ++i)
+        connect(playActions[size_t(i)], &QAction::triggered, play, [play, i] { play->PlayControlClicked(i); });
+    for (int i = 1; i <= kAudioStreamEntries; ++i)
+        connect(menus_->audioStreamActions[size_t(i)], &QAction::triggered, play, [play, i] { play->AudioStreamChosen(i); });
+    for (int i = 1; i <= kVideoStreamEntries; ++i)
+        connect(menus_->videoStreamActions[size_t(i)], &QAction::triggered, play, [play, i] { play->VideoStreamChosen(i); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == controls_.videoArea && event->type() == QEvent::Resize && titlePlay_)
+        titlePlay_->FitVideoWindow();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::WirePlayerFront()

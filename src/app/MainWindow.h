@@ -22,6 +22,7 @@ class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
 class TitlePlayControl;
+class WindowTitleHost;
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -62,12 +63,14 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
     void BuildBrowser();
     void BuildRail();
     void BuildPlayback();
+    void WirePlayControls();
     void WirePlayerFront();
     void WireMciVoiceHooks();
     void BuildMciTestPanel();
@@ -101,6 +104,7 @@ private:
     // Declared last: the title play control goes first, while the front it closes with
     // and the widgets it shows are still there.
     std::unique_ptr<PlayerFront> front_;
+    std::unique_ptr<WindowTitleHost> titleHost_;
     std::unique_ptr<TitlePlayControl> titlePlay_;
 };
 

@@ -227,6 +227,8 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress)
+                emit FileListPressed();
             if (mouse->button() != Qt::RightButton)
                 break;
             // The view's own right press would select as a left press does: consumed.

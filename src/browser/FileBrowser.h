@@ -51,6 +51,8 @@ public:
     void FileNotificationStartStop(const std::string& callerTag, bool start);
 
     std::string GetFullFilename(int index) const;
+    // The file list's selection flags by row.
+    std::vector<bool> SelectedFlags() const;
     int SelectedCount() const;
     void FocusFileList();
     // fileListFocusTimer's tick: the focus goes to the file list until it has it.
@@ -79,6 +81,8 @@ public slots:
     void ToggleSelectAllFiles();
 
 signals:
+    // The left mouse button went down on the file list (before the list handles it).
+    void FileListPressed();
     // The file context menu (fileMenu, Parts 4.2/4.3) is to open at `globalPos`; the
     // selection is already made. Emitted under the programmatic-selection flag.
     void FileContextMenuRequested(QPoint globalPos);
@@ -96,7 +100,6 @@ private:
     void AddFolderItem(const std::string& path, const std::string& text, int depth);
     void FillFiles();
     std::vector<std::string> ItemTexts() const;
-    std::vector<bool> SelectedFlags() const;
     void ApplySelection(const std::vector<bool>& selected);
     void OpenFolderItem(QListWidgetItem* item);
     void OpenParentOfRow(int row);

@@ -6,6 +6,8 @@
 // (DESIGN.md section 3: the spec's "\" is "/", hidden = a name starting with ".").
 // The widgets (fileList, folderList, driveBox), the folder watch and the focus rules live in
 // the window layer, which calls these functions.
+#include "support/Selection.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -101,13 +103,6 @@ std::string GetFullFilename(const std::string& currentFolder, const std::vector<
 // ---- Selection -------------------------------------------------------------------------
 // `selected[i]` is the selection flag of list item i.
 
-int SelectedCount(const std::vector<bool>& selected);
-// The first selected index greater than `index`, or -1.
-int NextSelected(const std::vector<bool>& selected, int index);
-// NextSelected(selected, -1).
-int FirstSelected(const std::vector<bool>& selected);
-// The last selected index smaller than `index`, or -1.
-int PreviousSelected(const std::vector<bool>& selected, int index);
 // DeselectFile: the first selected item whose text is the name part of `fullname`, or -1.
 int FindFileToDeselect(const std::vector<std::string>& itemTexts, const std::vector<bool>& selected,
                        const std::string& fullname);

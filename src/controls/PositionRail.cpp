@@ -1,6 +1,5 @@
 #include "controls/PositionRail.h"
 
-#include "app/MainTimers.h"
 #include "controls/PositionRailWidget.h"
 #include "support/TickCount.h"
 #include "support/TitleState.h"
@@ -8,6 +7,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +47,7 @@ std::string FormatRailTime(int64_t ms)
     return std::to_string(minutes) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds);
 }
 
-PositionRail::PositionRail(PositionRailWidget& row, MainTimers& timers, const TitleState& title, RailHost host,
+PositionRail::PositionRail(PositionRailWidget& row, RailTimers timers, const TitleState& title, RailHost host,
                            QObject* parent)
     : QObject(parent),
       TickCountMs([] { return vistrel::TickCountMs(); }),

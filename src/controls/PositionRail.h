@@ -13,10 +13,10 @@
 #include <string>
 
 class QLabel;
+class QTimer;
 
 namespace vistrel {
 
-class MainTimers;
 class PositionRailWidget;
 struct TitleState;
 
@@ -48,13 +48,22 @@ struct RailHost {
     std::function<bool()> IsDirectShow;
 };
 
+// The main window's timers the rail drives (the window owns them).
+struct RailTimers {
+    QTimer* positionTimer = nullptr;  // the title's position poll, paused around a seek
+    QTimer* railMoveTimer = nullptr;  // a rail move waiting to become a seek
+    QTimer* seekRepeatTimer = nullptr;
+    QTimer* showSeekPreviewTimer = nullptr;
+    QTimer* updateSeekPreviewTimer = nullptr;
+};
+
 class PositionRail : public QObject {
     Q_OBJECT
 
 public:
     // Registers the row's rail as rail 0 and connects the row's widgets and the timers
     // railMoveTimer and seekRepeatTimer. `title` is Part 3.3's state, read only.
-    PositionRail(PositionRailWidget& row, MainTimers& timers, const TitleState& title, RailHost host,
+    PositionRail(PositionRailWidget& row, RailTimers timers, const TitleState& title, RailHost host,
                  QObject* parent = nullptr);
     ~PositionRail() override;
 
@@ -106,7 +115,7 @@ private:
     bool Closed() const;
 
     PositionRailWidget& row_;
-    MainTimers& timers_;
+    RailTimers timers_;
     const TitleState& title_;
     RailHost host_;
     RailControl railControl_;

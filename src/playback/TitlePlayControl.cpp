@@ -1,34 +1,15 @@
-// Part 3.3: the title play control (Algorithms A to G).
 #include "playback/TitlePlayControl.h"
 
-#include "app/MainControls.h"
-#include "app/MainMenus.h"
-#include "app/MainTimers.h"
 #include "support/AppTitle.h"
 #include "support/FilePaths.h"
-#include "browser/FileBrowser.h"
-#include "controls/PositionRail.h"
-#include "controls/PositionRailWidget.h"
-#include "support/TickCount.h"
-#include "controls/RailControl.h"
-#include "mediainfo/FormatInfoDisplay.h"
 #include "mediainfo/MediaFileTest.h"
 #include "platform/mci/MciService.h"
 #include "playback/AccessLevel.h"
 #include "playback/PlayerFront.h"
 #include "support/MsgBox.h"
+#include "support/TickCount.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QEvent>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QListWidget>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
@@ -76,26 +57,6 @@ QRect LetterboxRect(QSize area, QSize frame)
     return {QPoint((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2), fitted};
 }
 
-class PressFilter : public QObject {
-public:
-    PressFilter(QWidget* widget, std::function<void()> onPress) : QObject(widget), onPress_(std::move(onPress))
-    {
-        widget->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::MouseButtonPress)
-            return false;
-        onPress_();
-        return true;
-    }
-
-private:
-    std::function<void()> onPress_;
-};
-
 }  // namespace
 
 // A.2.2.
@@ -121,70 +82,22 @@ std::string UnreadableFileTipText(int32_t code)
     return "error " + std::to_string(code);
 }
 
-void TitlePlayControl::OnMousePress(QWidget* widget, std::function<void()> onPress)
-{
-    new PressFilter(widget, std::move(onPress));
-}
-
-TitlePlayControl::TitlePlayControl(TitlePlayParts parts, QObject* parent) : QObject(parent), p_(parts)
+TitlePlayControl::TitlePlayControl(TitleHost& host, PlayerFront& front, TitleState& title, TitleTimers timers,
+                                   QObject* parent)
+    : QObject(parent), host_(host), front_(front), title_(title), timers_(timers)
 {
     setObjectName("TitlePlayControl");
-    ConnectControls();
-    ConnectTimers();
+    connect(timers_.positionTimer, &QTimer::timeout, this, &TitlePlayControl::PollPosition);
+    connect(timers_.closeLastMediaTimer, &QTimer::timeout, this, &TitlePlayControl::OnCloseLastMediaTimer);
+    connect(timers_.hideTipTimer, &QTimer::timeout, this, &TitlePlayControl::OnHideTipTimer);
 }
 
 // The device must not outlive the video area it draws into (DESIGN.md, libmpv).
 TitlePlayControl::~TitlePlayControl()
 {
-    p_.timers.positionTimer->stop();
-    if (p_.title.playState != MMSTATE_CLOSED && p_.title.playState != MMSTATE_NONE)
-        p_.front.MPlayClose(false);
-}
-
-void TitlePlayControl::ConnectControls()
-{
-    const MainControls& c = p_.controls;
-    for (int i = 0; i < 3; ++i)
-        connect(c.playButtons[i], &QPushButton::clicked, this, [this, i] { PlayControlClicked(i); });
-    for (int i = 0; i < 2; ++i)
-        connect(c.skipButtons[i], &QPushButton::clicked, this, [this, i] { SkipClicked(i); });
-    connect(c.loopCheck, &QCheckBox::clicked, this, &TitlePlayControl::LoopClicked);
-    connect(c.playAllCheck, &QCheckBox::clicked, this, &TitlePlayControl::PlayAllClicked);
-    connect(c.overlappedCheck, &QCheckBox::toggled, this, &TitlePlayControl::OverlappedClicked);
-    QPointer<TitlePlayControl> self(this);
-    OnMousePress(c.loopIcon, [self] { if (self) self->LoopIconClicked(); });
-    OnMousePress(c.overlappedLabel, [self] { if (self) self->OverlappedLabelClicked(); });
-    MainMenus& m = p_.menus;
-    connect(m.playAction, &QAction::triggered, this, &TitlePlayControl::OnPlayAction);
-    connect(m.pauseAction, &QAction::triggered, this, &TitlePlayControl::OnPauseAction);
-    connect(m.stopAction, &QAction::triggered, this, &TitlePlayControl::OnStopAction);
-    for (int i = 1; i <= kAudioStreamEntries; ++i)
-        connect(m.audioStreamActions[i], &QAction::triggered, this, [this, i] { AudioStreamChosen(i); });
-    for (int i = 1; i <= kVideoStreamEntries; ++i)
-        connect(m.videoStreamActions[i], &QAction::triggered, this, [this, i] { VideoStreamChosen(i); });
-    connect(&p_.browser, &FileBrowser::FolderOpened, this, [this] { FolderChanged = true; });
-    filesViewport_ = c.fileList->viewport();
-    filesViewport_->installEventFilter(this);
-    c.videoArea->installEventFilter(this);
-}
-
-void TitlePlayControl::ConnectTimers()
-{
-    connect(p_.timers.positionTimer, &QTimer::timeout, this, &TitlePlayControl::PollPosition);
-    connect(p_.timers.closeLastMediaTimer, &QTimer::timeout, this, &TitlePlayControl::OnCloseLastMediaTimer);
-    connect(p_.timers.hideTipTimer, &QTimer::timeout, this,
-            &TitlePlayControl::OnHideTipTimer);
-}
-
-// ListPressTick is Part 4.1's; the browser does not keep it, so the press is noted here.
-bool TitlePlayControl::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == filesViewport_ && event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        ListPressTick = Now();
-    else if (watched == p_.controls.videoArea && event->type() == QEvent::Resize)
-        FitVideoWindow();
-    return false;
+    timers_.positionTimer->stop();
+    if (title_.playState != MMSTATE_CLOSED && title_.playState != MMSTATE_NONE)
+        front_.MPlayClose(false);
 }
 
 int64_t TitlePlayControl::Now() const
@@ -200,33 +113,17 @@ void TitlePlayControl::Wait(int32_t ms) const
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-bool TitlePlayControl::Checked(const QCheckBox* box) const
-{
-    return box->isChecked();
-}
-
-QWidget* TitlePlayControl::MainWindow() const
-{
-    return p_.controls.fileList->window();
-}
-
-// A.4: the caption is a UTF-8 title; Qt repaints the frame itself.
-void TitlePlayControl::SetCaption(const std::string& text)
-{
-    MainWindow()->setWindowTitle(QString::fromStdString(text));
-}
-
 // ---- A. PlayTitle -----------------------------------------------------------------
 
 void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
 {
     PlayStartTick = Now();
-    const bool wasForeground = MainWindow()->isActiveWindow();
+    const bool wasForeground = host_.IsForeground();
     if (ReportUnreadable(fileName, keepLast))
         return;
     if (!keepLast)
         CloseMedia(false, false, false);
-    SetCaption(GetFileNamePart(fileName) + " - " + kAppTitle);
+    host_.SetCaption(GetFileNamePart(fileName) + " - " + kAppTitle);
     std::string playName = fileName;
     if (PassAccessTest(playName) && !OpenTitle(playName, wasForeground))
         return;  // A.7: refused, nothing more
@@ -242,19 +139,18 @@ bool TitlePlayControl::ReportUnreadable(const std::string& fileName, bool keepLa
         return false;
     CloseMedia(false, keepLast, false);
     if (code == 3 || code == 21)
-        p_.browser.RefreshDirAndFileList();  // folder list and drive box
+        host_.RefreshFolders();
     if (code == 2 || code == 5)
         LastFailedFile = fileName;
     ShowTip(UnreadableFileTipText(code));
-    SetCaption(kAppTitle);
+    host_.SetCaption(kAppTitle);
     return true;
 }
 
 void TitlePlayControl::ShowTip(const std::string& text)
 {
-    p_.controls.tipLabel->setText(QString::fromStdString(text));
-    p_.controls.tipBox->show();
-    p_.timers.hideTipTimer->start();
+    host_.ShowTip(text);
+    timers_.hideTipTimer->start();
 }
 
 // A.5: false when the file is locked (level 0); `fileName` becomes a temporary copy
@@ -271,7 +167,7 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
     if (level == kAccessFull) {
         if (!playedBefore)
             PlayedFiles.push_back(fileName);
-    } else if (!playedBefore && p_.front.MediaInterface == kMediaInterfaceDirectShow && Hooks.CreateTempCopy) {
+    } else if (!playedBefore && front_.MediaInterface == kMediaInterfaceDirectShow && Hooks.CreateTempCopy) {
         const std::string copy = Hooks.CreateTempCopy(fileName);
         if (!copy.empty())
             fileName = copy;
@@ -282,7 +178,7 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
 // A.6 to A.12; false when the media file test refused the file.
 bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground)
 {
-    p_.title.CurrentTitle = fileName;
+    title_.CurrentTitle = fileName;
     const std::string ext = UpperExtension(fileName);
     if (!PutFileInfosToLabels(fileName, ext)) {
         RestoreDefaultPointer();
@@ -290,15 +186,15 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     }
     if (!IsQuickAudioExtension(ext))
         SetHourglass();
-    ResetPositionLabels();
+    host_.ResetTimes();
     bool opened = OpenThroughFront(fileName);
-    if (wasForeground && !MainWindow()->isActiveWindow())
+    if (wasForeground && !host_.IsForeground())
         ForceForeground();
     if (!opened && ext == "AVI" && Hooks.RepairAvi)
         opened = OpenRepairedCopy(Hooks.RepairAvi(fileName));
     if (!opened) {
         CloseMedia(false, false, false);
-        if (p_.front.MediaInterface == kMediaInterfaceDirectShow)
+        if (front_.MediaInterface == kMediaInterfaceDirectShow)
             MsgBox("Cannot play this file", vbExclamation, kAppTitle);
         return true;
     }
@@ -308,9 +204,8 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
 
 bool TitlePlayControl::OpenThroughFront(const std::string& fileName)
 {
-    const auto parent = static_cast<WindowHandle>(p_.controls.videoArea->winId());
-    return p_.front.MPlayOpen(fileName, parent, CurrentVolume, Flags.SeveralAudioStreams,
-                              Flags.MpegProgramWithVideo);
+    return front_.MPlayOpen(fileName, host_.VideoAreaWindow(), CurrentVolume, Flags.SeveralAudioStreams,
+                            Flags.MpegProgramWithVideo);
 }
 
 // A.10: the repaired copy plays; label 0 says so in dark red.
@@ -318,9 +213,7 @@ bool TitlePlayControl::OpenRepairedCopy(const std::string& repaired)
 {
     if (repaired.empty() || !OpenThroughFront(repaired))
         return false;
-    QLabel* label0 = p_.controls.formatInfoLabels[0];
-    label0->setText(label0->text() + " (corrupt)");
-    SetLabel0Colour(true);
+    host_.MarkRepairedCopy();
     return true;
 }
 
@@ -330,8 +223,7 @@ void TitlePlayControl::ForceForeground()
         Hooks.ForceForeground();
         return;
     }
-    MainWindow()->raise();
-    MainWindow()->activateWindow();
+    host_.BringToForeground();
 }
 
 // A.12.
@@ -340,23 +232,23 @@ void TitlePlayControl::StartOpenedTitle()
     ShowStreamMenus();
     TakeVideoWindows();
     ShowLength();
-    const bool video = p_.title.videoWindow != 0;
+    const bool video = title_.videoWindow != 0;
     if (video)
-        FrameRate = p_.front.MPlayGetFrameRate();
+        FrameRate = front_.MPlayGetFrameRate();
     SetPollInterval();
     EnablePositionPoll(true, "PlayTitle");
     if (video) {
         StartVideoMoving();
         ShowVideo();
-        p_.timers.mouseTimer->start();
+        timers_.mouseTimer->start();
     } else {
-        p_.title.innerVideoWindow = 0;
+        title_.innerVideoWindow = 0;
     }
     if (DetectedType != mt::Midi)
-        p_.front.MPlaySetVolume(CurrentVolume);
+        front_.MPlaySetVolume(CurrentVolume);
     SeekToPendingResumePosition();
-    const bool started = p_.front.MPlayStart();
-    p_.title.playState = started ? MMSTATE_PLAY : MMSTATE_CLOSED;
+    const bool started = front_.MPlayStart();
+    title_.playState = started ? MMSTATE_PLAY : MMSTATE_CLOSED;
     if (started) {
         EnablePositionPoll(true, "PlayTitle  playState = MMSTATE_PLAY");
         FolderChanged = false;
@@ -367,86 +259,57 @@ void TitlePlayControl::StartOpenedTitle()
 // A.12.1: as many stream entries as the title has; entry 1 stays (disabled at 0).
 void TitlePlayControl::ShowStreamMenus()
 {
-    const int32_t audio = p_.front.MPlayGetAudioStreamCount();
-    const int32_t video = p_.front.MPlayGetVideoStreamCount();
-    ShowStreamEntries(p_.menus.audioStreamActions.data(), kAudioStreamEntries, audio);
-    ShowStreamEntries(p_.menus.videoStreamActions.data(), kVideoStreamEntries, video);
-    p_.menus.streamsMenu->setEnabled(audio >= 2 || video >= 2);
-}
-
-void TitlePlayControl::ShowStreamEntries(QAction* const* entries, int last, int32_t count)
-{
-    for (int i = 1; i <= last; ++i) {
-        entries[i]->setVisible(i <= std::max(count, 1));
-        entries[i]->setEnabled(count > 0);
-        entries[i]->setChecked(i == 1 && count > 0);
-    }
-}
-
-// G.4.
-void TitlePlayControl::ResetStreamMenus()
-{
-    p_.menus.streamsMenu->setEnabled(false);
-    for (int i = 1; i <= kAudioStreamEntries; ++i) {
-        p_.menus.audioStreamActions[i]->setChecked(false);
-        p_.menus.audioStreamActions[i]->setVisible(i == 1);
-    }
-    for (int i = 1; i <= kVideoStreamEntries; ++i) {
-        p_.menus.videoStreamActions[i]->setChecked(false);
-        p_.menus.videoStreamActions[i]->setVisible(i == 1);
-    }
+    host_.ShowStreamMenus(front_.MPlayGetAudioStreamCount(), front_.MPlayGetVideoStreamCount());
 }
 
 // A.12.2. Fullscreen (Part 5.1) is not built: its menu entry stays as it is.
 void TitlePlayControl::TakeVideoWindows()
 {
-    TitleState& t = p_.title;
-    p_.front.MPlayGetVideoWindows(t.videoWindow, t.innerVideoWindow);
-    if (p_.front.MediaInterface == kMediaInterfaceDirectShow)
+    TitleState& t = title_;
+    front_.MPlayGetVideoWindows(t.videoWindow, t.innerVideoWindow);
+    if (front_.MediaInterface == kMediaInterfaceDirectShow)
         t.innerVideoWindow = t.videoWindow;
     if (t.videoWindow == 0)
-        p_.controls.videoArea->hide();
+        host_.ShowVideoArea(false);
 }
 
 void TitlePlayControl::ShowLength()
 {
-    p_.title.CurrentTitleLengthMS = p_.front.MPlayGetLength();
-    p_.railRow.lengthLabel->setText(QString::fromStdString(FormatRailTime(p_.title.CurrentTitleLengthMS)));
+    title_.CurrentTitleLengthMS = front_.MPlayGetLength();
+    host_.ShowLength(title_.CurrentTitleLengthMS);
 }
 
 // A.12.5: about one poll per rail step; MCISliderMax is the rail's travel in pixels.
 void TitlePlayControl::SetPollInterval()
 {
-    const int travel = std::max(1, p_.railRow.railPicture->width() - p_.railRow.railKnob->width());
-    const auto perStep = static_cast<int>(std::floor(p_.title.CurrentTitleLengthMS / double(travel) + 0.5));
-    p_.timers.positionTimer->setInterval(std::max(kMinPollMs, perStep));
+    const int travel = std::max(1, host_.RailTravel());
+    const auto perStep = static_cast<int>(std::floor(title_.CurrentTitleLengthMS / double(travel) + 0.5));
+    timers_.positionTimer->setInterval(std::max(kMinPollMs, perStep));
 }
 
 // A.12.6: a video is started until its position moves (at most 4 s), then stopped.
 void TitlePlayControl::StartVideoMoving()
 {
-    p_.front.MPlayStart();
+    front_.MPlayStart();
     const int64_t start = Now();
-    while (p_.front.MPlayGetPosition() == 0 && Now() - start < kVideoStartWaitMs)
+    while (front_.MPlayGetPosition() == 0 && Now() - start < kVideoStartWaitMs)
         Wait(kStepMs);
-    p_.front.MPlayPause();
-    p_.front.MPlayStop();
+    front_.MPlayPause();
+    front_.MPlayStop();
 }
 
 void TitlePlayControl::ShowVideo()
 {
-    p_.controls.videoArea->show();
+    host_.ShowVideoArea(true);
     FitVideoWindow();
 }
 
 void TitlePlayControl::FitVideoWindow()
 {
-    const QWidget* area = p_.controls.videoArea;
-    if (p_.title.videoWindow == 0 || p_.front.MediaInterface != kMediaInterfaceMCI)
+    if (title_.videoWindow == 0 || front_.MediaInterface != kMediaInterfaceMCI)
         return;
-    const qreal ratio = area->devicePixelRatioF();
-    const QRect r = LetterboxRect(area->size() * ratio, frameSize_);
-    mciSetVideoWindowRect(p_.title.videoWindow, r.x(), r.y(), r.width(), r.height());
+    const QRect r = LetterboxRect(host_.VideoAreaPixels(), frameSize_);
+    mciSetVideoWindowRect(title_.videoWindow, r.x(), r.y(), r.width(), r.height());
 }
 
 // A.12.8.
@@ -454,15 +317,10 @@ void TitlePlayControl::SeekToPendingResumePosition()
 {
     if (PendingResumePositionMS < 0)
         return;
-    p_.rail.LastSeekTick = p_.front.LastSeekTick = Now();
-    p_.front.MPlaySeek(PendingResumePositionMS, false);
+    front_.LastSeekTick = Now();
+    host_.SetLastSeekTick(front_.LastSeekTick);
+    front_.MPlaySeek(PendingResumePositionMS, false);
     PendingResumePositionMS = -1;
-}
-
-void TitlePlayControl::ResetPositionLabels()
-{
-    p_.railRow.elapsedLabel->setText("0:00");
-    p_.railRow.lengthLabel->setText("0:00");
 }
 
 void TitlePlayControl::SetHourglass()
@@ -486,7 +344,7 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
     Flags = {};
     const MediaFileTestResult r = TestMediaFile(fullName, extUpper);
     if (r.Detected == mt::Unreadable) {
-        ClearFileInfoLabels();
+        host_.ClearInfoLines();
         return false;
     }
     if (!r.Refusal.empty()) {
@@ -494,137 +352,83 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
             Hooks.DisableFullscreen();
         PlayControlClicked(2);
         MsgBox(r.Refusal, vbExclamation, kAppTitle);
-        ClearFileInfoLabels();
-        MainWindow()->activateWindow();
+        host_.ClearInfoLines();
+        host_.BringToForeground();
         return false;
     }
-    SetLabel0Colour(r.Label0Mismatch);
     DetectedType = r.Detected;
     Flags = r.Flags;
     frameSize_ = FrameSizeFromLines(r.Lines);
-    PlaceInfoLines(r.Lines);
+    host_.ShowInfoLines(r.Lines, r.Label0Mismatch);
     return true;
-}
-
-void TitlePlayControl::SetLabel0Colour(bool darkRed)
-{
-    QLabel* label0 = p_.controls.formatInfoLabels[0];
-    QPalette palette = label0->palette();
-    const QColor normal = QApplication::palette(label0).color(QPalette::WindowText);
-    palette.setColor(QPalette::WindowText, darkRed ? QColor(128, 0, 0) : normal);
-    label0->setPalette(palette);
-}
-
-// Part 2.5: the fitting passes measure in the labels' own font and width.
-void TitlePlayControl::PlaceInfoLines(InfoLines lines)
-{
-    const QLabel* sample = p_.controls.formatInfoLabels[kFirstFittedLabel];
-    const QFontMetrics metrics(sample->font());
-    FitInfoLines(
-        lines, [&metrics](const std::string& text) { return metrics.horizontalAdvance(QString::fromStdString(text)); },
-        sample->contentsRect().width());
-    for (int i = 0; i <= kLastShownLabel; ++i) {
-        p_.controls.formatInfoLabels[i]->setText(QString::fromStdString(lines[size_t(i)]));
-        p_.controls.formatInfoLabels[i]->repaint();
-    }
-}
-
-void TitlePlayControl::ClearFileInfoLabels()
-{
-    for (QLabel* label : p_.controls.formatInfoLabels)
-        label->clear();
 }
 
 // ---- G. CloseMedia ----------------------------------------------------------------
 
 void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels)
 {
-    TitleState& t = p_.title;
+    TitleState& t = title_;
     KeepAwake(false);
     EnablePositionPoll(false, "CloseVoice1");
-    p_.timers.mouseTimer->stop();
-    p_.timers.playSpeedTimer->stop();
+    timers_.mouseTimer->stop();
+    timers_.playSpeedTimer->stop();
     if (Hooks.ResetPlaySpeed)
         Hooks.ResetPlaySpeed();
     if (!keepLabels)
-        ClearFileInfoLabels();
+        host_.ClearInfoLines();
     t.CurrentTitle.clear();
-    p_.rail.LastSeekDurationMS = -1;
+    host_.ForgetRailSeekDuration();
     const bool resumePending = PendingResumePositionMS >= 0;
     if (!resumePending)
-        ResetPositionLabels();
-    ResetStreamMenus();
-    if (t.videoWindow != 0 && hideVideo && !p_.controls.videoArea->isHidden())
-        p_.controls.videoArea->hide();
+        host_.ResetTimes();
+    host_.ShowStreamMenus(0, 0);
+    if (t.videoWindow != 0 && hideVideo && host_.VideoAreaShown())
+        host_.ShowVideoArea(false);
     t.playState = MMSTATE_NONE;
-    p_.front.MPlayClose(keepLast);
+    front_.MPlayClose(keepLast);
     t.playState = MMSTATE_CLOSED;
     // The closed device took its video window with it.
     t.videoWindow = t.innerVideoWindow = 0;
     if (!resumePending)
-        p_.rail.SetRailValue(0);
+        host_.SetRailValue(0);
 }
 
 // ---- Small handlers ---------------------------------------------------------------
 
 void TitlePlayControl::KeepAwake(bool playing)
 {
-    inhibitor_.KeepAwake(playing, p_.title.videoWindow != 0 ? "Playing video" : "Playing media");
-}
-
-void TitlePlayControl::LoopClicked()
-{
-    p_.browser.FocusFileList();
-}
-
-void TitlePlayControl::PlayAllClicked()
-{
-    p_.browser.FocusFileList();
-}
-
-void TitlePlayControl::LoopIconClicked()
-{
-    p_.controls.loopCheck->setChecked(!p_.controls.loopCheck->isChecked());
-    LoopClicked();
-}
-
-void TitlePlayControl::OverlappedLabelClicked()
-{
-    p_.controls.overlappedCheck->setChecked(!p_.controls.overlappedCheck->isChecked());
-    OverlappedClicked();
+    inhibitor_.KeepAwake(playing, title_.videoWindow != 0 ? "Playing video" : "Playing media");
 }
 
 void TitlePlayControl::OverlappedClicked()
 {
-    OverlappedActive = Checked(p_.controls.overlappedCheck) && p_.title.videoWindow == 0;
+    OverlappedActive = host_.OverlappedChecked() && title_.videoWindow == 0;
 }
 
 void TitlePlayControl::OnCloseLastMediaTimer()
 {
-    p_.timers.closeLastMediaTimer->stop();
-    p_.front.MPlayCloseLast();
+    timers_.closeLastMediaTimer->stop();
+    front_.MPlayCloseLast();
 }
 
 // Part 3.5's pending deselection joins here when that Part exists.
 void TitlePlayControl::OnHideTipTimer()
 {
-    p_.timers.hideTipTimer->stop();
-    p_.controls.tipBox->hide();
+    timers_.hideTipTimer->stop();
+    host_.HideTip();
     RestoreDefaultPointer();
 }
 
 void TitlePlayControl::AudioStreamChosen(int number)
 {
-    p_.front.MPlaySelectAudioStream(number);
-    for (int i = 1; i <= kAudioStreamEntries; ++i)
-        p_.menus.audioStreamActions[i]->setChecked(i == number);
+    front_.MPlaySelectAudioStream(number);
+    host_.CheckStream(true, number);
 }
 
 void TitlePlayControl::VideoStreamChosen(int number)
 {
-    p_.front.MPlaySelectVideoStream(number);
-    for (int i = 1; i <= kVideoStreamEntries; ++i)
-        p_.menus.videoStreamActions[i]->setChecked(i == number);
+    front_.MPlaySelectVideoStream(number);
+    host_.CheckStream(false, number);
 }
 
 }  // namespace vistrel

@@ -1,18 +1,11 @@
-// Part 3.3: what plays when. B PlaySelectedTitle, C the list's click, D the play
-// buttons, D2 skip, E the position poll and its end handling, F next and previous title.
-// Opening and closing a title (A, G) are in TitlePlayControl.cpp.
+// What plays when: the file list's click, the play buttons, skip, the position poll with
+// its end handling, next and previous title.
 #include "playback/TitlePlayControl.h"
 
-#include "app/MainControls.h"
-#include "app/MainTimers.h"
-#include "browser/FileBrowser.h"
-#include "browser/FileList.h"
-#include "controls/PositionRail.h"
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
+#include "support/Selection.h"
 
-#include <QCheckBox>
-#include <QListWidget>
 #include <QTimer>
 
 namespace vistrel {
@@ -32,81 +25,56 @@ constexpr float kMaxRel = 0.999f;
 
 // ---- The file list ----------------------------------------------------------------
 
-std::vector<bool> TitlePlayControl::SelectedFlags() const
-{
-    const QListWidget* files = p_.controls.fileList;
-    std::vector<bool> selected;
-    for (int i = 0; i < files->count(); ++i)
-        selected.push_back(files->item(i)->isSelected());
-    return selected;
-}
-
 int TitlePlayControl::SelCount() const
 {
-    return SelectedCount(SelectedFlags());
-}
-
-int TitlePlayControl::CurrentRow() const
-{
-    return p_.controls.fileList->currentRow();
+    return SelectedCount(host_.SelectedRows());
 }
 
 int TitlePlayControl::RowCount() const
 {
-    return p_.controls.fileList->count();
+    return static_cast<int>(host_.SelectedRows().size());
 }
 
-// LB_SETCARETINDEX: the caret moves (with scrolling), the selection stays.
-void TitlePlayControl::MoveCaret(int row)
-{
-    QListWidget* files = p_.controls.fileList;
-    files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-    files->scrollToItem(files->item(row));
-}
-
-// The row becomes the only selected one and the current one; the list's click (C)
-// plays it. Re-selecting the one selected row changes nothing in the list, so the click
-// is made here (a single-file loop with "play all").
+// Re-selecting the one selected row changes nothing in the list, so the click is made
+// here (a single-file loop with "play all").
 void TitlePlayControl::SelectOnly(int row)
 {
-    QListWidget* files = p_.controls.fileList;
-    const bool unchanged = SelCount() == 1 && files->item(row)->isSelected() && CurrentRow() == row;
-    files->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    files->scrollToItem(files->item(row));
-    files->viewport()->update();
+    const std::vector<bool> selected = host_.SelectedRows();
+    const bool unchanged = SelectedCount(selected) == 1 && selected[size_t(row)] && host_.CurrentRow() == row;
+    host_.SelectOnly(row);
     if (unchanged)
         FileListClicked();
 }
 
-// ---- B. PlaySelectedTitle, C. the list's click -------------------------------------
+// ---- Playing the selection, the list's click --------------------------------------
 
 void TitlePlayControl::PlaySelectedTitle(bool keepLast, const std::string& caller)
 {
     SelectionPlayBusy = true;
     int index = -1;
-    const std::vector<bool> selected = SelectedFlags();
+    const std::vector<bool> selected = host_.SelectedRows();
     if (SelectedCount(selected) == 1) {
-        p_.front.MPlayPause();
-        p_.title.playState = MMSTATE_PAUSE;
+        front_.MPlayPause();
+        title_.playState = MMSTATE_PAUSE;
         // The current entry; a selection without one (made by code) counts instead.
-        index = CurrentRow() >= 0 ? CurrentRow() : FirstSelected(selected);
+        index = host_.CurrentRow() >= 0 ? host_.CurrentRow() : FirstSelected(selected);
     } else {
         index = FirstSelected(selected);
-        if (index < 0 || (index == p_.title.CurrentIndex && p_.title.playState == MMSTATE_PLAY)) {
+        if (index < 0 || (index == title_.CurrentIndex && title_.playState == MMSTATE_PLAY)) {
             SelectionPlayBusy = false;
             return;
         }
     }
-    const std::string target = p_.browser.GetFullFilename(index);
-    p_.title.CurrentIndex = index;
-    if (target != p_.title.CurrentTitle || p_.title.playState != MMSTATE_PLAY) {
+    const std::string target = host_.FullName(index);
+    title_.CurrentIndex = index;
+    if (target != title_.CurrentTitle || title_.playState != MMSTATE_PLAY) {
         PlayTitle(target, keepLast);
         if (Hooks.AddFolderToHistory)
             Hooks.AddFolderToHistory();
     } else {
         EnablePositionPoll(true, caller);
-        p_.front.MPlaySeek(0, false);
-        p_.front.MPlayStart();
+        front_.MPlaySeek(0, false);
+        front_.MPlayStart();
     }
     SelectionPlayBusy = false;
 }
@@ -115,7 +83,7 @@ void TitlePlayControl::FileListClicked(const std::string& caller)
 {
     const bool separateVideo = Hooks.IsSeparateVideoWindowVisible && Hooks.IsSeparateVideoWindowVisible();
     const bool keepLast =
-        Checked(p_.controls.overlappedCheck) && !separateVideo && Now() - ListPressTick > kListPressQuietMs;
+        host_.OverlappedChecked() && !separateVideo && Now() - ListPressTick > kListPressQuietMs;
     if (!SelectionPlayBusy)
         PlaySelectedTitle(keepLast, caller);
 }
@@ -124,7 +92,7 @@ void TitlePlayControl::FileListClicked(const std::string& caller)
 
 void TitlePlayControl::PlayControlClicked(int index)
 {
-    p_.browser.FocusFileList();
+    host_.FocusFileList();
     if (index == 0)
         PlayPressed();
     else if (index == 1)
@@ -135,11 +103,11 @@ void TitlePlayControl::PlayControlClicked(int index)
 
 void TitlePlayControl::PlayPressed()
 {
-    TitleState& t = p_.title;
+    TitleState& t = title_;
     if (t.playState == MMSTATE_PAUSE || t.playState == MMSTATE_PLAY) {
-        if (p_.rail.RailValue() >= 1.0f)
-            p_.front.MPlaySeek(0, false);
-        if (p_.front.MPlayStart()) {
+        if (host_.RailValue() >= 1.0f)
+            front_.MPlaySeek(0, false);
+        if (front_.MPlayStart()) {
             t.playState = MMSTATE_PLAY;
             KeepAwake(true);
         }
@@ -147,25 +115,23 @@ void TitlePlayControl::PlayPressed()
         EnablePositionPoll(true, "PlayClicked");
         return;
     }
-    if (SelCount() == 0 && CurrentRow() >= 0) {
-        p_.browser.ProgrammaticSelection = true;  // LB_SETSEL: no click
-        p_.controls.fileList->item(CurrentRow())->setSelected(true);
-        p_.browser.ProgrammaticSelection = false;
+    if (SelCount() == 0 && host_.CurrentRow() >= 0) {
+        host_.SelectQuietly(host_.CurrentRow());
     }
     PlaySelectedTitle(false, "playButton");
 }
 
 void TitlePlayControl::PausePressed()
 {
-    TitleState& t = p_.title;
+    TitleState& t = title_;
     if (t.playState == MMSTATE_PLAY) {
-        p_.front.MPlayPause();
+        front_.MPlayPause();
         t.playState = MMSTATE_PAUSE;
         EnablePositionPoll(false, "PauseClicked");
         KeepAwake(false);
     } else if (t.playState == MMSTATE_PAUSE) {
-        p_.front.MPlayResume();
-        p_.rail.LastSeekTick = p_.front.LastSeekTick;
+        front_.MPlayResume();
+        host_.SetLastSeekTick(front_.LastSeekTick);
         t.playState = MMSTATE_PLAY;
         KeepAwake(true);
         EnablePositionPoll(true, "PauseClicked");
@@ -174,16 +140,14 @@ void TitlePlayControl::PausePressed()
 
 void TitlePlayControl::StopPressed()
 {
-    if (p_.title.playState == MMSTATE_CLOSED)
+    if (title_.playState == MMSTATE_CLOSED)
         return;
-    if (!p_.controls.videoArea->isHidden()) {
-        p_.controls.videoArea->hide();
-        p_.controls.fileList->viewport()->update();
-    }
-    p_.front.MPlayStop();
+    if (host_.VideoAreaShown())
+        host_.ShowVideoArea(false);
+    front_.MPlayStop();
     CloseMedia(false, false, false);
-    p_.title.playState = MMSTATE_CLOSED;
-    p_.rail.SetRailValue(0);
+    title_.playState = MMSTATE_CLOSED;
+    host_.SetRailValue(0);
     KeepAwake(false);
 }
 
@@ -201,7 +165,7 @@ void TitlePlayControl::SkipClicked(int index)
         return;
     }
     if (n == 1 && !FolderChanged) {
-        const int from = FirstSelected(SelectedFlags());
+        const int from = FirstSelected(host_.SelectedRows());
         SelectOnly(index == 1 ? (from + 1) % count : (from + count - 1) % count);
         EnablePositionPoll(true, "SkipClicked");
         return;
@@ -214,21 +178,21 @@ void TitlePlayControl::SkipClicked(int index)
 void TitlePlayControl::EnablePositionPoll(bool enable, const std::string& caller)
 {
     LastPollCaller = caller;
-    p_.timers.positionTimer->stop();
+    timers_.positionTimer->stop();
     if (enable)
-        p_.timers.positionTimer->start();
+        timers_.positionTimer->start();
 }
 
 void TitlePlayControl::PollPosition()
 {
-    if (p_.timers.railMoveTimer->isActive())
+    if (host_.RailSeekPending())
         return;
-    const int32_t pos = p_.front.MPlayGetPosition();
-    const int32_t length = p_.title.CurrentTitleLengthMS;
+    const int32_t pos = front_.MPlayGetPosition();
+    const int32_t length = title_.CurrentTitleLengthMS;
     const float rel = length < 1 ? 0.0f : static_cast<float>(pos) / static_cast<float>(length);
     const float maxRel = length < 1 ? 0.0f : kMaxRel;
-    p_.rail.SetRailValue(rel);
-    if (p_.title.playState == MMSTATE_NONE || p_.title.playState == MMSTATE_PAUSE) {
+    host_.SetRailValue(rel);
+    if (title_.playState == MMSTATE_NONE || title_.playState == MMSTATE_PAUSE) {
         EnablePositionPoll(false, "PollPosition");
         StallCount = 0;
         return;
@@ -241,7 +205,7 @@ void TitlePlayControl::PollPosition()
     // The data model's "0 after an end": the next title's first poll must not take the
     // old title's last position for its own (a fall to 0 would count as another end).
     LastRel = (ended || rel >= 1.0f) ? 0.0f : rel;
-    lastPollIndex_ = p_.title.CurrentIndex;
+    lastPollIndex_ = title_.CurrentIndex;
 }
 
 // E.4.
@@ -254,7 +218,7 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
     }
     if (++StallCount < kStallPolls)
         return false;
-    const int32_t length = p_.title.CurrentTitleLengthMS;
+    const int32_t length = title_.CurrentTitleLengthMS;
     const bool ended = length <= kShortTitleMs ||
                        (Now() - PlayStartTick > kStallGraceMs && (rel > maxRel || length < kTinyTitleMs));
     if (ended)
@@ -265,11 +229,11 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
 // E.5 (Part 3.5 reads ahead; until it exists the hooks are empty).
 void TitlePlayControl::PrefetchNext(float rel)
 {
-    const int current = CurrentRow();
-    if (!Checked(p_.controls.overlappedCheck) || !Checked(p_.controls.playAllCheck) || current < 0 ||
+    const int current = host_.CurrentRow();
+    if (!host_.OverlappedChecked() || !host_.PlayAllChecked() || current < 0 ||
         current >= RowCount() - 1 || rel <= kNearEndRel)
         return;
-    const std::string next = p_.browser.GetFullFilename(current + 1);
+    const std::string next = host_.FullName(current + 1);
     if (next == LastPrefetched)
         return;
     if (Hooks.PrefetchFile)
@@ -284,8 +248,8 @@ void TitlePlayControl::PrefetchNext(float rel)
 bool TitlePlayControl::TitleEnded(float rel, float maxRel, int32_t remaining, bool stallEnd) const
 {
     if (OverlappedActive) {
-        const bool sameTitle = p_.title.CurrentIndex == lastPollIndex_;
-        if (p_.title.playState != MMSTATE_CLOSED && sameTitle && remaining < OverlappedPlayTimeMS)
+        const bool sameTitle = title_.CurrentIndex == lastPollIndex_;
+        if (title_.playState != MMSTATE_CLOSED && sameTitle && remaining < OverlappedPlayTimeMS)
             return true;
         if (rel == 0.0f && LastRel >= maxRel)
             return true;
@@ -297,21 +261,20 @@ bool TitlePlayControl::TitleEnded(float rel, float maxRel, int32_t remaining, bo
 void TitlePlayControl::HandleEnd(float rel)
 {
     StallCount = 0;
-    const MainControls& c = p_.controls;
     const int n = SelCount();
     if (n == 1) {
-        if (Checked(c.playAllCheck)) {
-            if (CurrentRow() != RowCount() - 1 || Checked(c.loopCheck))
+        if (host_.PlayAllChecked()) {
+            if (host_.CurrentRow() != RowCount() - 1 || host_.LoopChecked())
                 SkipClicked(1);
             else
                 EnablePositionPoll(false, "timer1");
-        } else if (!Checked(c.loopCheck)) {
-            if (rel == 0.0f && p_.title.playState != MMSTATE_CLOSED)
-                p_.rail.SetRailValue(1.0f);
+        } else if (!host_.LoopChecked()) {
+            if (rel == 0.0f && title_.playState != MMSTATE_CLOSED)
+                host_.SetRailValue(1.0f);
             EnablePositionPoll(false, "PollPosition no loop");
-        } else if (p_.title.CurrentTitleLengthMS > 1) {
-            p_.front.MPlaySeek(0, false);
-            p_.front.MPlayStart();
+        } else if (title_.CurrentTitleLengthMS > 1) {
+            front_.MPlaySeek(0, false);
+            front_.MPlayStart();
         }
     } else if (n > 1) {
         if (rel == LastRel)
@@ -331,20 +294,20 @@ void TitlePlayControl::PlayNextTitle(float rel, bool keepLast)
         return;
     NextTitleBusy = true;
     EnablePositionPoll(false, "PlayNextTitle start");
-    TitleState& t = p_.title;
+    TitleState& t = title_;
     if (FolderChanged)
         t.CurrentIndex = -1;
-    const std::vector<bool> selected = SelectedFlags();
-    const bool loop = Checked(p_.controls.loopCheck);
+    const std::vector<bool> selected = host_.SelectedRows();
+    const bool loop = host_.LoopChecked();
     int next = t.CurrentIndex == -1 ? -1 : NextSelected(selected, t.CurrentIndex);
     if (next < 0 && loop)
         next = FirstSelected(selected);
     if (next >= 0) {
         CloseMedia(false, keepLast, false);
         t.CurrentIndex = next;
-        MoveCaret(next);
+        host_.MoveCaret(next);
         Wait(kStepMs);
-        PlayTitle(p_.browser.GetFullFilename(next), keepLast);
+        PlayTitle(host_.FullName(next), keepLast);
     } else {
         StopAfterLastTitle(rel);
     }
@@ -355,13 +318,13 @@ void TitlePlayControl::PlayNextTitle(float rel, bool keepLast)
 // stands at its end, which would play the last title again: the title stays at its end.
 void TitlePlayControl::StopAfterLastTitle(float rel)
 {
-    TitleState& t = p_.title;
+    TitleState& t = title_;
     if (Hooks.DisableFullscreen)
         Hooks.DisableFullscreen();
     if (rel == 0.0f && t.playState != MMSTATE_CLOSED)
-        p_.rail.SetRailValue(1.0f);
+        host_.SetRailValue(1.0f);
     if (rel == 1.0f) {
-        p_.front.MPlaySeek(t.CurrentTitleLengthMS, false);
+        front_.MPlaySeek(t.CurrentTitleLengthMS, false);
         PollPosition();
     }
     EnablePositionPoll(false, "PlayNextTitle Currenttitle -1");
@@ -371,8 +334,8 @@ void TitlePlayControl::StopAfterLastTitle(float rel)
 void TitlePlayControl::PlayPrevTitle(float /*rel*/)
 {
     EnablePositionPoll(false, " PlayPrevTitle");
-    TitleState& t = p_.title;
-    const std::vector<bool> selected = SelectedFlags();
+    TitleState& t = title_;
+    const std::vector<bool> selected = host_.SelectedRows();
     if (FolderChanged)
         t.CurrentIndex = -1;
     int candidate = t.CurrentIndex == -1 ? -1 : PreviousSelected(selected, t.CurrentIndex);
@@ -381,17 +344,17 @@ void TitlePlayControl::PlayPrevTitle(float /*rel*/)
     if (candidate < 0)
         return;
     if (candidate == t.CurrentIndex) {
-        p_.front.MPlaySeek(0, false);
-        p_.rail.SetRailValue(0);
-        if (p_.front.MediaInterface == kMediaInterfaceMCI)
+        front_.MPlaySeek(0, false);
+        host_.SetRailValue(0);
+        if (front_.MediaInterface == kMediaInterfaceMCI)
             MciVoice::PlayVoice1();
         return;
     }
     t.CurrentIndex = candidate;
     CloseMedia(false, true, false);
     Wait(kStepMs);
-    MoveCaret(candidate);
-    PlayTitle(p_.browser.GetFullFilename(candidate), false);
+    host_.MoveCaret(candidate);
+    PlayTitle(host_.FullName(candidate), false);
 }
 
 }  // namespace vistrel

@@ -64,7 +64,7 @@ struct Harness {
         row.railPicture->setFixedWidth(kRailWidth);
         title.playState = MMSTATE_PLAY;
         title.CurrentTitleLengthMS = 90000;
-        rail = std::make_unique<PositionRail>(row, timers, title, MakeHost());
+        rail = std::make_unique<PositionRail>(row, timers.ForRail(), title, MakeHost());
         rail->TickCountMs = [this] { return clock.TickCountMs(); };
         rail->SleepMs = [this](int64_t ms) {
             sleeps.push_back(ms);
