@@ -121,8 +121,8 @@ uint64_t NextAfterChunk(AviWalk& walk, const RiffChunkHeader& chunk)
 }
 
 // Ends at the end of the file, at an identifier whose first character is below 33 (also what
-// a header past the end of the file reads as) and at a position beyond 2^31 - 1. Every step
-// moves at least 8 bytes.
+// a header past the end of the file reads as) and at a position beyond 2^31 - 1. Every move is
+// at least 8 bytes, so the walk cannot stay in place.
 void WalkChunks(AviWalk& walk)
 {
     while (walk.Position < walk.FileSize) {

@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.4: RIFF AVI info (GetAviInfo) and its info lines (Parts 2.4, 2.5).
+// RIFF AVI info (GetAviInfo) and its info lines.
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/InfoLines.h"
 
@@ -70,7 +70,7 @@ struct AviVideoStream {
     std::string HandlerCode;      // fccHandler of the stream header, cleaned
 };
 
-// Streams beyond this many of each kind are ignored (Part 2.4, left to the implementer).
+// Streams beyond this many of each kind are ignored; the info lines show at most seven.
 constexpr size_t kMaxAviStreams = 8;
 
 struct AviInfo {
@@ -93,7 +93,7 @@ bool GetAviInfo(const std::string& fileName, AviInfo& info);
 // there is more than one audio stream. Failure: line 1 "no valid AVI file".
 void PutAviInfoLines(const AviInfo& info, bool ok, InfoLines& lines, StreamFlags& flags);
 
-// The pure steps, for tests and fuzz targets.
+// The parts that work without a file, for tests and fuzz targets.
 AviMainHeader ParseAviMainHeader(const ByteBuffer& body);
 AviStreamHeader ParseAviStreamHeader(const ByteBuffer& body);
 AviBitmapInfoHeader ParseAviBitmapInfoHeader(const ByteBuffer& body);

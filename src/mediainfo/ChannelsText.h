@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.8: `ChannelsText`, the channel names shared by the format readers. The texts are
-// those of Part 2.4's `GetChannelsText`; this one takes any count.
+// `ChannelsText`, the channel names shared by the format readers. The texts are those of
+// `GetChannelsText` (RiffText.h); this one takes any count, not only a 16-bit one.
 #include <cstdint>
 #include <string>
 

@@ -1,4 +1,4 @@
-// Part 2.7: the sample-entry code names of QuickTime and MP4 files.
+// The sample-entry code names of QuickTime and MP4 files.
 #include "mediainfo/QuicktimeInfo.h"
 
 #include <string_view>

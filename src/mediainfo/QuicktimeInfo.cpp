@@ -21,8 +21,8 @@ constexpr uint64_t kLargestSeekPosition = static_cast<uint64_t>(std::numeric_lim
 
 enum class MediaKind { Other = 0, Sound = 1, Video = 2 };
 
-// Part 2.7 leaves the walk beyond 4 GiB open: positions past it are sought with their high
-// half instead of being cut to 32 bits (which could send the walk back to an earlier atom).
+// Positions past 4 GiB are sought with their high half instead of being cut to 32 bits
+// (which could send the walk back to an earlier atom).
 void SeekTo(File64& file, uint64_t position)
 {
     if (position <= std::numeric_limits<uint32_t>::max())
@@ -80,10 +80,9 @@ private:
     ByteBuffer data_;
 };
 
-// The spec's atom path is the container entered last followed by ":" and every leaf met in
-// it; its only use is the test for "udta:CN". No leaf is ever "udta" (a container), so the
-// text holds "udta:CN" exactly when the container is "udta" and its first leaf's type starts
-// with "CN" (Canon's user data). Keeping just that avoids a path that grows with every leaf.
+// What the walk needs to know of where it is: whether the container entered last is "udta"
+// and its first leaf's type starts with "CN" (Canon's user data, after which a size field of
+// 0 is passed over). Keeping just that avoids a path text that grows with every leaf.
 class AtomPath {
 public:
     void EnterContainer(const std::string& type)
@@ -113,8 +112,8 @@ struct AtomHeader {
     uint64_t body = 0;   // file position of the body
 };
 
-// Steps 1 to 3 of the walk; nothing when the header lies past the window's data or its
-// size is negative (the walk stops).
+// The atom header at `position` (size, type and, for size 1, the 64-bit size); nothing when
+// the header lies past the window's data or its size is negative (the walk stops).
 std::optional<AtomHeader> ReadAtomHeader(const AtomWindow& window, uint64_t position, const AtomPath& path)
 {
     auto size = window.U32(position);
@@ -126,7 +125,7 @@ std::optional<AtomHeader> ReadAtomHeader(const AtomWindow& window, uint64_t posi
     if (!size || !type || *size >= 0x80000000u)
         return std::nullopt;
     AtomHeader header{position, *size, *type, position + 8};
-    if (*size == 1) {  // ISO/IEC 14496-12 "largesize", which the spec does not know
+    if (*size == 1) {  // ISO/IEC 14496-12 "largesize"
         const auto largeSize = window.U64(header.body);
         if (!largeSize || *largeSize > kLargestSeekPosition)
             return std::nullopt;
@@ -142,7 +141,7 @@ const char* ChannelsText(uint16_t count)
     return count < kTexts.size() ? kTexts[count] : nullptr;
 }
 
-// VB's Trim: blanks only, at both ends.
+// Blanks only, at both ends: tabs and NUL bytes stay.
 std::string TrimBlanks(const std::string& text)
 {
     const size_t first = text.find_first_not_of(' ');
@@ -267,7 +266,7 @@ struct WalkState {
     uint32_t videoSampleCount = 0;
 };
 
-// Step 6.
+// What a leaf atom gives; False when a value it needs lay past the window's data.
 bool HandleLeaf(const AtomWindow& window, const AtomHeader& atom, WalkState& state, QuicktimeInfo& info)
 {
     const std::string& type = atom.type;
@@ -293,8 +292,8 @@ bool HandleLeaf(const AtomWindow& window, const AtomHeader& atom, WalkState& sta
     return true;
 }
 
-// Steps 7 and 8: the position of the next header, the window read anew there when it is
-// not inside the data; nothing when the walk stops.
+// After a leaf: the position of the next header, the window read anew there when it is not
+// inside the data; nothing when the walk stops.
 std::optional<uint64_t> SkipLeaf(AtomWindow& window, const AtomHeader& atom)
 {
     if (atom.size == 0 || atom.start > kLargestSeekPosition || atom.size > kLargestSeekPosition - atom.start)

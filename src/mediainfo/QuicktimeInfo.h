@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.7: QuickTime and MP4 info. Walks the atom tree of a QuickTime/MP4/3GP file in
-// windows of at most 1,000,000 bytes and fills the record; Part 2.5 (code 12) words its lines.
+// QuickTime and MP4 info. Walks the atom tree of a QuickTime/MP4/3GP file in windows of at
+// most 1,000,000 bytes and fills the record, then words its info lines.
 #include "mediainfo/InfoLines.h"
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 
 namespace vistrel {
 
-// The result record. Texts hold file bytes as Latin-1 (one character per byte, as the spec's
-// window text reader gives them); the codec names of the table are Latin-1 too ("\xB5-law").
+// The result record. Texts hold file bytes as Latin-1 (one character per byte, as the window
+// gives them); the codec names of the table are Latin-1 too ("\xB5-law").
 // A field the walk does not find keeps the value it had.
 struct QuicktimeInfo {
     std::string Brand;            // major brand: the first 4 body bytes of "ftyp"
@@ -30,10 +30,10 @@ struct QuicktimeInfo {
 // then untouched); a file whose atoms make no sense still gives True with what was found.
 bool GetQuicktimeInfo(const std::string& fileName, QuicktimeInfo& info);
 
-// Part 2.5, code 12: line 0 "Quicktime"; line 1 the video ("AVC1  64x48 25fps 24bit") when
-// a width was found, else empty; line 2 "compressed video" for a compressed movie, replaced
-// by the audio ("MPEG4audio  44100Hz 16bit Stereo") when an audio codec was found. A reader
-// that failed (`ok` False) leaves all lines empty. The stream flags are not touched.
+// Line 0 "Quicktime"; line 1 the video ("AVC1  64x48 25fps 24bit") when a width was found,
+// else empty; line 2 "compressed video" for a compressed movie, replaced by the audio
+// ("MPEG4audio  44100Hz 16bit Stereo") when an audio codec was found. A reader that failed
+// (`ok` False) leaves all lines empty. The stream flags are not touched.
 void PutQuicktimeInfoLines(const QuicktimeInfo& info, bool ok, InfoLines& lines, StreamFlags& flags);
 
 // The name of a four-character sample-entry code (exact, case-sensitive, blanks included);
@@ -43,9 +43,10 @@ std::string QuicktimeCodecName(const std::string& code);
 // True for the container atom types whose children the walk enters.
 bool IsQuicktimeContainer(const std::string& type);
 
-// The frame-rate rule of an "mdhd" atom met while the media kind is video: with the sample
-// duration Int(duration / sampleCount + 0.5) (0 while the count is 0) and the rate
-// timeScale / that duration, Int(rate + 0.5) when 0 < rate <= 100; otherwise 0 ("not found").
+// The frame-rate rule of an "mdhd" atom met while the media kind is video: the sample
+// duration is duration / sampleCount rounded half up (0 while the count is 0); the rate
+// timeScale / that duration counts, rounded half up, when 0 < rate <= 100; otherwise the
+// result is 0 ("not found").
 float QuicktimeFrameRate(uint32_t timeScale, uint32_t duration, uint32_t sampleCount);
 
 }  // namespace vistrel

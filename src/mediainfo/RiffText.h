@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.4: the small naming routines that the RIFF readers share with the other readers
+// The small naming routines that the RIFF readers share with the other readers
 // (channel texts, FourCC texts, text cleaning), and the RIFF chunk reading that the WAVE and
 // AVI readers share. Texts returned here are UTF-8, ready for the info lines; bytes taken from
 // a file are read as Latin-1, one character per byte.
@@ -13,8 +13,8 @@ namespace vistrel {
 class File64;
 
 // 0 and negative counts: empty; 1 "Mono"; 2 "Stereo"; 3 "Joint Stereo" (the MPEG mode name);
-// 4 "Quad"; above 4 the count and "ch." (6 gives "6ch."). A 16-bit file field of 0x8000 or
-// more arrives here negative, as the spec's 16-bit argument.
+// 4 "Quad"; above 4 the count and "ch." (6 gives "6ch."). The argument is signed 16-bit, so a
+// file field of 0x8000 or more arrives here negative and gives an empty text.
 std::string GetChannelsText(int16_t channels);
 // The four characters of the FourCC in file order (its low byte first), or an empty text
 // when the first byte is below 48 (the digit 0), as for uncompressed video (code 0).
@@ -22,7 +22,7 @@ std::string FourCCToText(uint32_t fourCC);
 // The four characters of the FourCC in file order, whatever they are.
 std::string FourCCChars(uint32_t fourCC);
 // Trimmed of blanks, cut before the first NUL character, trimmed again (blanks only: tabs
-// and other control characters stay, as with the spec's Trim).
+// and other control characters stay).
 std::string CleanText(const std::string& text);
 // ASCII letters compared regardless of case; every other character byte for byte.
 bool EqualsIgnoringCase(const std::string& a, const std::string& b);

@@ -12,8 +12,8 @@ struct WaveFormatName {
     const char* name;
 };
 
-// The 141 rows of Part 2.4 in the spec's order (its "0x1100 to 0x1104" row as five tags).
-// The names are kept exactly as listed, "DSPGroup TrueSpeach" and "WMA lossles" included.
+// 141 tags in ascending order (the LH CODEC range 0x1100 to 0x1104 as five rows). The names
+// are the texts users see, spellings such as "DSPGroup TrueSpeach" and "WMA lossles" included.
 constexpr std::array<WaveFormatName, 141> kWaveFormatNames = {{
     {0x0000, "UNKNOWN"},
     {0x0001, "PCM"},

@@ -17,9 +17,9 @@ struct FoundChunk {
     RiffChunkHeader Header;
 };
 
-// mmioDescend's search: from `start`, the chunks that follow one another (padded to even
-// sizes) are read until one matches; a chunk header needs its 8 bytes before `end`. Every step
-// moves at least 8 bytes, so zero-size chunks end the search too.
+// From `start`, the chunks that follow one another (padded to even sizes) are read until one
+// matches; a chunk header needs its 8 bytes before `end`. Every move is at least 8 bytes, so
+// zero-size chunks cannot hold the search in place.
 std::optional<FoundChunk> FindChunk(File64& file, uint64_t start, uint64_t end,
                                     const std::string& id, const std::string& formType = {})
 {

@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.4: RIFF WAVE info (GetWaveInfo) and its info lines (Parts 2.4, 2.5).
+// RIFF WAVE info (GetWaveInfo) and its info lines.
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/InfoLines.h"
 
@@ -37,14 +37,14 @@ struct WaveInfo {
     float BitRate = 0;         // bits per second
 };
 
-// True when the "fmt " chunk of the RIFF chunk of form WAVE was found and read. The chunk
-// search behaves like the Windows multimedia file services (see WaveInfo.cpp).
+// True when the "fmt " chunk of the RIFF chunk of form WAVE was found and read (the chunk
+// search is described in WaveInfo.cpp).
 bool GetWaveInfo(const std::string& fileName, WaveInfo& info);
 // Success: line 0 "RIFF WAVE" (+ " (extensible)"), line 1 the codec, line 2 sample rate,
 // bits, bit rate and channels. Failure: line 1 "no valid WAV file". `flags` stay as they are.
 void PutWaveInfoLines(const WaveInfo& info, bool ok, InfoLines& lines, StreamFlags& flags);
 
-// The pure steps, for tests and fuzz targets.
+// The parts that work without a file, for tests and fuzz targets.
 WaveFormat ParseWaveFormat(const ByteBuffer& chunkData);
 WaveInfo DescribeWaveFormat(const WaveFormat& format);
 // 1411200 gives "1411.2kbps   ", 256000 (a multiple of 1024) "250Kbps   ".
