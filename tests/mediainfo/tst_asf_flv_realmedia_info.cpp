@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 using namespace vistrel;
 using test::ByteWriter;
 using test::Cat;
@@ -117,10 +119,10 @@ QString Read(MediaType type, const std::string& path, bool& ok, InfoLines& lines
     return {};
 }
 
-void Row(const char* name, MediaType type, const Bytes& bytes, const InfoLines& lines, const char* record = "", bool ok = true)
+void Row(const char* name, MediaType type, const Bytes& bytes, const InfoLines& lines, const char* aspect = "", bool ok = true)
 {
     QTest::newRow(name) << int(type) << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())) << ok
-                        << lines << QString(record);
+                        << lines << QString(aspect);
 }
 
 }  // namespace
@@ -130,13 +132,13 @@ class TestAsfFlvRealMediaInfo : public QObject {
     QTemporaryDir dir_;
 
 private slots:
-    void builtFiles_data()
+    void readerLines_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<InfoLines>("lines");
-        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("aspect");
         const auto asf = [](const char* v, const char* a = "", const char* k = "") { return Lines({"Microsoft ASF", v, a, k}); };
         const InfoLines wmv2 = asf("WMV2  64x48");
         const auto withVideo = [](const Bytes& aspect) { return Asf({aspect, Video(64, 48, "WMV2")}); };
@@ -161,6 +163,7 @@ private slots:
         Row("ASF aspect 1440/1080 in extended content", mt::Asf, withVideo(Aspect(1440, 1080, true)), wmv2, "0.75, PAR 4:3");
         Row("ASF aspect 1080/1440: larger by smaller", mt::Asf, withVideo(Aspect(1080, 1440)), wmv2, "0.75, PAR 4:3");
         Row("ASF aspect of 64-bit values", mt::Asf, withVideo(Aspect(10, 11, true, 8)), wmv2, "1.1, NTSC 4:3");
+        Row("ASF aspect 1.996 named as 2", mt::Asf, withVideo(Aspect(499, 250)), wmv2, "0.501002, ana 2:1");
         Row("ASF aspect 1.125: half rounds up", mt::Asf, withVideo(Aspect(9, 8)), wmv2, "0.888889, PAR 1.13");
         Row("ASF aspect Y of 0 unused", mt::Asf, withVideo(Aspect(10, 0)), wmv2);
         Row("ASF aspect Y before X unseen", mt::Asf, withVideo(Aspect(10, 11, false, 4, true)), wmv2);
@@ -230,26 +233,28 @@ private slots:
         // fields lie elsewhere: no video line, no stream rates, the sample size reads "nt".
         Row("ffmpeg RealMedia", mt::Real, file("real_rv10_ac3.rm"), Lines({"RealMedia  114bps", "RealAudio  0Hz  28276bit"}));
     }
-    void builtFiles()
+    void readerLines()
     {
         QFETCH(int, type);
         QFETCH(QByteArray, bytes);
         QFETCH(bool, ok);
         QFETCH(InfoLines, lines);
-        QFETCH(QString, record);
+        QFETCH(QString, aspect);
         bool actualOk = false;
         InfoLines actual;
-        QCOMPARE(Read(type, test::WriteIn(dir_, "built", Bytes(bytes.begin(), bytes.end())), actualOk, actual), record);
+        QCOMPARE(Read(type, test::WriteIn(dir_, "built", Bytes(bytes.begin(), bytes.end())), actualOk, actual), aspect);
         QCOMPARE(actualOk, ok);
         QCOMPARE(actual, lines);
     }
 
     void missingFilesFail()
     {
-        bool ok = true;
-        InfoLines lines;
-        for (const MediaType type : {mt::Wmv, mt::Flv, mt::Real})
-            QVERIFY2((Read(type, "/nonexistent/file", ok, lines), !ok), qPrintable(QString::number(type)));
+        for (const MediaType type : {mt::Wmv, mt::Flv, mt::Real}) {
+            bool ok = true;
+            InfoLines lines;
+            Read(type, "/nonexistent/file", ok, lines);
+            QVERIFY2(!ok, qPrintable(QString::number(type)));
+        }
     }
 };
 

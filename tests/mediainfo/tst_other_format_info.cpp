@@ -132,7 +132,7 @@ class TestOtherFormatInfo : public QObject {
     QTemporaryDir dir_;
 
 private slots:
-    void builtFiles_data()
+    void readerLines_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("bytes");
@@ -212,6 +212,7 @@ private slots:
         Row("MIDI format 2", mt::Midi, file("midi_format2_2_tracks.mid"), midi("2 asynchronous tracks"));
         Row("RMID format 0", mt::Midi, file("rmid_format0.rmi"), Lines({"RIFF RMID", "MIDI", "one single track"}));
         Row("FLAC", mt::Flac, file("flac_stereo_44100_16bit.flac"), Lines({"FLAC", "44100Hz", "16bit  2channels"}));
+        Row("Sun AU mu-law", mt::SunAu, file("sun_au_mulaw.snd"), Lines({"Sun AU", "8bit µ-law", "8000Hz  Mono"}));
         Row("AIFF", mt::Aiff, file("aiff_pcm16.aif"), Lines({"Apple AIFF", "SSND", "16bit", "Mono"}));
         Row("AIFF-C with an empty name", mt::Aiff, file("aifc_alaw_ffmpeg.aif"), Lines({"Apple AIFF-C", "", "8bit", "Mono"}));
         Row("WebP animated", mt::WebP, file("webp_animated.webp"), Lines({"WEBP  VP8"}));
@@ -219,7 +220,7 @@ private slots:
             ac3("96kbps  44100Hz", "Stereo + Bass  Dolby Surround"));
         Row("Ogg Theora and Vorbis", mt::Ogg, file("ogg_theora_vorbis.ogv"), vorbis("vorbis  22050Hz  Mono"));
     }
-    void builtFiles()
+    void readerLines()
     {
         QFETCH(int, type);
         QFETCH(QByteArray, bytes);
