@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.9: AC-3 elementary streams (type code 13), after the synchronisation frame layout
-// of ATSC A/52.
+// AC-3 elementary streams (type code 13), after the synchronisation frame layout of
+// ATSC A/52.
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: AIFF and AIFF-C (type code 11).
+// AIFF and AIFF-C (type code 11).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 

@@ -14,7 +14,7 @@ namespace vistrel {
 
 namespace {
 
-// Object identifiers as stored (Part 2.8).
+// Object identifiers as stored in the file (GUID byte order).
 const std::vector<uint8_t> kHeaderObject = HexToBytes("3026B2758E66CF11A6D900AA0062CE6C");
 const std::vector<uint8_t> kStreamPropertiesObject = HexToBytes("9107DCB7B7A9CF118EE600C00C205365");
 const std::vector<uint8_t> kAudioStream = HexToBytes("409E69F84D5BCF11A8FD00805F5C442B");
@@ -81,7 +81,7 @@ std::optional<MetadataNumber> NumberAt(const ByteBuffer& prefix, size_t at, size
     return MetadataNumber{value, at + count};
 }
 
-// The value of the metadata entry whose name starts at `nameAt` (step 3).
+// The value of the metadata entry whose name starts at `nameAt`.
 std::optional<MetadataNumber> ReadMetadataNumber(const ByteBuffer& prefix, size_t nameAt)
 {
     const uint16_t nameLength = nameAt >= 2 ? prefix.LE16(nameAt - 2) : 0;

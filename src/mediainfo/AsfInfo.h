@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.8: ASF info (WMA, WMV and other ASF files, type codes 7, 8, 9) and its info lines
-// (Part 2.5). The reader searches the object identifiers in a fixed prefix of the file.
+// ASF info (WMA, WMV and other ASF files, type codes 7, 8, 9) and its info lines. The
+// reader searches the object identifiers in a fixed prefix of the file.
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MediaType.h"
@@ -23,7 +23,7 @@ struct AsfInfo {
     std::string AspectName;      // AsfAspectName of that aspect
     bool HasAudio = false;       // an audio stream properties object was found
     std::string AudioCodec;      // GetWaveFormatName of the format tag
-    uint32_t AudioKbps = 0;      // Int(average bytes per second / 1000) x 8
+    uint32_t AudioKbps = 0;      // whole thousands of average bytes per second, x 8
     std::string Channels;        // "Mono" or "Stereo"; other counts leave it as it was
     uint32_t SampleRate = 0;     // Hz
 };
@@ -33,7 +33,7 @@ constexpr size_t kAsfPrefixBytes = 163840;  // 0x28000; a shorter file is padded
 // Reads the prefix and decodes it; False when the file cannot be opened or the prefix holds
 // no ASF header object identifier.
 bool GetAsfInfo(const std::string& fileName, AsfInfo& info);
-// The decoding of a prefix (steps 2 to 4), for tests and fuzz targets.
+// The decoding of a prefix, for tests and fuzz targets.
 bool ReadAsfInfo(const ByteBuffer& prefix, AsfInfo& info);
 
 // The name of an aspect rounded to 2 decimals: "NTSC 4:3", "NTSC 16:9", "PAL 4:3",

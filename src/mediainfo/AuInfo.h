@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: Sun/NeXT audio (type code 10).
+// Sun/NeXT audio (type code 10).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: FLAC (type code 19).
+// FLAC (type code 19).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 
@@ -18,7 +18,7 @@ struct FlacInfo {
 constexpr int32_t kFlacBlockBytes = 320;
 
 // Valid when "fLaC" occurs anywhere in the block; the STREAMINFO fields are taken from the
-// four bytes at offsets 18 to 21 (positions 19 to 22) in either case.
+// four bytes at offsets 18 to 21 in either case.
 bool ParseFlacBlock(ByteSpan block, FlacInfo& info);
 // Reads the 320-byte block (a shorter file is padded with blanks).
 bool GetFlacInfo(const std::string& fileName, FlacInfo& info);

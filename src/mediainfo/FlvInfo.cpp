@@ -30,7 +30,7 @@ uint32_t BigEndian24(const ByteBuffer& bytes, size_t offset)
     return (static_cast<uint32_t>(bytes.BE16(offset)) << 8) | bytes.U8(offset + 2);
 }
 
-// The tags from the data offset (step 3); a tag header or body that the file does not hold
+// The tags from the data offset; a tag header or body that the file does not hold
 // ends the walk.
 void ReadTags(File64& file, uint64_t dataOffset, FlvInfo& info)
 {

@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.8: Flash Video info (type code 18) and its info lines (Part 2.5). The reader checks
-// the header in the file's first bytes and decodes the first body byte of up to 10 tags.
+// Flash Video info (type code 18) and its info lines. The reader checks the header in the
+// file's first bytes and decodes the first body byte of up to 10 tags.
 #include "mediainfo/InfoLines.h"
 
 #include <cstdint>
@@ -27,7 +27,7 @@ constexpr uint8_t kFlvVideoTag = 9;
 
 // True when the file starts with "FLV"; then the tags that follow the data offset are read.
 bool GetFlvInfo(const std::string& fileName, FlvInfo& info);
-// The decoding of the first body byte of an audio tag (step 4) and of a video tag (step 5).
+// The decoding of the first body byte of an audio tag and of a video tag.
 void DecodeFlvAudioByte(uint8_t b, FlvInfo& info);
 void DecodeFlvVideoByte(uint8_t b, FlvInfo& info);
 

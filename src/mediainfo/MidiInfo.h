@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: standard MIDI files and RIFF RMID (type code 5).
+// Standard MIDI files and RIFF RMID (type code 5).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 
@@ -19,7 +19,7 @@ constexpr int32_t kMidiBlockBytes = 32;
 // "one single track" (format 0), n " synchronous tracks" (1), n " asynchronous tracks" (2),
 // empty for any other format.
 std::string MidiDescription(int format, int32_t tracks);
-// Steps 1 to 4 over the block; False when it holds no "MThd".
+// Decodes the header found in the block; False when it holds no "MThd".
 bool ParseMidiBlock(ByteSpan block, MidiInfo& info);
 // Reads the 32-byte block (a shorter file is padded with blanks); False when the file cannot
 // be opened or holds no "MThd" in the block.

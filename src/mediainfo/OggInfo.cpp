@@ -14,7 +14,7 @@ namespace {
 // stream type, subtype, size, time unit, samples per unit, default length, buffer size,
 // bits per sample, padding, then width and height or channels, block align, byte rate).
 constexpr size_t kSubtype = 9;
-constexpr size_t kFrameTimeGuess = 12;  // the spec's first try, across subtype and size
+constexpr size_t kFrameTimeGuess = 12;  // tried first, across subtype and size; then kTimeUnit
 constexpr size_t kTimeUnit = 17;
 constexpr size_t kSamplesPerUnit = 25;
 constexpr size_t kBitsPerSample = 41;
@@ -40,7 +40,7 @@ uint32_t LE32(ByteSpan block, size_t offset)
     return LittleEndianAt(block, offset, 4);
 }
 
-// Trimmed of blanks, then cut at the first NUL, in the spec's order (no second trim).
+// Trimmed of blanks, then cut at the first NUL; blanks before the NUL stay (no second trim).
 std::string VideoCodecText(const std::string& bytes)
 {
     const size_t first = bytes.find_first_not_of(' ');

@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: Ogg files (type code 4): the OGM video and audio stream headers and the Vorbis
+// Ogg files (type code 4): the OGM video and audio stream headers and the Vorbis
 // identification header found in the first 16,384 bytes.
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
@@ -25,13 +25,13 @@ struct OggInfo {
 
 constexpr int32_t kOggBlockBytes = 16384;
 
-// Int(10,000,000 / value x 1000) x 0.001: the frames per second of a time value in 100 ns
-// units, cut to thousandths; 0 for a value of 0.
+// The frames per second of a time value in 100 ns units (10,000,000 / value), cut (not
+// rounded) to thousandths; 0 for a value of 0.
 double OggFrameRate(uint32_t timeValue);
 // The subtype text of an OGM audio header ("0055") as a WAVE format tag; 0 unless it is
 // four hexadecimal digits.
 uint16_t OggAudioFormatTag(const std::string& subtype);
-// Steps 1 to 4 over the bytes read; values past them count as 0.
+// Decodes the headers found in the bytes read; values past them count as 0.
 bool ParseOggBlock(ByteSpan block, OggInfo& info);
 // Reads the first 16,384 bytes (or fewer, without padding).
 bool GetOggInfo(const std::string& fileName, OggInfo& info);

@@ -121,7 +121,8 @@ bool ReadMdprChunk(const ByteBuffer& data, size_t at, RealMediaInfo& info)
 {
     if (!data.Has(at + kMdprKindOffset, kMdprKindBytes))
         return false;
-    // The kind is read whatever the name's length (the decisions of issue 4).
+    // The kind is read at a fixed offset whatever the name's length: after a name shorter
+    // than three characters it takes in the MIME type's length byte and text.
     const std::string kind = AsciiUpper(data.Text(at + kMdprKindOffset, kMdprKindBytes));
     const uint32_t averageBitRate = data.BE32(at + kMdprAvgBitRateOffset);
     if (kind == "AUD")
@@ -172,7 +173,7 @@ std::string RealAudioLine(const RealMediaInfo& info)
 
 int32_t RealMediaKbps(uint32_t bitsPerSecond)
 {
-    // Whole-number division gives Int((b + 500) x 0.001) for every 32-bit b (checked).
+    // Rounded to the nearest kilobit, halves up; 64-bit so that b + 500 cannot wrap.
     const auto kbps = static_cast<int64_t>((static_cast<uint64_t>(bitsPerSecond) + 500) / 1000);
     return kbps >= kMinKbps && kbps <= kMaxKbps ? static_cast<int32_t>(kbps) : 0;
 }
@@ -212,7 +213,7 @@ void PutRealMediaInfoLines(const RealMediaInfo& info, bool ok, InfoLines& lines,
     if (!ok)
         return;
     if (info.TotalKbps != 0)
-        lines[0] += "  " + FormatWhole(info.TotalKbps) + "bps";  // the kilobit value, unit as Part 2.5 writes it
+        lines[0] += "  " + FormatWhole(info.TotalKbps) + "bps";  // kilobits, shown with the unit "bps"
     size_t next = 1;
     if (info.HasVideo)
         lines[next++] = VideoLine(info);

@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.8: RealMedia info (type code 15) and its info lines (Part 2.5). The reader walks
-// the chunks of the file's first bytes.
+// RealMedia info (type code 15) and its info lines. The reader walks the chunks of the
+// file's first bytes.
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/InfoLines.h"
 
@@ -33,9 +33,9 @@ constexpr int32_t kRealMediaReadBytes = 10000000;
 
 // True when the file starts with ".RMF"; then its chunks are walked.
 bool GetRealMediaInfo(const std::string& fileName, RealMediaInfo& info);
-// The chunk walk over the bytes read (steps 2 to 5), for tests and fuzz targets.
+// The chunk walk over the bytes read, for tests and fuzz targets.
 void ReadRealMediaChunks(const ByteBuffer& data, RealMediaInfo& info);
-// Int((bits per second + 500) x 0.001); 0 when outside the accepted 1 to 20000.
+// Bits per second in whole kilobits, rounded half up; 0 when outside the accepted 1 to 20000.
 int32_t RealMediaKbps(uint32_t bitsPerSecond);
 
 // Line 0 "RealMedia" (+ two blanks, the total kilobit value and "bps" when `ok` and known);

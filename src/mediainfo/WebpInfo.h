@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.9: WebP images (type code 21).
+// WebP images (type code 21).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegSearch.h"
 
