@@ -3,7 +3,7 @@
 # builds with AddressSanitizer and UBSan, starts PulseAudio, D-Bus and Xvfb, runs ctest
 # (labels unit, gui, e2e), stops the services, then builds the fuzz targets with clang
 # and runs each briefly (label fuzz). Arguments go to the first ctest (e.g. -L unit,
-# -R part_2_1); VISTREL_SKIP_FUZZ=1 skips the fuzz run.
+# -R media_type); VISTREL_SKIP_FUZZ=1 skips the fuzz run.
 set -euo pipefail
 cd "$(dirname "$0")"
 

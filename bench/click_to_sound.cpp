@@ -1,5 +1,5 @@
 // bench/click_to_sound [ROUNDS]: for a few files (MP3, WAV, MP4, MKV, MIDI), the median
-// time from PlayTitle (Part 3.3) to the first position above 0 as the player front reports
+// time from PlayTitle (the click on a file) to the first position above 0 as the player front reports
 // it, next to the bare engine in the same process: libmpv opening and starting the same
 // file (GStreamer's midiparse ! fluiddec for MIDI) until its position is above 0. Prints
 // both medians and their ratio. Figures only; nothing passes or fails on time. Run it

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Vistrel needs (DESIGN.md section 1), only those missing.
+# Installs the Debian 12 packages Vistrel needs, only those missing.
 # Usage: scripts/deps.sh build|run|test|fuzz ...   (several groups may be named)
 set -euo pipefail
 

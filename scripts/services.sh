@@ -1,4 +1,4 @@
-# Sourced by test.sh: starts and stops what the tests need (DESIGN.md section 4):
+# Sourced by test.sh: starts and stops what the tests need:
 # a private XDG_RUNTIME_DIR, PulseAudio with a null sink, and a D-Bus session bus.
 # Xvfb comes from xvfb-run around ctest.
 
