@@ -29,8 +29,8 @@ private slots:
         const std::tuple<const char*, int, const char*> rows[] = {
             {"decoy_empty_song.mp3", 100, "Size is 0 Bytes"}, {"decoy_20_bytes.mp3", 101, "isn't a valid media file"},
             {"decoy_31_bytes.wav", 101, "isn't a valid media file"}, {"decoy_all_ff_4096.mp3", 104, "isn't a valid media file"},
-            {"decoy_html_upper_as_song.mp3", 102, "appears to be a HTML file"}, {"decoy_pdf.pdf", 105, "appears to be a PDF file"},
-            {"decoy_rar.rar", 106, "appears to be a RAR file"}, {"decoy_zip_as_clip.avi", 107, "appears to be a ZIP file"},
+            {"decoy_html_upper_as_song.mp3", 102, "appears to be a HTML file"}, {"decoy_rar.rar", 106, "appears to be a RAR file"},
+            {"decoy_pdf.pdf", 105, "appears to be a PDF file"}, {"decoy_zip_as_clip.avi", 107, "appears to be a ZIP file"},
             {"decoy_7z_as_movie.mkv", 108, "appears to be a 7-Zip file"}, {"decoy_all_zero_4096.avi", 110, "is all zero"},
             {"decoy_mz_exe_as_video.wmv", 109, "appears to be an EXE file"}, {"missing.mp3", 200, ""}};
         for (const auto& [file, code, message] : rows) {

@@ -44,8 +44,8 @@ private slots:
             QTest::newRow(box) << With(100, {{4, box}}) << 12;
         QTest::newRow("matroska deep") << With(1600, {{0, "\x1A\x45\xDF\xA3"}, {1499, "matroska"}}) << 16;
         QTest::newRow("matroska beats RIFF") << With(100, {{0, "RIFF"}, {59, "matroska"}}) << 16;
-        QTest::newRow("ASF, wmv in small letters")
-            << Bytes(test::ByteWriter().Raw(With(100, {{59, "wmv"}})).PlaceAt(0, HexToBytes("3026B2758E66CF11A6D900AA0062CE6C"))) << 9;
+        const Bytes guid = HexToBytes("3026B2758E66CF11A6D900AA0062CE6C");
+        QTest::newRow("ASF, wmv in small letters") << Bytes(test::ByteWriter().Raw(With(100, {{59, "wmv"}})).PlaceAt(0, guid)) << 9;
         QTest::newRow("AVI without hdrl") << With(100, {{0, "RIFF"}, {8, "AVI "}}) << 6;
         QTest::newRow("RIFF form with FF FB") << With(100, {{0, "RIFF"}, {8, "ACON"}, {49, "\xFF\xFB"}}) << 2;
         QTest::newRow("RIFF form with html") << With(100, {{0, "RIFF"}, {8, "ACON"}, {49, "<html>"}}) << 102;

@@ -119,6 +119,7 @@ private slots:
         QFETCH(int, found);
         QCOMPARE(FindSystemSequenceHeader(ByteBuffer(bytes)), found < 0 ? kNotFound : size_t(found));
     }
+
     // MPEG-2 extensions, the first of each kind: profile@level|chroma|format|scan|DC precision.
     void extensions_data()
     {
@@ -158,8 +159,8 @@ private slots:
         const Bytes mpeg2 = Cat({Sequence(720, 576, 3, 3), Extension("148A000100"), gop});
         const std::string v1 = "MPEG-1 Video Stream", v2 = "MPEG-2 Video Stream", ps1 = "MPEG-1 System", ps2 = "MPEG-2 System";
         const std::string l2Line = "Layer-2  128kbps  44100Hz  Stereo";
-        row("16 00 F0 13", "a.m1v", Cat({HexToBytes("000001B31600F013FFFFE018"), gop}), Lines({v1, "352x240  1:1  25fps"}),
-            0);
+        const Bytes seq = HexToBytes("000001B31600F013FFFFE018");
+        row("16 00 F0 13", "a.m1v", Cat({seq, gop}), Lines({v1, "352x240  1:1  25fps"}), 0);
         row("16:9 PAL", "a.mpv", Place(Sequence(352, 288, 3, 7), 20, gop), Lines({v1, "352x288  16:9 PAL  59.94fps"}), 0);
         row("PAR", "a.mpv", Place(Sequence(352, 240, 2, 1), 20, gop), Lines({v1, "352x240  PAR=0.6735  23.976fps"}), 0);
         row("no aspect, no rate", "a.mpv", Place(Sequence(352, 240, 0, 9), 20, gop), Lines({v1, "352x240  "}), 0);

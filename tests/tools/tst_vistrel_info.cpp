@@ -38,8 +38,8 @@ private slots:
                                           Block(zip, 107, "", false, "clip.avi\n  appears to be a ZIP file", false)
                                    << "";
         const QString folder = dir_.path(), missing = dir_.filePath("missing");
-        QTest::newRow("unreadable") << QStringList{folder, missing} << 0
-                                    << Block(folder, 200, "", false, "", false) + "\n" + Block(missing, 200, "", false, "", false) << "";
+        const QString unreadable = Block(folder, 200, "", false, "", false) + "\n" + Block(missing, 200, "", false, "", false);
+        QTest::newRow("unreadable") << QStringList{folder, missing} << 0 << unreadable << "";
         const QString odd = Write("--json", std::string(64, '\0'));
         QTest::newRow("-- ends the options") << QStringList{"--", odd} << 0
                                              << Block(odd, 110, "", false, "--json\n  is all zero", false) << "";
