@@ -1,9 +1,9 @@
 // bench/fill [FILES] [ROUNDS]: creates FILES empty files (default 100,000) in a new
-// temporary folder, half of them matching the pattern list of Part 4.1 (every pattern in
+// temporary folder, half of them matching the file list's pattern list (every pattern in
 // turn, some names in upper case), the other half not. Then, alternating, ROUNDS times
 // (default 9) each:
 //   - a plain directory read: opendir/readdir, every name copied into a vector;
-//   - FillFileList (Part 4.1): the same read, filtered, sorted.
+//   - FillFileList: the same read, filtered, sorted.
 // Prints both medians and their ratio, and removes the folder. Figures only; nothing
 // passes or fails on time.
 #include "browser/FileList.h"

@@ -1,8 +1,8 @@
 // bench/identify [FOLDER] [ROUNDS]: per file, over the files of FOLDER (default: the test
 // fixtures), the median time of
 //   - the floor: a plain open, read of 2048 bytes and close;
-//   - GetMediaType (Part 2.1);
-//   - the whole media file test (Part 2.2: detection plus the format reader);
+//   - GetMediaType;
+//   - the whole media file test (detection plus the format reader);
 // and, for comparison, the time per file of `mediainfo` (all files in one process) and
 // of `ffprobe -show_format -show_streams` (one process per file: it takes one input).
 // Figures only; nothing passes or fails on time.
@@ -156,8 +156,8 @@ int main(int argc, char** argv)
     std::printf("files: %zu in %s; in-process rounds: %d, tool rounds: %d (medians per file)\n",
                 files.size(), folder.c_str(), rounds, toolRounds);
     PrintRow("floor (open, read 2048 bytes, close)", f.floor, f.floor);
-    PrintRow("GetMediaType (Part 2.1)", f.detect, f.floor);
-    PrintRow("media file test (Part 2.2, detection + reader)", f.test, f.floor);
+    PrintRow("GetMediaType", f.detect, f.floor);
+    PrintRow("media file test (detection + reader)", f.test, f.floor);
     PrintRow("mediainfo FILE... (one process)", mediainfo, f.floor);
     PrintRow("ffprobe -show_format -show_streams (per file)", ffprobe, f.floor);
     return 0;

@@ -1,4 +1,4 @@
-// Fuzz target for Part 2.1: the signature tests over any header window.
+// Fuzz target: the media type signature tests over any header window.
 #include "mediainfo/MediaType.h"
 
 #include <cstddef>

@@ -1,7 +1,6 @@
 #pragma once
-// Part 2.9: what the small format readers share: one block read from the start of the
-// file, clipped byte access, `ReadBigEndianN` and the Mono/Stereo names. Offsets are 0-based; the spec's position
-// p + k (positions from 1) is offset p0 + k with p0 = p - 1.
+// What the small format readers share: one block read from the start of the file, clipped
+// byte access, `ReadBigEndianN` and the Mono/Stereo names. Offsets are 0-based.
 #include "mediainfo/MpegSearch.h"
 #include "support/File64.h"
 
@@ -36,7 +35,7 @@ inline std::optional<std::vector<uint8_t>> ReadHeaderBlock(const std::string& fi
     return block;
 }
 
-// Up to `count` bytes from `offset`: fewer near the block's end, none past it (as Mid$).
+// Up to `count` bytes from `offset`: fewer near the block's end, none past it.
 inline ByteSpan BytesAt(ByteSpan block, size_t offset, size_t count)
 {
     if (offset >= block.size())

@@ -1,6 +1,6 @@
 #pragma once
-// The info lines of the media file test (Parts 2.2, 2.5) and the number and text
-// wording that every reader shares (the decisions of the readers' issue).
+// The info lines of the media file test and the number and text wording that every
+// reader shares, so that all formats read alike in the labels.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,7 +10,7 @@ namespace vistrel {
 // Eight texts, numbered 0 to 7; line 0 names the format, line 7 is never shown.
 using InfoLines = std::array<std::string, 8>;
 
-// What a format branch reports besides its lines (Part 2.2 Data model).
+// What a format branch reports besides its lines.
 struct StreamFlags {
     bool SeveralAudioStreams = false;   // AVI: more than one audio stream; MPEG PS: more than one of all kinds
     bool MpegProgramWithVideo = false;  // MPEG program stream holding a video stream

@@ -66,7 +66,7 @@ bool IsRefused(MediaType code)
     return code >= mt::ZeroSize && code <= mt::AllZero;
 }
 
-// Part 2.2 step 4.1: the text after the last "/" (the spec's backslash).
+// The name without its folder, as the refusal box shows it.
 std::string BareFileName(const std::string& fullName)
 {
     const auto slash = fullName.rfind('/');
@@ -81,7 +81,7 @@ void RunReader(const std::string& workingName, Get get, Put put, MediaFileTestRe
     put(info, ok, r.Lines, r.Flags);
 }
 
-// Step 10: the format branch; each reader gets the working name.
+// The format branch: the reader of the detected type gets the working name.
 void RunFormatBranch(const std::string& workingName, MediaFileTestResult& r)
 {
     switch (r.Detected) {

@@ -24,7 +24,8 @@ uint8_t AsciiUpper(uint8_t c)
     return (c >= 'a' && c <= 'z') ? static_cast<uint8_t>(c - 32) : c;
 }
 
-// The header window: 2049 bytes, positions counted from 1 as in the spec.
+// The header window: 2049 bytes, so that a two-byte test at the last of the 2048 bytes read
+// always has a byte after it. Positions count from 1.
 class HeaderWindow {
 public:
     explicit HeaderWindow(std::vector<uint8_t> bytes) : bytes_(std::move(bytes))
@@ -112,7 +113,8 @@ MediaType TestLeadingSignatures(const HeaderWindow& w)
     return mt::NoMM;
 }
 
-// Step 5; returns Riff (6) for other RIFF forms, which later steps may still replace.
+// The RIFF forms; Riff (6) for other forms, which a later signature (HTML, a frame sync)
+// may still replace.
 MediaType TestRiff(const HeaderWindow& w)
 {
     if (!w.At(1, "RIFF")) return mt::NoMM;

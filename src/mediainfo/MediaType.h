@@ -1,5 +1,6 @@
 #pragma once
-// Part 2.1: media type detection from the first 2048 bytes of a file.
+// Media type detection from the first 2048 bytes of a file: enough for every signature we
+// test, and for an MPEG audio stream that starts after some junk.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,8 +22,8 @@ constexpr MediaType NoMM = 0, Wave = 1, Mpeg = 2, Avi = 3, Ogg = 4, Midi = 5, Ri
 constexpr size_t kHeaderWindowBytes = 2048;
 
 MediaType GetMediaType(const std::string& fileName);
-// The type decided by the signature tests over a header window (steps 4 to 9), for
-// callers that already hold the bytes. `window` is padded with zeros to 2049 bytes.
+// The type decided by the signature tests over a header window (all but the size tests),
+// for callers that already hold the bytes. `window` is padded with zeros to 2049 bytes.
 MediaType GetMediaTypeFromWindow(std::vector<uint8_t> window);
 std::string GetMediaTypeName(MediaType code);
 // The 64-bit size, or -1 when it cannot be read. Needs no read permission.
@@ -30,7 +31,7 @@ int64_t GetFileSize64(const std::string& fileName);
 std::vector<uint8_t> HexToBytes(std::string_view hex);
 bool IsAllZero(const std::vector<uint8_t>& bytes);
 
-// MPEG start codes: 00 00 01 followed by one byte (Part 2.1 Data model).
+// MPEG start codes: 00 00 01 followed by one byte.
 struct MpegSyncCodes {
     std::vector<uint8_t> Prefix, PackHeader, SequenceHeader, GroupOfPictures, Extension,
         PrivateStream1;

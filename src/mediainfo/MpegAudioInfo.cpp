@@ -14,7 +14,8 @@ constexpr BitRateTable kV1Layer2 = {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 19
 constexpr BitRateTable kV1Layer3 = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
 constexpr BitRateTable kV2Layer1 = {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
 constexpr BitRateTable kV2Layer23 = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-// The spec's own table for version 2.5 (12 and 20, not 16 and 24).
+// Version 2.5 has its own layer 3 table: 12 and 20 kbit/s at indexes 2 and 3 where
+// version 2 has 16 and 24.
 constexpr BitRateTable kV25Layer3 = {0, 8, 12, 20, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
 
 constexpr int kBitRateIndexInvalid = 15;

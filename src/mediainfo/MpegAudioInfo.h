@@ -1,5 +1,5 @@
 #pragma once
-// Part 2.3: MPEG audio info. Decodes one MPEG audio frame header (with its Xing or VBRI
+// MPEG audio info. Decodes one MPEG audio frame header (with its Xing or VBRI
 // average), finds the first frame of an MPEG audio file, and words the display lines.
 #include "mediainfo/MpegSearch.h"
 
@@ -29,11 +29,11 @@ using MpegAudioHeader = std::array<uint8_t, 4>;  // starts at the sync byte 0xFF
 uint32_t ReadBigEndian32(ByteSpan bytes);
 
 // Decodes `header` into `info` and, for Layer 3, looks for a Xing or VBRI header anywhere
-// in `searchBuffer`. Ends with False at the first invalid field; the fields decoded before
+// in `searchBuffer`. Ends with false at the first invalid field; the fields decoded before
 // it keep their values. The result is also stored in info.Valid.
 bool ParseMpegAudioHeader(MpegAudioInfo& info, ByteSpan searchBuffer, const MpegAudioHeader& header);
 
-// The frame search of an MPEG audio file (Part 2.3 Algorithms) --------------------------
+// The frame search of an MPEG audio file -------------------------------------------------
 
 constexpr size_t kMpegReadBufferBytes = 1024000;
 
@@ -46,8 +46,8 @@ std::optional<int64_t> Id3v2TagSize(ByteSpan buffer);
 size_t FindMpegAudioFrame(ByteSpan buffer, bool layer3Only, size_t from = 0, size_t startBefore = kNotFound);
 // The four header bytes at `pos`; nothing when they do not all lie inside the buffer.
 std::optional<MpegAudioHeader> HeaderAt(ByteSpan buffer, size_t pos);
-// Steps 2 to 4: the ID3v2 skip (refilling `buffer` from the open `file`), the frame search
-// and the decoding of the first candidate. `buffer` holds the file's first bytes.
+// The ID3v2 skip (refilling `buffer` from the open `file`), the frame search and the
+// decoding of the first candidate. `buffer` holds the file's first bytes.
 bool ReadMpegAudioFile(File64& file, std::vector<uint8_t> buffer, MpegAudioInfo& info);
 
 // Display -------------------------------------------------------------------------------

@@ -1,4 +1,4 @@
-// Part 2.6: the playing-time estimates (presentation time stamps, group-of-pictures time
+// The MPEG playing-time estimates (presentation time stamps, group-of-pictures time
 // codes) and the bit-rate rules that use them.
 #include "mediainfo/MediaType.h"
 #include "mediainfo/MpegStreamInfo.h"
@@ -119,7 +119,8 @@ double AverageKbps(int64_t fileSize, double factor, const MpegInfo& info)
     return std::floor(static_cast<double>(fileSize) * factor / info.Duration * 8 / 1000 - info.AudioKbpsSum);
 }
 
-// Int((kbps + step / 2) / step) x step, kept within the 32-bit range whatever the file says.
+// Rounded to the nearest multiple of the step (halves up), kept within the 32-bit range
+// whatever the file says.
 int32_t RoundToStep(double kbps)
 {
     const double rounded = std::floor((kbps + kVobTsStep / 2) / kVobTsStep) * kVobTsStep;

@@ -1,5 +1,4 @@
-// Part 2.5 for code 2: the lines of the MPEG stream reader's result (with the wording the
-// readers' issue decides) and the two stream flags of Part 2.2.
+// The info lines of the MPEG stream reader's result (type 2) and the two stream flags.
 #include "mediainfo/MpegStreamInfo.h"
 
 #include <vector>

@@ -1,5 +1,5 @@
 #pragma once
-// Byte-pattern search shared by the MPEG readers (Parts 2.3, 2.6). Positions are 0-based
+// Byte-pattern search shared by the MPEG audio and stream readers. Positions are 0-based
 // offsets into the buffer; kNotFound marks a pattern that does not occur.
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-// Part 2.6: the MPEG stream reader. The system layer (pack headers, the sequence header
+// The MPEG stream reader. The system layer (pack headers, the sequence header
 // that belongs to it, the audio and DVD private streams of a program stream) and the
 // reader's course; the video headers, the durations and the lines have their own files.
 #include "mediainfo/MpegStreamInfo.h"
@@ -46,7 +46,7 @@ struct PrivateKind {
     int32_t kbps = 0;                        // added to the audio kbps sum
 };
 
-// Step 12: the kind of a DVD private substream identifier.
+// The kind of a DVD private substream identifier.
 PrivateKind ClassifyPrivateStream(uint8_t id, MpegInfo& info)
 {
     if (id >= 0x80 && id <= 0x87)
@@ -71,7 +71,7 @@ void AddPrivateStream(PrivateAudioStreams& kind, uint8_t id)
     kind.List += (kind.List.empty() ? "" : ",") + HexIdentifier(id);
 }
 
-// Step 11 for one pack and one slot; false when no header was handed to the parser.
+// One audio stream slot after one pack; false when no header was handed to the parser.
 bool TryAudioSlot(const ByteBuffer& buffer, size_t pack, int slot, MpegInfo& info)
 {
     const auto bytes = ByteSpan(buffer.Bytes());
@@ -100,7 +100,7 @@ int32_t SlotKbpsSum(const MpegInfo& info)
     return sum;
 }
 
-// Step 13: an MPEG audio file, decoded into slot 0.
+// Neither a pack nor a sequence header: an MPEG audio file, decoded into slot 0.
 void ReadAudioFile(File64& file, const ByteBuffer& buffer, MpegInfo& info)
 {
     MpegAudioInfo audio;

@@ -1,6 +1,6 @@
 #pragma once
-// Part 2.6: MPEG stream info (program, video, transport and audio streams) and its display
-// lines of Part 2.5. Offsets are 0-based and counted from the first byte of a start code.
+// MPEG stream info (program, video, transport and audio streams) and its info lines.
+// Offsets are 0-based and counted from the first byte of a start code.
 #include "mediainfo/ByteBuffer.h"
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MpegAudioInfo.h"
@@ -59,7 +59,7 @@ struct MpegInfo {
     PrivateAudioStreams Ac3, Dts, Lpcm;
 };
 
-// The fields of a video sequence header (step 4).
+// The fields of a video sequence header.
 struct SequenceHeader {
     int32_t Width = 0;
     int32_t Height = 0;
@@ -74,36 +74,36 @@ constexpr uint32_t kVariableBitRateValue = 0x3FFFF;
 // The whole reader: fills `info` (emptied first) from the file; result the found flag.
 // VOB and TS files are told by the name's extension (after the last ".", any case).
 bool GetMpegInfo(const std::string& fileName, MpegInfo& info);
-// Lines of Part 2.5 for code 2 and the two stream flags of Part 2.2.
+// The info lines of an MPEG file (type 2) and the two stream flags.
 void PutMpegInfoLines(const MpegInfo& info, bool ok, InfoLines& lines, StreamFlags& flags);
 
 // The first pack header at or after `start` whose next start code begins 12 to 20 bytes
-// after it; kNotFound when there is none (the spec's 0, as offsets here start at 0).
+// after it; kNotFound when there is none.
 size_t FindPackHeader(ByteSpan buffer, size_t start);
 // Playing time in whole seconds from video presentation time stamps; 0 when not found.
 int32_t GetPtsDuration(const std::string& fileName);
 // Playing time in whole seconds from the last group-of-pictures time code; 0 when not found.
 int32_t GetGopDuration(const std::string& fileName, float frameRate);
 
-// The steps of GetMpegInfo over a buffer, for tests ------------------------------------
+// The parts of GetMpegInfo that work on a buffer, for tests ----------------------------
 
-// Steps 1 to 12 over the read buffer (no audio-file path, no duration, no bit rate);
+// Everything the read buffer alone tells (no audio-file path, no duration, no bit rate);
 // result the accepted sequence header.
 std::optional<SequenceHeader> AnalyzeMpegBuffer(const ByteBuffer& buffer, MpegInfo& info);
-// Step 3: the position of the sequence header that belongs to the system layer.
+// The position of the sequence header that belongs to the system layer.
 size_t FindSystemSequenceHeader(const ByteBuffer& buffer);
 SequenceHeader ReadSequenceHeader(const ByteBuffer& buffer, size_t pos);
-// Steps 4 and 5: size, frame rate and VBV text.
+// Size, frame rate and VBV text.
 void ApplySequenceHeader(const SequenceHeader& header, MpegInfo& info);
-// Step 6: the first extension of each kind in the buffer; sets the video version to 2.
+// The first extension of each kind in the buffer; sets the video version to 2.
 void ApplyExtensions(const ByteBuffer& buffer, MpegInfo& info);
-// Steps 7 and 8, by info.VideoVersion.
+// The MPEG-1 or MPEG-2 aspect table, by info.VideoVersion.
 void ApplyAspectRatio(int aspectCode, MpegInfo& info);
-// Step 10.
+// "(VCD)" or "(SVCD)" from the length of the first video packet.
 std::string GetDiscKind(const ByteBuffer& buffer, float systemVersion);
-// Step 11: the MPEG audio streams C0 to C3 of a program stream.
+// The MPEG audio streams C0 to C3 of a program stream.
 void ScanProgramAudioStreams(const ByteBuffer& buffer, MpegInfo& info);
-// Step 12: DVD AC-3, DTS and LPCM substreams.
+// DVD AC-3, DTS and LPCM substreams.
 void ScanPrivateStreams(const ByteBuffer& buffer, MpegInfo& info);
 // The bit-rate rules, from info.Duration and info.AudioKbpsSum.
 void ApplyBitRate(uint32_t bitRateValue, int64_t fileSize, bool vobOrTs, MpegInfo& info);

@@ -1,5 +1,4 @@
-// Part 2.6 steps 4 to 8: the video sequence header, its MPEG-2 extensions and the aspect
-// ratio tables.
+// The video sequence header, its MPEG-2 extensions and the aspect ratio tables.
 #include "mediainfo/MediaType.h"
 #include "mediainfo/MpegStreamInfo.h"
 
