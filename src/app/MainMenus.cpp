@@ -24,7 +24,7 @@ QMenu* NamedMenu(QWidget* parent, const char* name, const QString& title)
     return menu;
 }
 
-// The Part that gives these entries their actions is not built yet.
+// Entries whose actions are not built yet stay disabled rather than do nothing.
 void DisableAll(std::initializer_list<QAction*> actions)
 {
     for (QAction* action : actions)
@@ -142,7 +142,7 @@ void MainMenus::BuildVideoMenu(QWidget* owner)
     aspectMenu->setEnabled(false);
 }
 
-// Part 1.3 A.3: "Audio 1" .. "Audio 16" and "Video 1" .. "Video 8"; Part 3.3 shows as
+// "Audio 1" .. "Audio 16" and "Video 1" .. "Video 8"; the title play control shows as
 // many as the title has. Closed: disabled, entries 2.. hidden.
 void MainMenus::BuildStreamMenus()
 {

@@ -1,8 +1,8 @@
 #pragma once
-// The main window's menus (Parts 1.3 A.3, 4.1, 4.2, 4.3, 5.1, 3.3): the file context menu
-// fileMenu, the folder context menu folderMenu, the video pop-up videoMenu with the
-// stream menus, and the popups of the three menu buttons. Entries of Parts that are not
-// built yet are present and disabled.
+// The main window's menus: the file context menu fileMenu, the folder context menu
+// folderMenu, the video pop-up videoMenu with the stream menus, and the popups of the
+// three menu buttons. Entries of features that are not built yet (file operations, list
+// actions, zoom, aspect, fullscreen) are present and disabled.
 #include "browser/ListMenus.h"
 
 #include <QObject>
@@ -36,7 +36,7 @@ public:
     explicit MainMenus(QWidget* owner);
     ~MainMenus();
 
-    // Part 1.2 step 6: the list menus from the loaded lists, with hotkey texts when
+    // The list menus from the loaded lists, with hotkey texts when
     // `UseMenuHotkeys` is on; "Open with..." and its separator hidden for an empty list.
     void BuildListMenus(const Settings& settings);
 

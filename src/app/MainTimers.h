@@ -1,7 +1,7 @@
 #pragma once
-// Part 1.3: the timers of the main window, one QTimer per row of the spec's inventory,
-// named as the spec names them, with the interval the window is created with, all
-// stopped. The Parts that own a timer's logic connect its timeout and start it.
+// The timers of the main window, one QTimer each, with the interval the window is created
+// with, all stopped: none fires before the window has loaded. The subsystem that owns a
+// timer's logic connects its timeout and starts it.
 #include "controls/PositionRail.h"
 #include "playback/TitlePlayControl.h"
 
@@ -19,7 +19,7 @@ class MainTimers : public QObject {
 public:
     explicit MainTimers(QObject* parent = nullptr);
 
-    // Called by commandLinePlayTimer's only tick (Part 3.3 plays the file list's selection).
+    // Called by commandLinePlayTimer's only tick: plays the file list's selection.
     std::function<void()> PlaySelectedTitle;
 
     std::vector<QTimer*> All() const;

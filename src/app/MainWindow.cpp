@@ -48,11 +48,11 @@ namespace {
 
 constexpr int kDesignedWidth = 800;
 constexpr int kDesignedHeight = 560;
-// Part 1.3 E: 70 * TwipsPerPixelY twips, which is 70 pixels whatever the dpi.
+// expandButton makes the window this much taller at every dpi, uncovering the MCI test panel.
 constexpr int kExpandHeightPixels = 70;
 
-// DirectShow is GStreamer's playbin (DESIGN.md); its back end (Part 3.4) is not built
-// yet, so the settings load keeps MCI whatever UseMCI says.
+// The second back end (GStreamer's playbin, labelled "DirectShow") is not built yet, so
+// the settings load keeps MCI whatever UseMCI says.
 constexpr bool kDirectShowBackendBuilt = false;
 
 bool IsDirectShowBackendAvailable()
@@ -137,7 +137,8 @@ void MainWindow::BuildControls()
     DisableUnbuiltControls();
 }
 
-// The controls whose Parts are not built yet: present, disabled.
+// The speed rail, the volume mixer and the settings dialog are not built yet: their
+// controls are present but disabled.
 void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
@@ -159,7 +160,7 @@ void MainWindow::BuildBrowser()
     };
 }
 
-// Part 6.1's row: seek buttons, rail, elapsedLabel and lengthLabel.
+// The rail row: seek buttons, rail, elapsedLabel and lengthLabel.
 void MainWindow::BuildRail()
 {
     railRow_ = new PositionRailWidget(screenDpi_, centralWidget());
@@ -171,10 +172,10 @@ void MainWindow::BuildRail()
     host.MPlaySeek = [this](int32_t targetMs, bool showFrame) { front_->MPlaySeek(targetMs, showFrame); };
     host.MPlayResume = [this] {
         front_->MPlayResume();
-        rail_->LastSeekTick = front_->LastSeekTick;  // one LastSeekTick shared by Parts 3.2 and 6.1
+        rail_->LastSeekTick = front_->LastSeekTick;  // one LastSeekTick for front and rail
     };
     host.MPlayPause = [this] { front_->MPlayPause(); };
-    host.ShowFrameAfterSeek = [] { return false; };  // Part 5.1 sets it for paused video
+    host.ShowFrameAfterSeek = [] { return false; };  // until the video layout shows paused frames
     host.EnablePositionPoll = [this](bool enable, const std::string& caller) { titlePlay_->EnablePositionPoll(enable, caller); };
     host.PollPosition = [this] { titlePlay_->PollPosition(); };
     host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
@@ -254,15 +255,15 @@ void MainWindow::WireMciVoiceHooks()
         raise();
         activateWindow();
     };
-    // The service's video window is the engine's own drawing surface: it always shows the
-    // video, which is what a child window tells on Windows (B.9).
+    // The service's video window is the engine's own drawing surface and always shows the
+    // video, so it counts as having a child: OpenVoice1 keeps it in the video area.
     hooks.HasChildWindow = [](WindowHandle) { return true; };
     hooks.MainWindowMonitorWidth = [this] { return screen() ? screen()->geometry().width() : 0; };
     hooks.DeviceTypeOverride = [this] { return mciPanel_->DeviceTypeText(); };
     hooks.Title = &title_;
 }
 
-// Part 3.1 H: below the normal area, seen once expandButton enlarges the window.
+// The MCI test panel: below the normal area, seen once expandButton enlarges the window.
 void MainWindow::BuildMciTestPanel()
 {
     mciPanel_ = new MciTestPanel(centralWidget());
@@ -289,8 +290,9 @@ void MainWindow::WireMenus()
     controls_.goToButton->setMenu(menus_->goToMenu.popup);
 }
 
-// A: the steps whose Parts exist, in the spec's order (ScreenDpi and the controls of
-// step 1 come first, in the constructor; the stream menus of step 3 are built with them).
+// Settings first, then the extra file pattern, then the command-line argument or the
+// start folder. ScreenDpi and the controls, stream menus included, are built before, in
+// the constructor.
 void MainWindow::OnLoad()
 {
     store_.ReadSettings(settings_, environment_);
@@ -303,7 +305,7 @@ void MainWindow::OnLoad()
     browser_->FocusFileList();
 }
 
-// Part 1.2's bulk load, window side: placement, fonts, list menus, check boxes, tool tips.
+// The loaded settings, window side: placement, fonts, list menus, check boxes, tool tips.
 void MainWindow::ApplyLoadedSettings()
 {
     ApplyWindowPlacement();
@@ -313,12 +315,14 @@ void MainWindow::ApplyLoadedSettings()
     controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
-    titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();  // the "Local" volume until Part 6.4
+    // The "Local" volume, until the volume mixer exists.
+    titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();
     ApplyCheckBoxes(controls_, settings_);
     ApplyToolTips(this, settings_.ToolTips);
 }
 
-// Part 1.1 E. False when the argument no longer exists (the normal start folder follows).
+// Opens the argument's folder and, for a file, selects it and plays it once loading is
+// done. False when the argument no longer exists (the normal start folder follows).
 bool MainWindow::HandOverCommandLineArg()
 {
     std::string arg = program::CommandLineArg;
@@ -345,7 +349,8 @@ bool MainWindow::HandOverCommandLineArg()
     return true;
 }
 
-// FolderListChanged step 4: the remembered folders of Part 1.2.
+// The folder to start in next time; NonremovablePath, the fallback for a Path whose
+// drive is not ready, only takes folders on fixed and RAM drives.
 void MainWindow::RememberFolder(const std::string& folder)
 {
     settings_.Path = folder;
@@ -360,7 +365,8 @@ void MainWindow::ReadScreenDpi()
     screenDpi_ = s ? static_cast<int>(s->logicalDotsPerInchX()) : 96;
 }
 
-// A.7. With no folder the window stays on the default drive (CurrentFolder empty).
+// The saved Path, else NonremovablePath, whichever has a ready drive. With no folder the
+// window stays on the default drive (CurrentFolder empty).
 void MainWindow::OpenStartFolder()
 {
     const StartFolderChoice choice =
@@ -398,7 +404,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
     emit Unloaded();
 }
 
-// G: the steps whose Parts exist, in the spec's order.
+// A playing title is paused before its media is closed, and the settings are saved
+// after that, with the window's last state.
 void MainWindow::OnQueryClose()
 {
     closing_ = true;
@@ -412,7 +419,8 @@ void MainWindow::OnQueryClose()
     store_.SaveSettings(settings_, environment_);
 }
 
-// H: the separate video, seek-preview and fullscreen-rail windows come with Part 5.
+// The separate video, seek-preview and fullscreen-rail windows will be unloaded here too
+// once they exist.
 void MainWindow::OnUnload()
 {
     if (StartDeletionScriptIfNeeded)

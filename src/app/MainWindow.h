@@ -1,7 +1,7 @@
 #pragma once
-// Part 1.3: the main window. It builds the controls the spec names (MainControls) and the
-// menus (MainMenus), wires them to the Parts' classes, runs OnLoad in the spec's order
-// and saves the settings when it closes. Each Part's logic lives in its subsystem's class.
+// The main window. It builds the controls (MainControls) and the menus (MainMenus),
+// wires them to the subsystems' classes, runs OnLoad and saves the settings when it
+// closes. Each subsystem's logic lives in its own class.
 #include "app/MainControls.h"
 #include "app/Settings.h"
 #include "support/TitleState.h"
@@ -31,7 +31,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    // OnLoad runs here; `modulePath` is the program's path (Part 1.1, the INI folder).
+    // OnLoad runs here; `modulePath` is the program's path (the INI file lies beside it).
     explicit MainWindow(const std::string& modulePath, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -46,8 +46,8 @@ public:
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     const TitleState& Title() const { return title_; }
-    // OnUnload step 2 (Part 4.2 fills it): writes and starts the deletion script when
-    // files wait for deletion, and then ends the process.
+    // Set by the file operations once they exist; OnUnload calls it: writes and starts the
+    // deletion script when files wait for deletion, and then ends the process.
     std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }

@@ -1,4 +1,4 @@
-// Part 4.1, the drive box's data over the mounted file systems (see Drives.h).
+// The drive box's data over the mounted file systems (see Drives.h).
 #include "browser/Drives.h"
 
 #include <QStorageInfo>

@@ -1,8 +1,7 @@
 #pragma once
-// Part 4.1, the drive box's data: the mounted file systems stand in for drive letters
-// (DESIGN.md section 3). A drive is its mount point; its type takes the values of
-// GetDriveTypeA, decided from the file-system type and the removable flag of its block
-// device. The widget driveBox shows DriveText of each drive.
+// The drive box's data: the mounted file systems are the drives. A drive is its mount
+// point; its DriveType is decided from the file-system type and the removable flag of its
+// block device. The widget driveBox shows DriveText of each drive.
 #include <string>
 #include <vector>
 
@@ -42,14 +41,14 @@ std::vector<Drive> ListDrives();
 // The drive holding `path`: the mount point of the file system it lies on (symbolic
 // links followed). A path on no readable file system gives type DRIVE_NO_ROOT_DIR.
 Drive DriveOfPath(const std::string& path);
-// GetDriveTypeA for the drive holding `path`.
+// The DriveType of the drive holding `path`.
 int GetDriveType(const std::string& path);
 // A drive is ready when its root can be listed.
 bool IsDriveReady(const Drive& drive);
 // The drive box's text: the mount point, and the label in brackets when there is one
-// ("/media/user/DISC [DISC]"), as the DriveListBox shows "c: [SYSTEM]".
+// ("/media/user/DISC [DISC]").
 std::string DriveText(const Drive& drive);
-// DriveChanged step 2: the folder opened when the drive is chosen. Its root; on a CD
+// The folder DriveChanged opens when the drive is chosen. Its root; on a CD
 // drive its "MPEGAV" folder when present, and its "MPEG2" folder when present (the
 // second wins). Folder names are compared case-insensitively: Linux shows ISO 9660
 // names in lower case.

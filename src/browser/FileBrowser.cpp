@@ -35,7 +35,7 @@ constexpr int kToolTipStillPixels = 2;  // a cursor that moved more is not yet r
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
 
-// The visible subfolders of `folder`, sorted as the DirListBox sorts them (case-blind).
+// The visible subfolders of `folder`, sorted case-blind.
 std::vector<std::string> SubfolderNames(const std::string& folder)
 {
     namespace fs = std::filesystem;
@@ -441,8 +441,7 @@ void FileBrowser::ClearFileToolTip()
     toolTipLastName_.clear();
 }
 
-// The timer is disabled and enabled again (the spec's restart): its step runs once the
-// pointer rests 100 ms over an item.
+// Every move restarts the timer: its step runs once the pointer rests 100 ms over an item.
 void FileBrowser::FileListMouseMoved(const QPoint& pos)
 {
     if (toolTipTimer_)

@@ -1,9 +1,9 @@
 #pragma once
-// Part 4.1, the window side of the file browser: the drive box driveBox, the folder list
-// folderList (DirListBox manner: the chain of folders from "/" to the open folder, indented,
-// then the open folder's subfolders) and the file list fileList. MainWindow builds the
-// widgets and hands them over; the window-free rules live in FileList.h and Drives.h.
-// Folders are held with a trailing "/" (the spec's trailing backslash).
+// The window side of the file browser: the drive box driveBox, the folder list folderList
+// (the chain of folders from "/" to the open folder, indented, then the open folder's
+// subfolders) and the file list fileList. MainWindow builds the widgets and hands them
+// over; the window-free rules live in FileList.h and Drives.h. Folders are held with a
+// trailing "/".
 #include <QBasicTimer>
 #include <QObject>
 #include <QPoint>
@@ -28,11 +28,11 @@ public:
     FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent = nullptr);
     ~FileBrowser() override;
 
-    // The pattern list (starts with the 63 defaults) and the deferred-deletion list of
-    // Part 4.2 (full names not to list).
+    // The pattern list (starts with the 63 defaults) and the file operations'
+    // deferred-deletion list (full names not to list).
     std::vector<std::string> Patterns;
     std::vector<std::string> DeferredDeletionList;
-    // Part 3.3 fills it: plays the file list's selection. The argument is the caller tag.
+    // Set by the main window: plays the file list's selection. The argument is the caller tag.
     std::function<void(const std::string& callerTag)> PlaySelectedTitle;
 
     // Opens `folder`: the drive box shows its drive, folderList the folder, then FolderListChanged.
@@ -68,7 +68,7 @@ public:
     // selected by RightClickSelect's rules, then FileContextMenuRequested. Below the last
     // item nothing happens.
     void FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers modifiers);
-    // The tool-tip timer of Part 1.3 (fileToolTipTimer): its tick runs the
+    // The file list's tool-tip timer (fileToolTipTimer): its tick runs the
     // tool-tip step at the cursor position.
     void SetToolTipTimer(QTimer* timer);
     // A mouse move over the file list at `pos` (viewport coordinates).
@@ -83,10 +83,10 @@ public slots:
 signals:
     // The left mouse button went down on the file list (before the list handles it).
     void FileListPressed();
-    // The file context menu (fileMenu, Parts 4.2/4.3) is to open at `globalPos`; the
+    // The file context menu (fileMenu) is to open at `globalPos`; the
     // selection is already made. Emitted under the programmatic-selection flag.
     void FileContextMenuRequested(QPoint globalPos);
-    // A folder was opened (FolderListChanged): the remembered folders of Part 1.2 follow it.
+    // A folder was opened (FolderListChanged): the saved start folders follow it.
     void FolderOpened(const std::string& folder);
 
 protected:

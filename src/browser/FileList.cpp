@@ -1,7 +1,7 @@
-// Part 4.1, window-free core of the file list (see FileList.h).
+// The window-free core of the file list (see FileList.h).
 //
-// Wildcard matching. FindFirstFileW does not glob: before the file system matches a
-// pattern (FsRtlIsNameInExpression, [MS-FSA] 2.1.4.4), kernel32 rewrites it:
+// Wildcard matching. Patterns are not globs; they follow the older wildcard rules that
+// pattern lists such as the 63 defaults are written for:
 //   - "*" and "*.*" match every name;
 //   - every "?" becomes DOS_QM: one character other than ".", or nothing when the name
 //     ends or reaches a "." there ("*.ad??" lists "x.ad", "x.ad1" and "x.adts");
@@ -11,10 +11,7 @@
 //   - every other character, "." included, stands for itself, case-insensitively.
 // WildcardPattern implements exactly these rules. A "." followed by a letter stays a
 // plain "."; so "*.rm*" needs a "." followed by "rm" somewhere in the name: "a.rm",
-// "a.RMVB" and "a.rm.txt" match, a name without extension ("rmvb", "farm") never does,
-// as on Windows. What is not reproduced: the 8.3 short-name aliases, through which
-// Windows also lists "x.mpgxyz" for "*.mpg" (short name "XMPGXY~1.MPG"); Linux names
-// have no aliases (DESIGN.md section 3).
+// "a.RMVB" and "a.rm.txt" match, a name without extension ("rmvb", "farm") never does.
 #include "browser/FileList.h"
 
 #include <QChar>
@@ -116,8 +113,8 @@ struct DirCloser {
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
-// Directories are skipped, also through a symbolic link; a dangling link is listed as
-// Windows lists the link itself. The file type is only asked for when readdir does not tell.
+// Directories are skipped, also through a symbolic link; a dangling link is listed like a
+// file. The file type is only asked for when readdir does not tell.
 bool IsDirectoryEntry(DIR* dir, const dirent& entry)
 {
     if (entry.d_type == DT_DIR)
@@ -139,7 +136,7 @@ std::unordered_set<std::string> NonEmptyEntries(const std::vector<std::string>& 
 
 // ---- File sizes ----
 
-// size / 1000 in VB's general number format: exact, without trailing zeros.
+// size / 1000, exact and without trailing zeros ("1.5", "1.234", "2").
 std::string Thousandths(int64_t size)
 {
     std::string decimals = std::to_string(1000 + size % 1000).substr(1);
@@ -385,9 +382,9 @@ void SortFileNames(std::vector<std::string>& names)
     names = SortedNames(entries);
 }
 
-// The spec searches once per pattern and removes duplicates by a scan of the array; one
-// directory read yields every name once, and each name is listed when its first matching
-// pattern is found, so no duplicate can arise. The deferred-deletion list is a hash set.
+// One directory read yields every name once, and each name is listed when its first
+// matching pattern is found, so no duplicate can arise. The deferred-deletion list is a
+// hash set.
 std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
                                       const std::vector<std::string>& deferredDeletionList)
 {
@@ -478,11 +475,8 @@ std::vector<std::string> SelectedNames(const std::vector<std::string>& itemTexts
     return names;
 }
 
-// The spec's pass walks the new list with a pointer into the saved names and stops
-// restoring at the first saved name that has vanished. Every saved name still present is
-// restored here (the implementer's choice the spec leaves open): a file deleted from
-// outside does not cost the user the rest of the selection. With every name present and
-// in list order, the result is the spec's.
+// Every saved name still present is selected again, even after a saved name that has
+// vanished: a file deleted from outside does not cost the user the rest of the selection.
 std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts, const std::vector<std::string>& savedNames)
 {
     const std::unordered_set<std::string> saved(savedNames.begin(), savedNames.end());

@@ -1,9 +1,9 @@
 #pragma once
-// Part 4.1, the window-free core of the file list: the pattern list, the matching of
+// The window-free core of the file list: the pattern list, the matching of
 // names against it, the fill of one folder, the full-file-name rules, the selection
 // rules as pure functions over the list's selected flags, the ordered selection restore
-// of the refresh, and the file-size tool-tip text. Names are UTF-8, paths POSIX
-// (DESIGN.md section 3: the spec's "\" is "/", hidden = a name starting with ".").
+// of the refresh, and the file-size tool-tip text. Names are UTF-8, paths POSIX;
+// a hidden entry is a name starting with ".".
 // The widgets (fileList, folderList, driveBox), the folder watch and the focus rules live in
 // the window layer, which calls these functions.
 #include "support/Selection.h"
@@ -18,7 +18,7 @@ namespace vistrel {
 
 // ---- Pattern list ---------------------------------------------------------------------
 
-// The 63 patterns the list starts with, in the spec's order.
+// The 63 patterns the list starts with.
 std::vector<std::string> DefaultFilePatterns();
 // Ignores an empty text; otherwise appends it lower-cased unless an equal entry exists.
 void AddFilePattern(std::vector<std::string>& patterns, const std::string& pattern);
@@ -29,13 +29,15 @@ std::string GetFilePats(const std::vector<std::string>& patterns);
 
 // ---- Matching --------------------------------------------------------------------------
 
-// A name upper-cased character by character (simple case mapping, as VB's UCase$ and the
-// file system's upcase table do) and written as UTF-16, the unit in which Windows matches
-// and VB compares. A byte that is not valid UTF-8 becomes the lone surrogate 0xDC00 + byte.
+// A name upper-cased character by character (simple case mapping: every character stays
+// one character) and written as UTF-16, the unit in which names are matched and sorted,
+// so that patterns from older INI files match the same names and the order does not
+// depend on the locale. A byte that is not valid UTF-8 becomes the lone surrogate
+// 0xDC00 + byte.
 std::u16string UpperCaseUtf16(std::string_view utf8);
 
-// One pattern, compiled once, matched the way FindFirstFileW matches a long name (see the
-// translation rules in FileList.cpp); case-insensitive.
+// One pattern, compiled once, matched by the wildcard rules described in FileList.cpp;
+// case-insensitive.
 class WildcardPattern {
 public:
     explicit WildcardPattern(std::string_view pattern);
@@ -80,7 +82,7 @@ private:
 
 // ---- Filling the list ------------------------------------------------------------------
 
-// Sorts ascending by the upper-cased names (UTF-16 code-unit order, as VB compares);
+// Sorts ascending by the upper-cased names (UTF-16 code-unit order, whatever the locale);
 // names equal when upper-cased keep a fixed order by their bytes.
 void SortFileNames(std::vector<std::string>& names);
 
@@ -103,7 +105,8 @@ std::string GetFullFilename(const std::string& currentFolder, const std::vector<
 // ---- Selection -------------------------------------------------------------------------
 // `selected[i]` is the selection flag of list item i.
 
-// DeselectFile: the first selected item whose text is the name part of `fullname`, or -1.
+// The item to deselect for `fullname`: the first selected one whose text is its name part,
+// or -1.
 int FindFileToDeselect(const std::vector<std::string>& itemTexts, const std::vector<bool>& selected,
                        const std::string& fullname);
 

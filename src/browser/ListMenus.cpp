@@ -27,7 +27,7 @@ QAction* MenuArray::Element(int i) const
     return i >= 0 && i < static_cast<int>(elements_.size()) ? elements_[i] : nullptr;
 }
 
-// Step 1: elements 2, 3, ... are unloaded, 1..count loaded (element 1 is never unloaded).
+// Elements 2, 3, ... are unloaded, 1..count loaded (element 1 is never unloaded).
 void MenuArray::LoadElements(int count)
 {
     const size_t wanted = static_cast<size_t>(std::max(count, 1)) + 1;

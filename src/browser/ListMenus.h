@@ -1,6 +1,6 @@
 #pragma once
-// Part 4.3: the menu arrays of the destination and Open-with lists and BuildListMenu's
-// rules for captions and hotkey texts. A menu array is a run of actions inside a QMenu:
+// The menu arrays of the destination and Open-with lists, and the rules for their
+// captions and hotkey texts. A menu array is a run of actions inside a QMenu:
 // element 0 is a hidden template, elements 1..n show the list's entries.
 #include <QObject>
 
@@ -12,7 +12,7 @@ class QMenu;
 
 namespace vistrel {
 
-// The hotkey texts of the folder menus (Part 4.3): "Alt+" / "Shift+" with digits from
+// The hotkey texts of the folder menus: "Alt+" / "Shift+" with digits from
 // code 48 + i, "Shift+" with letters from code 64 + i.
 inline constexpr const char* kMoveToHotkeyPrefix = "Alt+";
 inline constexpr const char* kCopyToHotkeyPrefix = "Shift+";
@@ -21,21 +21,21 @@ inline constexpr int kDigitFirstCode = 48;
 inline constexpr int kLetterFirstCode = 64;
 inline constexpr const char* kMenuSeparatorName = "+++";
 
-// Step 2's caption of entry i (1-based) for a name that is not a separator.
+// The caption of entry i (1-based) for a name that is not a separator.
 std::string ListMenuCaption(const std::string& name, const std::string& hotkeyPrefix, int firstCode, int i,
                             bool showHotkeys);
 
 class MenuArray {
 public:
     // The array's actions go into `menu` before `before` (appended when null); `name`
-    // is the spec's control name ("moveToEntries"), the elements' object names get "_i".
+    // is the array's object name ("moveToEntries"), the elements' object names get "_i".
     MenuArray(QMenu* menu, QAction* before, const std::string& name);
 
     // Element i (0 = the template); null when not loaded.
     QAction* Element(int i) const;
     int Count() const { return static_cast<int>(elements_.size()) - 1; }
 
-    // BuildListMenu: one element per name; "+++" becomes a separator line.
+    // One element per name; "+++" becomes a separator line.
     void Build(const std::vector<std::string>& names, const std::string& hotkeyPrefix, int firstCode,
                bool showHotkeys);
 

@@ -115,7 +115,8 @@ void PositionRail::SetRailValue(float Pos)
 
 void PositionRail::WriteElapsedText(const QString& text)
 {
-    // Linux counts as "Windows 6.0 or later" (OSVersion from uname, DESIGN.md section 3).
+    // The hidden lblVistaFlicker is always written first: OSVersion from uname takes the
+    // newest branch of every version test (docs/PLATFORM.md).
     row_.lblVistaFlicker->setText(text + "-");
     row_.elapsedLabel->setText(text);
 }
@@ -184,7 +185,8 @@ void PositionRail::RailMouseDown(int Button, int X)
     if (Button != kLeftButton)
         return;
     timers_.railMoveTimer->stop();
-    // A press seeks after the short interval; only a drag defers by 120 ms (decision).
+    // A press seeks after the short interval, even when a drag left 120 ms set; only a
+    // drag waits for the pointer to rest.
     timers_.railMoveTimer->setInterval(kClickSeekDelayMs);
     CallIfSet(host_.FocusFileList);
     RailDragging = true;
@@ -324,7 +326,7 @@ void PositionRail::SeekRelative(int32_t StepMS)
     const int32_t len = title_.CurrentTitleLengthMS;
     if (len == 0)
         return;
-    // VB rounding (half to even) makes the halving end at 0 (1 / 2 = 0.5 -> 0).
+    // Rounding half to even makes the halving end at 0 (1 / 2 = 0.5 -> 0).
     while (StepMS > 0 && int64_t{cur} + StepMS > len)
         StepMS = static_cast<int32_t>(std::lrint(StepMS / 2.0));
     ThrottleRelativeSeek();

@@ -1,5 +1,5 @@
 #pragma once
-// Part 6.1: the main window's rail procedures: clicks and drags on the rail become seeks
+// The main window's rail procedures: clicks and drags on the rail become seeks
 // through the player front, the elapsed-time label follows, the position poll (positionTimer)
 // is paused and restarted around a seek, and the seek buttons repeat 10-second steps.
 // The player front, the title play control and the seek preview are reached only through
@@ -20,31 +20,31 @@ namespace vistrel {
 class PositionRailWidget;
 struct TitleState;
 
-// What the rail needs from other Parts. An empty function is skipped (a getter then
-// gives 0 / false). Names are the spec's.
+// What the rail needs from other subsystems. An empty function is skipped (a getter then
+// gives 0 / false).
 struct RailHost {
-    // Player front (Part 3.2).
+    // Player front.
     std::function<int32_t()> MPlayGetPosition;
     std::function<void(int32_t targetMs, bool showFrame)> MPlaySeek;
     std::function<void()> MPlayResume;
     std::function<void()> MPlayPause;
-    // The main window's show-frame flag for seeks (Part 5.1).
+    // The main window's show-frame flag for seeks.
     std::function<bool()> ShowFrameAfterSeek;
-    // Title play control (Part 3.3): EnablePositionPoll stops positionTimer, then sets it to `enable`.
+    // Title play control: EnablePositionPoll stops positionTimer, then sets it to `enable`.
     std::function<void(bool enable, const std::string& caller)> EnablePositionPoll;
     std::function<void()> PollPosition;
     std::function<void(bool keepLast, const std::string& caller)> PlaySelectedTitle;
-    // File list (Part 4.1).
+    // File list.
     std::function<void()> FocusFileList;
-    // Main window (Part 1.3): its close request has begun.
+    // Main window: its close request has begun.
     std::function<bool()> Closing;
-    // The fullscreen strip's elapsedLabel (Part 5.3) gets the main elapsedLabel's text.
+    // The fullscreen rail's elapsedLabel gets the main elapsedLabel's text.
     std::function<void(const std::string& text)> SetFullscreenElapsedText;
-    // Seek preview (Part 5.2). HaveVid: the preview window holds a video. Move: centre it
+    // Seek preview. HaveVid: the preview window holds a video. Move: centre it
     // horizontally on screen X `centreX` with its bottom edge at screen Y `bottomY`.
     std::function<bool()> SeekPreviewHaveVid;
     std::function<void(int centreX, int bottomY)> MoveSeekPreview;
-    // The player is on the DirectShow interface (MediaInterface = 0).
+    // The second back end (GStreamer) plays the title (MediaInterface = 0).
     std::function<bool()> IsDirectShow;
 };
 
@@ -62,7 +62,7 @@ class PositionRail : public QObject {
 
 public:
     // Registers the row's rail as rail 0 and connects the row's widgets and the timers
-    // railMoveTimer and seekRepeatTimer. `title` is Part 3.3's state, read only.
+    // railMoveTimer and seekRepeatTimer. `title` is the title play control's state, read only.
     PositionRail(PositionRailWidget& row, RailTimers timers, const TitleState& title, RailHost host,
                  QObject* parent = nullptr);
     ~PositionRail() override;
@@ -85,17 +85,17 @@ public:
     void OnSeekRepeatTimer();
     void SeekRelative(int32_t StepMS);
 
-    // Main-window state of Part 6.1 (names are the spec's).
+    // The rail's main-window state.
     bool RailDragging = false;
     bool RailReopening = false;
-    // -1 until the first rail seek of a title is measured; Part 3.3's CloseMedia sets -1.
+    // -1 until the first rail seek of a title is measured; CloseMedia sets it back to -1.
     int32_t LastSeekDurationMS = -1;
-    // Shared with Part 3.2: MPlayResume sets it to TickCountMs.
+    // Shared with the player front: MPlayResume sets it to TickCountMs.
     int64_t LastSeekTick = 0;
     double LastRailPos = 0.0;
     int16_t SeekButtonIndex = -1;
-    // One-shot suppressions of a single rail move (Algorithms 4), for whoever moves the
-    // pointer or the rail under a resting pointer (Parts 5.3, 6.2).
+    // One-shot suppressions of a single rail move, for whoever moves the pointer or the
+    // rail under a resting pointer (the fullscreen rail, the keyboard handling).
     bool IgnoreNextRailMove = false;
     int RailExpectedX = -1;
     int LastRailX = -1;

@@ -1,8 +1,8 @@
 #pragma once
-// Part 6.1: the main window's rail row: seekButtons(0) "Seek Backward", the rail
+// The main window's rail row: seekButtons(0) "Seek Backward", the rail
 // railPicture with its hidden knob railKnob, seekButtons(1) "Seek Forward", the
 // time labels elapsedLabel and lengthLabel, and the hidden label lblVistaFlicker. Sizes
-// follow the logical dpi (ScreenDpi of Part 1.3). The logic lives in PositionRail.
+// follow the logical dpi (ScreenDpi). The logic lives in PositionRail.
 #include <QPoint>
 #include <QWidget>
 
@@ -17,7 +17,8 @@ class RailPicture;
 
 // Arrow image side in pixels: 9 up to 143 dpi, 18 from 144, 24 from 288.
 int SeekArrowImageSize(int dpi);
-// Offset of the arrow inside a button of `buttonSize` pixels (Algorithms 6).
+// Offset of the arrow inside a button of `buttonSize` pixels: centred from 144 dpi, fixed
+// below.
 QPoint SeekArrowOffset(int dpi, QSize buttonSize, int imageSize);
 
 // One seek button: index 0 points left (backward), 1 right (forward).

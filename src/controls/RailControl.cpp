@@ -199,7 +199,7 @@ float RailControl::PointerFraction(int Index, int X) const
     const int travel = rails_[Index].rail->width() - knobWidth;
     if (travel <= 0)
         return 0.0f;
-    // VB rounding (half to even) of X - (knob width + 1) / 2.
+    // The knob's left edge with its centre on X, rounded half to even.
     const long p = std::lrint(X - (knobWidth + 1) / 2.0);
     return static_cast<float>(std::clamp<long>(p, 0, travel)) / static_cast<float>(travel);
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Part 6.1: the rail controller RailControl. One relative position 0..1 shared by two
-// rails (0 = main window, 1 = fullscreen strip of Part 5.3); pointer X to fraction;
+// The rail controller RailControl. One relative position 0..1 shared by two
+// rails (0 = main window, 1 = fullscreen rail); pointer X to fraction;
 // flicker-free drawing: each rail is composed off-screen (sunken empty track + raised
 // knob image) and handed to its visible widget in one piece.
 #include <QPixmap>
@@ -13,7 +13,8 @@
 
 namespace vistrel {
 
-// VB mouse button values: 1 left, 2 right, 4 middle, or-ed when several are held.
+// Mouse button values of the rail's handlers: 1 left, 2 right, 4 middle, or-ed when
+// several are held.
 inline constexpr int kLeftButton = 1;
 inline constexpr int kRightButton = 2;
 inline constexpr int kMiddleButton = 4;
@@ -90,7 +91,8 @@ public:
     float Position() const { return position_; }
     float MouseMovePosition() const { return mouseMovePosition_; }
 
-    // Fraction 0..1 of rail `Index` under pointer X (Algorithms 1, steps 1-3).
+    // Fraction 0..1 of rail `Index` under pointer X: the knob centred on X, clamped to the
+    // travel.
     float PointerFraction(int Index, int X) const;
     // Left edge of the knob on rail `Index` as last drawn, in pixels.
     int KnobLeft(int Index) const;

@@ -1,7 +1,7 @@
 #pragma once
-// Part 3.3 A.5, the access test, by DESIGN.md's rule for "opened by another program for
-// writing": a read lease (F_SETLEASE F_RDLCK on a read-only descriptor) refused with
-// EAGAIN means that a process holds the file open for writing.
+// The access test before a title opens: a read lease (F_SETLEASE F_RDLCK on a read-only
+// descriptor) refused with EAGAIN means that another process holds the file open for
+// writing.
 #include <string>
 
 namespace vistrel {

@@ -1,4 +1,4 @@
-// Part 3.1 H: the MCI test panel.
+// The MCI test panel (see MciTestPanel.h).
 #include "playback/MciTestPanel.h"
 
 #include "playback/MciVoice.h"

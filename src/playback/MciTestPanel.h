@@ -1,8 +1,8 @@
 #pragma once
-// Part 3.1 H: the MCI test panel below the main window's normal area (seen when the window
-// is enlarged with expandButton, Part 1.3). Sends typed and canned commands through
-// SendMCICommand; its codes are not stored in MCILastError. deviceTypeBox is the device-type
-// override of OpenVoice1 (B.4): the main window hands DeviceTypeText to
+// The MCI test panel below the main window's normal area (seen when the window is
+// enlarged with expandButton). Sends typed and canned commands through SendMCICommand;
+// its codes are not stored in MCILastError. deviceTypeBox is the device-type override of
+// OpenVoice1: the main window hands DeviceTypeText to
 // MciVoice::Hooks.DeviceTypeOverride.
 #include <QWidget>
 

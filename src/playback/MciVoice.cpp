@@ -1,4 +1,4 @@
-// Part 3.1: MCI voice commands (Algorithms A to G). The panel H is MciTestPanel.
+// MCI voice commands (see MciVoice.h). The test panel is MciTestPanel.
 #include "playback/MciVoice.h"
 
 #include "support/AppTitle.h"
@@ -18,13 +18,13 @@ namespace {
 MciCommandSender sender;
 
 constexpr const char* kPlaying = "playing";
-constexpr int32_t kFrameLeadMs = 100;      // D.1.1: the part played before the target
-constexpr int32_t kFrameSettleMs = 110;    // D.1.4
+constexpr int32_t kFrameLeadMs = 100;      // played silently before the target
+constexpr int32_t kFrameSettleMs = 110;    // the first wait of the frame display
 constexpr int32_t kStepMs = 10;
-constexpr int32_t kMaxFrameSteps = 200;    // D.1.4: about 2 s at most
-constexpr int32_t kReopenMinWidth = 800;   // B.9
+constexpr int32_t kMaxFrameSteps = 200;    // mode polls of kStepMs: about 2 s at most
+constexpr int32_t kReopenMinWidth = 800;   // wider monitors: the separate video window
 
-// Routines of the table keep the code of each command they send in MCILastError.
+// Most routines keep the code of each command they send in MCILastError.
 MciError SendKept(const std::string& command, std::string& reply)
 {
     MCILastError = SendMCICommand(command, reply);
@@ -71,7 +71,8 @@ int32_t RoundToInt32(double value)
     return static_cast<int32_t>(std::lround(std::clamp(value, -2147483648.0, 2147483647.0)));
 }
 
-// B.3 and B.4.
+// The test panel's device-type override wins; AVI and Ogg ("OG...") files get a type of
+// their own.
 std::string TypeClause(const std::string& upperExt)
 {
     const std::string override = DeviceTypeOverride();
@@ -84,7 +85,7 @@ std::string TypeClause(const std::string& upperExt)
     return {};
 }
 
-// B.6: the five attempts, until one opens.
+// Five attempts, until one opens: the chosen type, two fixed types, no type, no clause.
 bool OpenWithFallbacks(const std::string& fileName, WindowHandle parent, const std::string& typeClause)
 {
     const std::string style = " style child parent " + std::to_string(parent) + " ";
@@ -102,8 +103,9 @@ void RestoreForeground(bool wasForeground)
         Hooks.ForceMainWindowForeground();
 }
 
-// B.9: a video window without a child on a monitor wider than 800 pixels plays in the
-// separate video window instead. The status query is sent in any case, as the spec does.
+// A video window without a child on a monitor wider than 800 pixels plays in the
+// separate video window instead. The window query is sent in any case, so that the
+// commands sent and MCILastError do not depend on the hooks.
 bool NeedsSeparateVideoWindow()
 {
     const WindowHandle window = GetVoice1Window();
@@ -121,7 +123,7 @@ bool ReopenInSeparateVideoWindow(const std::string& fileName)
     return OpenVoice1File(fileName, clause) == 0;
 }
 
-// D.1: play the 100 ms before the target without sound, so a paused video ends showing the
+// Plays the 100 ms before the target without sound, so a paused video ends showing the
 // target frame; the waits are bounded (about 2.1 s in all).
 void ShowFrameAt(int32_t target)
 {
@@ -135,7 +137,7 @@ void ShowFrameAt(int32_t target)
     SendOnly("setaudio voice1 on");
 }
 
-// D.2: a seek always continues into playback.
+// A seek always continues into playback.
 void SeekAndContinue(int32_t target)
 {
     SendKept("seek voice1 to " + std::to_string(target));
@@ -150,10 +152,8 @@ void SetCommandSender(MciCommandSender replacement)
     sender = std::move(replacement);
 }
 
-// A. The spec sends commands containing "open " through the wide entry point (file names
-// outside the ANSI code page) and all others through the ANSI one into a NUL-filled
-// buffer. On Linux both are the one UTF-8 call of the service, so one path serves both;
-// what remains is the reply's clean-up: its text up to the first NUL, trimmed of blanks.
+// Every command, an open with any file name included, goes through the service's one
+// UTF-8 call; the reply is its text up to the first NUL, trimmed of blanks.
 MciError SendMCICommand(const std::string& command, std::string& reply)
 {
     std::string raw;
@@ -172,7 +172,6 @@ void ShowExclamation(const std::string& text)
     MsgBox(text, vbExclamation, std::string(kAppTitle));
 }
 
-// B.
 bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume)
 {
     const bool wasForeground = IsMainWindowForeground();
@@ -198,14 +197,13 @@ MciError OpenVoice1File(const std::string& fileName, const std::string& clause)
     return SendKept("open \"" + fileName + "\" alias voice1 " + clause);
 }
 
-// E. IsNT is True on Linux (DESIGN.md section 3), so the branch that first hides the video
-// window and parks it on the desktop never runs and is left out.
+// The engine's video window goes with the device: nothing to hide or re-parent first.
 MciError CloseVoice1()
 {
     return SendKept("close voice1");
 }
 
-// C.
+// Playing a title that stands at its end starts it again from the beginning.
 bool PlayVoice1()
 {
     const bool played = SendKept("play voice1") == 0;
@@ -220,7 +218,7 @@ bool PlayVoice1()
     return played;
 }
 
-// F. MCILastError is left as it was when nothing is sent.
+// MCILastError is left as it was when nothing is sent.
 MciError PauseVoice1()
 {
     if (GetVoice1Mode() != kPlaying)
@@ -237,7 +235,6 @@ MciError ResumeVoice1()
     return SendKept("play voice1 ");
 }
 
-// G.
 MciError StopVoice1()
 {
     const MciError code = SendKept("stop voice1");
@@ -246,9 +243,10 @@ MciError StopVoice1()
     return code;
 }
 
-// D. The mode is asked first, whatever the flag. The code reported is that of the positioning command (the "play from to" of the
-// frame display, or the seek and the resume that follows it); the length is asked only
-// when there is an error to judge, and asking it does not replace the seek's code.
+// The mode is asked first, whatever the flag. The code reported is that of the
+// positioning command (the "play from to" of the frame display, or the seek and the
+// resume that follows it); the length is asked only when there is an error to judge, and
+// asking it does not replace the seek's code. Failed seeks to 0 or past the end are silent.
 MciError SeekVoice1(int32_t targetMs, bool showFrame)
 {
     if (GetVoice1Mode() != kPlaying && showFrame)

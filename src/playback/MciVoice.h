@@ -1,8 +1,8 @@
 #pragma once
-// Part 3.1: the MCI back end. Routines that build MCI command strings for the one device
-// kept open under the alias "voice1", send them through the MCI command service
-// (DESIGN.md section 3, src/platform/mci/) and turn the replies into numbers and texts.
-// GUI thread only; module state as in the spec (MCILastError).
+// The MCI back end. Routines that build MCI command strings for the one device kept open
+// under the alias "voice1", send them through the MCI command service (src/platform/mci/)
+// and turn the replies into numbers and texts. GUI thread only; with one device, its state
+// (MCILastError) is module-wide.
 #include "platform/mci/MciService.h"
 #include "support/TitleState.h"
 #include "support/WindowHandle.h"
@@ -20,14 +20,14 @@ struct MciCommandSender {
     std::function<std::string(MciError code)> errorText;
 };
 
-// What OpenVoice1 and SeekVoice1 ask of the platform and of other Parts. The main window
+// What OpenVoice1 and SeekVoice1 ask of the platform and of the main window, which
 // wires them; an unset hook gives the answer named beside it.
 struct MciVoiceHooks {
     std::function<bool()> IsMainWindowForeground;           // unset: false
-    std::function<void()> ForceMainWindowForeground;        // B.8; unset: nothing
-    std::function<bool(WindowHandle)> HasChildWindow;       // GetWindow GW_CHILD; unset: false
+    std::function<void()> ForceMainWindowForeground;        // raise and activate; unset: nothing
+    std::function<bool(WindowHandle)> HasChildWindow;       // the window has a child; unset: false
     std::function<int32_t()> MainWindowMonitorWidth;        // pixels; unset: 0
-    // separateVideoWindow's handle (Part 5.1). Unset: the re-open rule of B.9 does not apply.
+    // separateVideoWindow's handle. Unset: a video never moves to the separate window.
     std::function<WindowHandle()> SeparateVideoWindow;
     std::function<std::string()> DeviceTypeOverride;        // text of deviceTypeBox; unset: ""
     std::function<void(int32_t ms)> Sleep;                  // unset: a real blocking wait
@@ -65,11 +65,11 @@ int32_t GetVoice1Position();
 WindowHandle GetVoice1Window();
 double GetVoice1FrameRate();
 
-// A decimal number read from the start of a reply, as Basic's Val reads it (0 when the
-// text does not start with one).
+// The decimal number at the start of a reply, after blanks (" 1234 ms" gives 1234); 0
+// when the text does not start with one.
 double ReadLeadingNumber(const std::string& text);
 
-// Messages of Parts 3.1 and 3.2: exclamation icon, the program's title.
+// Messages of the MCI back end and the player front: exclamation icon, the program's title.
 void ShowExclamation(const std::string& text);
 
 }  // namespace MciVoice

@@ -1,5 +1,4 @@
-// Part 3.1's default command sender: the MCI command service (DESIGN.md section 3), named
-// in this one file only.
+// MciVoice's default command sender: the MCI command service, named in this one file only.
 #include "playback/MciVoice.h"
 
 namespace vistrel::MciVoice {

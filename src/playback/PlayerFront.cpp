@@ -1,9 +1,9 @@
-// Part 3.2: the player front.
+// The player front (see PlayerFront.h).
 //
 // MediaInterface other than 0 or 1: every operation does nothing and gives its neutral
-// result. With 0 or 1 the front's own steps (the LastSeekTarget rule and positionTimer of
-// MPlaySeek, LastSeekTick of MPlayResume, steps 2 to 4 of MPlayClose) always run; only
-// the back-end call is skipped while no DirectShow back end is installed.
+// result. With 0 or 1 the front's own work (the LastSeekTarget rule and positionTimer of
+// MPlaySeek, LastSeekTick of MPlayResume, the clean-up after MPlayClose) always runs; only
+// the back-end call is skipped while the second back end (GStreamer) is not installed.
 #include "playback/PlayerFront.h"
 
 #include "support/TickCount.h"

@@ -1,7 +1,7 @@
 #pragma once
-// Part 3.2: the player front. The one place where the rest of the program meets the
-// current media; it forwards each operation to the MCI back end (Part 3.1) or the
-// DirectShow back end (Part 3.4) according to MediaInterface. GUI thread only.
+// The player front. The one place where the rest of the program meets the current media;
+// it forwards each operation to the MCI back end (MciVoice) or the second back end
+// (GStreamer, labelled "DirectShow") according to MediaInterface. GUI thread only.
 #include "support/TitleState.h"
 #include "support/WindowHandle.h"
 
@@ -14,7 +14,7 @@ namespace vistrel {
 inline constexpr int16_t kMediaInterfaceDirectShow = 0;
 inline constexpr int16_t kMediaInterfaceMCI = 1;
 
-// What the player front requires of Part 3.4 (the DirectShow column of Part 3.2).
+// What the player front requires of the second back end (GStreamer).
 class DirectShowBackend {
 public:
     virtual ~DirectShowBackend() = default;
@@ -41,22 +41,22 @@ public:
     virtual void SelectVideoStream(int32_t index) = 0;
 };
 
-// What the front asks of the main window and of Parts not built into it; each unset hook
+// What the front asks of the main window and of features not built yet; each unset hook
 // does nothing (or answers as named).
 struct PlayerFrontHooks {
-    std::function<void()> EnablePositionPoll;                                // MPlaySeek step 2
-    std::function<void()> UnloadSeekPreviewIfLoaded;                   // MPlayClose step 2 (Part 5.2)
-    std::function<void()> HideFullscreenRailIfVisible;                 // MPlayClose step 3 (Part 5.3)
-    std::function<void()> WipeNewestTempCopy;                          // MPlayClose step 4 (Part 3.5)
-    std::function<bool()> IsDirectShowAvailable;                       // Part 3.4; unset: false
+    std::function<void()> EnablePositionPoll;                                // after every seek
+    std::function<void()> UnloadSeekPreviewIfLoaded;                   // after MPlayClose
+    std::function<void()> HideFullscreenRailIfVisible;                 // after MPlayClose
+    std::function<void()> WipeNewestTempCopy;                          // after MPlayClose
+    std::function<bool()> IsDirectShowAvailable;                       // unset: false
     std::function<void(const std::string&)> SetMediaInterfaceCaption;  // mediaInterfaceLabel
-    std::function<WindowHandle(WindowHandle)> FirstChildWindow;        // GW_CHILD; unset: 0
-    std::function<int64_t()> TickCountMs;                              // unset: Part 6.1's clock
+    std::function<WindowHandle(WindowHandle)> FirstChildWindow;        // unset: 0
+    std::function<int64_t()> TickCountMs;                              // unset: the process clock
 };
 
 class PlayerFront {
 public:
-    // `title` is Part 3.3's state (playState for ToggleMediaInterface).
+    // `title` is the title play control's state (playState for ToggleMediaInterface).
     explicit PlayerFront(const TitleState& title) : title_(title) {}
 
     int16_t MediaInterface = kMediaInterfaceMCI;
@@ -65,7 +65,7 @@ public:
     int64_t LastSeekTick = 0;
 
     PlayerFrontHooks Hooks;
-    // Part 3.4's back end; null until it exists: then DirectShow operations do nothing.
+    // The second back end; null until it exists: then its operations do nothing.
     DirectShowBackend* DirectShow = nullptr;
 
     bool MPlayOpen(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,

@@ -27,7 +27,7 @@ constexpr int kMinPollMs = 100;
 constexpr int64_t kVideoStartWaitMs = 4000;
 constexpr int32_t kStepMs = 10;
 
-// A.8: audio files open quickly; others show the hourglass.
+// Audio files open quickly; others show the busy pointer while they open.
 bool IsQuickAudioExtension(const std::string& ext)
 {
     for (const char* audio : {"WAV", "MP3", "OGG", "SND", "MP2", "MPA"})
@@ -59,7 +59,6 @@ QRect LetterboxRect(QSize area, QSize frame)
 
 }  // namespace
 
-// A.2.2.
 std::string UnreadableFileTipText(int32_t code)
 {
     if (code == kCssScrambled)
@@ -92,7 +91,8 @@ TitlePlayControl::TitlePlayControl(TitleHost& host, PlayerFront& front, TitleSta
     connect(timers_.hideTipTimer, &QTimer::timeout, this, &TitlePlayControl::OnHideTipTimer);
 }
 
-// The device must not outlive the video area it draws into (DESIGN.md, libmpv).
+// The device must not outlive the video area it draws into: libmpv has to go before the
+// window that holds its video.
 TitlePlayControl::~TitlePlayControl()
 {
     timers_.positionTimer->stop();
@@ -113,7 +113,7 @@ void TitlePlayControl::Wait(int32_t ms) const
         QThread::msleep(static_cast<unsigned long>(ms));
 }
 
-// ---- A. PlayTitle -----------------------------------------------------------------
+// ---- PlayTitle --------------------------------------------------------------------
 
 void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
 {
@@ -126,12 +126,12 @@ void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
     host_.SetCaption(GetFileNamePart(fileName) + " - " + kAppTitle);
     std::string playName = fileName;
     if (PassAccessTest(playName) && !OpenTitle(playName, wasForeground))
-        return;  // A.7: refused, nothing more
+        return;  // the media file test refused it: nothing more
     OverlappedClicked();
     RestoreDefaultPointer();
 }
 
-// A.2: true when the file cannot be read (the tip box says why).
+// True when the file cannot be read (the tip box says why).
 bool TitlePlayControl::ReportUnreadable(const std::string& fileName, bool keepLast)
 {
     const int32_t code = TestReadFromFile(fileName);
@@ -153,8 +153,8 @@ void TitlePlayControl::ShowTip(const std::string& text)
     timers_.hideTipTimer->start();
 }
 
-// A.5: false when the file is locked (level 0); `fileName` becomes a temporary copy
-// when Part 3.5 makes one.
+// False when the file is locked (level 0); `fileName` becomes a temporary copy when
+// CreateTempCopy makes one.
 bool TitlePlayControl::PassAccessTest(std::string& fileName)
 {
     const int level = Hooks.FileAccessLevel ? Hooks.FileAccessLevel(fileName) : FileAccessLevel(fileName);
@@ -175,7 +175,7 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
     return true;
 }
 
-// A.6 to A.12; false when the media file test refused the file.
+// Identifies, opens and starts the title; false when the media file test refused the file.
 bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground)
 {
     title_.CurrentTitle = fileName;
@@ -208,7 +208,7 @@ bool TitlePlayControl::OpenThroughFront(const std::string& fileName)
                             Flags.MpegProgramWithVideo);
 }
 
-// A.10: the repaired copy plays; label 0 says so in dark red.
+// The repaired copy plays; label 0 says so in dark red.
 bool TitlePlayControl::OpenRepairedCopy(const std::string& repaired)
 {
     if (repaired.empty() || !OpenThroughFront(repaired))
@@ -226,7 +226,6 @@ void TitlePlayControl::ForceForeground()
     host_.BringToForeground();
 }
 
-// A.12.
 void TitlePlayControl::StartOpenedTitle()
 {
     ShowStreamMenus();
@@ -256,13 +255,13 @@ void TitlePlayControl::StartOpenedTitle()
     KeepAwake(started);
 }
 
-// A.12.1: as many stream entries as the title has; entry 1 stays (disabled at 0).
+// As many stream entries as the title has; entry 1 stays (disabled at 0).
 void TitlePlayControl::ShowStreamMenus()
 {
     host_.ShowStreamMenus(front_.MPlayGetAudioStreamCount(), front_.MPlayGetVideoStreamCount());
 }
 
-// A.12.2. Fullscreen (Part 5.1) is not built: its menu entry stays as it is.
+// Fullscreen is not built yet: its menu entry stays as it is.
 void TitlePlayControl::TakeVideoWindows()
 {
     TitleState& t = title_;
@@ -279,7 +278,7 @@ void TitlePlayControl::ShowLength()
     host_.ShowLength(title_.CurrentTitleLengthMS);
 }
 
-// A.12.5: about one poll per rail step; MCISliderMax is the rail's travel in pixels.
+// About one poll per rail step (the rail's travel in pixels), at most ten a second.
 void TitlePlayControl::SetPollInterval()
 {
     const int travel = std::max(1, host_.RailTravel());
@@ -287,7 +286,7 @@ void TitlePlayControl::SetPollInterval()
     timers_.positionTimer->setInterval(std::max(kMinPollMs, perStep));
 }
 
-// A.12.6: a video is started until its position moves (at most 4 s), then stopped.
+// A video is started until its position moves (at most 4 s), then stopped.
 void TitlePlayControl::StartVideoMoving()
 {
     front_.MPlayStart();
@@ -312,7 +311,6 @@ void TitlePlayControl::FitVideoWindow()
     mciSetVideoWindowRect(title_.videoWindow, r.x(), r.y(), r.width(), r.height());
 }
 
-// A.12.8.
 void TitlePlayControl::SeekToPendingResumePosition()
 {
     if (PendingResumePositionMS < 0)
@@ -337,7 +335,7 @@ void TitlePlayControl::RestoreDefaultPointer()
     hourglass_ = false;
 }
 
-// ---- Parts 2.2 and 2.5, window side -----------------------------------------------
+// ---- Media file test and format lines, window side --------------------------------
 
 bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const std::string& extUpper)
 {
@@ -363,7 +361,7 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
     return true;
 }
 
-// ---- G. CloseMedia ----------------------------------------------------------------
+// ---- CloseMedia -------------------------------------------------------------------
 
 void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels)
 {
@@ -411,7 +409,7 @@ void TitlePlayControl::OnCloseLastMediaTimer()
     front_.MPlayCloseLast();
 }
 
-// Part 3.5's pending deselection joins here when that Part exists.
+// Once the file operations exist, hiding the tip also deselects the file they name.
 void TitlePlayControl::OnHideTipTimer()
 {
     timers_.hideTipTimer->stop();

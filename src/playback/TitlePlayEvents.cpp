@@ -12,7 +12,7 @@ namespace vistrel {
 
 namespace {
 
-constexpr int64_t kListPressQuietMs = 300;  // C: a mouse click never plays overlapped
+constexpr int64_t kListPressQuietMs = 300;  // a click right after its press: never overlapped
 constexpr int32_t kStallPolls = 15;
 constexpr int32_t kShortTitleMs = 5000;
 constexpr int64_t kStallGraceMs = 6000;
@@ -88,7 +88,7 @@ void TitlePlayControl::FileListClicked(const std::string& caller)
         PlaySelectedTitle(keepLast, caller);
 }
 
-// ---- D. Play, pause, stop; D2. skip -----------------------------------------------
+// ---- Play, pause, stop; skip ------------------------------------------------------
 
 void TitlePlayControl::PlayControlClicked(int index)
 {
@@ -159,7 +159,7 @@ void TitlePlayControl::SkipClicked(int index)
     const int n = SelCount();
     if (n > 1) {
         if (index == 1)
-            PlayNextTitle(0, true);  // keep-last: DirectShow releases the old title after the open
+            PlayNextTitle(0, true);  // keep-last: the old title goes after the open
         else
             PlayPrevTitle(0);
         return;
@@ -173,7 +173,7 @@ void TitlePlayControl::SkipClicked(int index)
     SelectOnly(index == 0 ? count - 1 : 0);
 }
 
-// ---- E. The position poll ---------------------------------------------------------
+// ---- The position poll ------------------------------------------------------------
 
 void TitlePlayControl::EnablePositionPoll(bool enable, const std::string& caller)
 {
@@ -202,13 +202,14 @@ void TitlePlayControl::PollPosition()
     const bool ended = !SelectionPlayBusy && TitleEnded(rel, maxRel, length - pos, stallEnd);
     if (ended)
         HandleEnd(rel);
-    // The data model's "0 after an end": the next title's first poll must not take the
+    // LastRel is 0 after an end: the next title's first poll must not take the
     // old title's last position for its own (a fall to 0 would count as another end).
     LastRel = (ended || rel >= 1.0f) ? 0.0f : rel;
     lastPollIndex_ = title_.CurrentIndex;
 }
 
-// E.4.
+// A position that has stood still for kStallPolls polls ends a short title at once, a
+// longer one only when it has played a while and stands near its end.
 bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
 {
     if (pos != StallPos) {
@@ -226,7 +227,8 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
     return ended;
 }
 
-// E.5 (Part 3.5 reads ahead; until it exists the hooks are empty).
+// Near the end of a title in overlapped play-all, the next file is read ahead (the hooks
+// stay empty until prefetching exists).
 void TitlePlayControl::PrefetchNext(float rel)
 {
     const int current = host_.CurrentRow();
@@ -243,7 +245,7 @@ void TitlePlayControl::PrefetchNext(float rel)
     LastPrefetched = next;
 }
 
-// E.6. The overlapped rules come first; the plain end (rel 1.0, a stall) counts with
+// The overlapped rules come first; the plain end (rel 1.0, a stall) counts with
 // them too, so that a title that stalls short of its overlap still ends.
 bool TitlePlayControl::TitleEnded(float rel, float maxRel, int32_t remaining, bool stallEnd) const
 {
@@ -257,7 +259,7 @@ bool TitlePlayControl::TitleEnded(float rel, float maxRel, int32_t remaining, bo
     return rel == 1.0f || stallEnd;
 }
 
-// E.7.
+// A title's end: next, loop or stop, by the number of selected files.
 void TitlePlayControl::HandleEnd(float rel)
 {
     StallCount = 0;
@@ -286,7 +288,7 @@ void TitlePlayControl::HandleEnd(float rel)
     }
 }
 
-// ---- F. Next and previous ---------------------------------------------------------
+// ---- Next and previous ------------------------------------------------------------
 
 void TitlePlayControl::PlayNextTitle(float rel, bool keepLast)
 {
@@ -314,8 +316,8 @@ void TitlePlayControl::PlayNextTitle(float rel, bool keepLast)
     NextTitleBusy = false;
 }
 
-// F.4. The spec then sends "play voice1" directly; Part 3.1 C restarts a title that
-// stands at its end, which would play the last title again: the title stays at its end.
+// The last title stays at its end: no play command follows the seek, because PlayVoice1
+// restarts a title that stands at its end and would play it again.
 void TitlePlayControl::StopAfterLastTitle(float rel)
 {
     TitleState& t = title_;

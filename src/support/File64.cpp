@@ -58,8 +58,8 @@ bool File64::OpenFile(const std::string& fileName, bool readOnly)
 {
     if (IsOpen())
         return false;
-    // OPEN_EXISTING: never O_CREAT. Linux has no share modes, so other programs keep
-    // every right on the file (the spec's share mode 7).
+    // Existing files only: never O_CREAT. Other programs keep every right on the file
+    // while it is open.
     const int fd = ::open(fileName.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
     if (fd < 0)
         return false;

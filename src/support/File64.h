@@ -1,5 +1,5 @@
 #pragma once
-// Part 8.1: file object with 64-bit positions, on POSIX file descriptors.
+// File object with 64-bit positions, on POSIX file descriptors.
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -7,7 +7,8 @@
 
 namespace vistrel {
 
-// The spec's numbered error record (number, source, description).
+// The error File64 throws: a number (ERR_NO_OPEN_FILE, ERR_SEEK), its source and the
+// text shown to the user.
 class Win32FileError : public std::runtime_error {
 public:
     Win32FileError(int number, std::string description);

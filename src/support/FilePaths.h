@@ -7,7 +7,7 @@ namespace vistrel {
 
 bool FileExists(const std::string& path, const std::string& base = {});
 bool IsFolder(const std::string& path);
-std::string AddTrailingSlash(const std::string& text);  // appends "/" (the spec's backslash)
+std::string AddTrailingSlash(const std::string& text);  // appends "/" unless empty or already there
 std::string TrimBlanks(const std::string& text);
 std::string TrimAtNull(const std::string& text);
 std::string GetContainingFolder(const std::string& path);

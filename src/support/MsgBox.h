@@ -1,12 +1,12 @@
 #pragma once
-// Every message box of Vistrel goes through MsgBox (DESIGN.md section 2). The window
-// layer installs the dialog; tests install a recorder and assert exact texts.
+// Every message box of Vistrel goes through MsgBox. The window layer installs the dialog;
+// tests install a recorder and assert exact texts.
 #include <functional>
 #include <string>
 
 namespace vistrel {
 
-// Icons and buttons as the spec numbers them (MessageBox flags).
+// A button set in the low four bits, an icon in the next four, or-ed into one flags value.
 enum MsgFlags : int {
     vbOKOnly = 0, vbOKCancel = 1, vbYesNoCancel = 3, vbYesNo = 4,
     vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,

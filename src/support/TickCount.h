@@ -1,12 +1,12 @@
 #pragma once
-// Part 6.1: the monotonic millisecond clock TickCountMs, a 64-bit count built on a
+// The monotonic millisecond clock TickCountMs, a 64-bit count built on a
 // 32-bit millisecond tick counter that wraps every 49.7 days.
 #include <cstdint>
 #include <functional>
 
 namespace vistrel {
 
-// The system's 32-bit millisecond tick (GetTickCount): CLOCK_MONOTONIC truncated.
+// The system's 32-bit millisecond tick: CLOCK_MONOTONIC truncated.
 uint32_t SystemTickCount32();
 
 class TickClock {

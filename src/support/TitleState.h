@@ -1,5 +1,6 @@
 #pragma once
-// Part 3.3's main-window state that other Parts read (Parts 3.2, 5.1, 6.1, 6.2).
+// The playing title's state as other subsystems read it (player front, position rail,
+// video layout, keyboard handling).
 // The title play control owns and writes it; the others hold a const reference.
 #include "support/WindowHandle.h"
 
