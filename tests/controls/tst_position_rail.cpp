@@ -68,8 +68,8 @@ struct Harness {
         host.PollPosition = [this] { ++polls; };
         host.PlaySelectedTitle = [this](bool, const std::string&) {
             ++reopens;
-            duringReopen();
             title.playState = MMSTATE_PLAY;
+            duringReopen();
         };
         host.SetFullscreenElapsedText = [this](const std::string& text) { fullscreenText = text; };
         rail = std::make_unique<PositionRail>(row, timers, title, std::move(host));
