@@ -1,5 +1,6 @@
 #pragma once
-// The media file test that every title passes before it plays. The core decides; the main window shows the outcome (refusal box, label colour, labels).
+// The media file test that every title passes before it plays. The core decides; the
+// main window shows the outcome (refusal box, label colour, labels).
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MediaType.h"
 #include "support/FilePaths.h"

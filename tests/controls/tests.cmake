@@ -1,2 +1,2 @@
-vistrel_add_test(tst_part_6_1_rail controls/tst_part_6_1_rail.cpp gui)
-target_link_libraries(tst_part_6_1_rail PRIVATE vistrel_ui)
+vistrel_add_test(tst_position_rail controls/tst_position_rail.cpp gui)
+target_link_libraries(tst_position_rail PRIVATE vistrel_ui)

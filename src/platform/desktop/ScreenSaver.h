@@ -1,6 +1,7 @@
 #pragma once
-// SetThreadExecutionState on Linux (DESIGN.md): org.freedesktop.ScreenSaver Inhibit and
-// UnInhibit on the session bus. Without a bus (or without the service) nothing happens.
+// Keeps the display and the session from going idle while media plays (DESIGN.md):
+// org.freedesktop.ScreenSaver Inhibit and UnInhibit on the session bus. Without a bus (or
+// without the service) nothing happens.
 #include <cstdint>
 #include <string>
 
@@ -13,8 +14,9 @@ public:
     ScreenSaverInhibitor(const ScreenSaverInhibitor&) = delete;
     ScreenSaverInhibitor& operator=(const ScreenSaverInhibitor&) = delete;
 
-    // Part 3.3 KeepAwake: playing keeps the session awake (an inhibition with `reason`);
-    // not playing releases it. Repeated calls with the same state change nothing.
+    // Title play calls this on every change of its play state: playing keeps the session
+    // awake (an inhibition with `reason`); not playing releases it. Repeated calls with the
+    // same state change nothing.
     void KeepAwake(bool playing, const std::string& reason);
     bool Inhibited() const { return cookie_ != 0; }
 

@@ -2,8 +2,9 @@
 
 namespace vistrel {
 
-// The DirectShow availability test of Part 1.2 step 5 on Linux (DESIGN.md section 3):
-// GStreamer initialises and the playbin factory exists. The answer is computed once.
+// Whether the DirectShow media interface can be used (DESIGN.md section 3), asked when the
+// settings choose it: GStreamer initialises and the playbin factory exists. The answer is
+// computed once.
 bool IsDirectShowAvailable();
 
 }  // namespace vistrel

@@ -1,6 +1,6 @@
 #pragma once
 // The MCI command-string parser (DESIGN.md section 3, MCI row): turns the strings that
-// Part 3.1 and its test panel send into a MciCommand. Pure C++, no engine, no Qt.
+// the MCI voice and the MCI test panel send into a MciCommand. Pure C++, no engine, no Qt.
 // MCI's rules: keywords and aliases case-insensitive, any number of blanks between words,
 // a file name with blanks in double quotes, the clauses of a command in any order.
 #include "platform/mci/MciService.h"

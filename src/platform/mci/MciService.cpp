@@ -59,7 +59,8 @@ bool HasMidiExtension(const std::string& file)
     return SameWord(extension, ".mid") || SameWord(extension, ".rmi") || SameWord(extension, ".midi");
 }
 
-// The MCI type words Part 3.1 and its override box use are accepted: the file decides.
+// The MCI type words the MCI voice and the test panel's device-type box send are accepted,
+// but the file decides which device plays it.
 // A MIDI file always goes to the sequencer, as libmpv cannot play MIDI.
 MciError KindOf(const MciCommand& command, DeviceKind& kind)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // DESIGN.md section 3, MCI row: our MCI command service. It parses the command strings
-// that Part 3.1 and its test panel send, keeps devices by alias and answers as MCI does.
+// that the MCI voice and the MCI test panel send, keeps devices by alias and answers as MCI
+// does.
 // Devices: MIDI files ("sequencer") on GStreamer (midiparse ! fluiddec); every other file
 // on one libmpv handle, with its video in a native child window of the "parent" window.
 // GUI thread only.
@@ -13,7 +14,8 @@ namespace vistrel {
 
 using MciError = uint32_t;
 
-// Windows' MCIERR numbers (MCIERR_BASE 256); the texts are ours (mciGetErrorString).
+// MCIERR codes (MCIERR_BASE 256 plus an offset). Callers show the number in their messages
+// and compare against these, so the values are fixed; mciGetErrorString gives our texts.
 inline constexpr MciError MCIERR_INVALID_DEVICE_ID = 257;
 inline constexpr MciError MCIERR_UNRECOGNIZED_KEYWORD = 259;
 inline constexpr MciError MCIERR_UNRECOGNIZED_COMMAND = 261;

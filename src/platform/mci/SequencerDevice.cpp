@@ -11,7 +11,7 @@ namespace {
 constexpr GstClockTime kOpenTimeout = 5 * GST_SECOND;
 constexpr GstClockTime kSeekTimeout = 2 * GST_SECOND;
 
-// Sound goes to PulseAudio under a name of its own, so that the mixer (Part 6.4) can tell
+// Sound goes to PulseAudio under a name of its own, so that the volume mixer can tell
 // the synthesizer's streams from the other playback streams.
 GstElement* MakeSink(bool untimed)
 {
