@@ -526,7 +526,7 @@ void SettingsStore::SaveSettings(Settings& s, const SettingsEnvironment& env) co
     SaveTemporaryFiles(*this, s, env);
     SaveHisExcludeList(*this, s.HisExclude);
     SaveSeekPreview(*this, s);
-    ::unlink(iniBackupFile_.c_str());  // complete: the backup is no longer needed
+    ::unlink(iniBackupFile_.c_str());  // the save is over: the backup goes
 }
 
 int32_t SettingsStore::ReadSeekPreviewBackColor() const
