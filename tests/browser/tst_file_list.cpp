@@ -117,12 +117,12 @@ private slots:
     void folderFill()
     {
         Touch({"b.mp3", "A.MP3", "a_b.mp3", "aZ.mp3", "10.mp3", "9.mp3", "x.mp3", "X.MP3", "\xC3\xA9t\xC3\xA9.mp3",
-               "\xEF\xBC\xA1.mp3", "\xF0\x9F\x98\x80.mp3", " lead.ts", "c.MP5", "d.001", "e.adts", "f.ad", "avseq01.dat",
+               "\xEF\xBC\xA1.mp3", "\xF0\x9F\x98\x80.mp3", " lead.ts", "c.MP5", "s.001", "e.adts", "f.ad", "avseq01.dat",
                "g.3gpp", "h.rmvb", "i.rpm", "j.part", "k.m2s", "l.mts", "m.webp", "n.mid",
                "c.txt", ".hidden.mp3", "x.jpg", "x.ad.txt", "other.dat", "x.mp3x", "mp3", "x.mpeg4", "p.ac3.bak"});
         QCOMPARE(Fill(), (Names{" lead.ts", "10.mp3", "9.mp3", "A.MP3", "avseq01.dat", "aZ.mp3", "a_b.mp3", "b.mp3", "c.MP5",
-                               "d.001", "e.adts", "f.ad", "g.3gpp", "h.rmvb", "i.rpm", "j.part", "k.m2s", "l.mts", "m.webp",
-                               "n.mid", "X.MP3", "x.mp3", "\xC3\xA9t\xC3\xA9.mp3", "\xF0\x9F\x98\x80.mp3", "\xEF\xBC\xA1.mp3"}));
+                               "e.adts", "f.ad", "g.3gpp", "h.rmvb", "i.rpm", "j.part", "k.m2s", "l.mts", "m.webp",
+                               "n.mid", "s.001", "X.MP3", "x.mp3", "\xC3\xA9t\xC3\xA9.mp3", "\xF0\x9F\x98\x80.mp3", "\xEF\xBC\xA1.mp3"}));
     }
 
     void fillLeavesOut()
