@@ -1,7 +1,7 @@
 #pragma once
-// Part 1.1 B: the current directory check and the cleaning of the command line.
-// On Linux the "raw command line" after the program is its arguments joined by single
-// blanks, so two arguments are not separated (DESIGN.md, issue of the foundation).
+// The checks of the current directory and the command line before any window exists.
+// The command line after the program is its arguments joined by single blanks, so two
+// arguments are read as one name with a blank (a name with blanks passed without quotes).
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +24,9 @@ std::string JoinArguments(const std::vector<std::string>& args);
 // True when the text is not valid UTF-8 or holds U+FFFE or U+FE0F.
 bool HasUnprocessableCharacters(const std::string& text);
 std::optional<StartupFailure> CheckCurrentDirectory(const std::string& currentDirectory);
-// Steps B.3 to B.10 over the raw command line; `modulePath` is the program's full path.
+// The one file or folder the command line names: cut at a NUL, the program's own path
+// (`modulePath`, any letter case) and every quotation mark removed, blanks trimmed; a
+// failure when the text is not clean UTF-8 or names nothing that exists.
 CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std::string& modulePath);
 
 }  // namespace vistrel

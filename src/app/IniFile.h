@@ -1,6 +1,6 @@
 #pragma once
-// Our INI file code (DESIGN.md "INI services"): the semantics of the Windows profile-string
-// services GetPrivateProfileString / WritePrivateProfileString on a UTF-8 text file.
+// Our INI file code (DESIGN.md "INI services"): single keys read and written in a UTF-8
+// text file, with the rules settings files written by earlier versions and by hand rely on:
 //
 // - Section and key names compare without regard to case; the first matching section and,
 //   inside it, the first matching key win.
@@ -14,7 +14,8 @@
 
 namespace vistrel {
 
-// The read buffer of GetPrivateProfileString: a value is cut to this size - 1 characters.
+// The read buffer's size: a value read is cut to this size - 1 characters, as files written
+// by earlier versions were read.
 constexpr size_t kIniReadBufferChars = 260;
 
 class IniFile {

@@ -56,7 +56,6 @@ void ShowModally(MainWindow& window)
     loop.exec();
 }
 
-// Steps A.5 to A.11.
 int RunMainWindow(const StartupEnv& env)
 {
     BuildIniNames(env.ModulePath);
@@ -82,7 +81,6 @@ StartupEnv StartupEnv::FromProcess(int argc, char** argv)
 
 int Main(const StartupEnv& env)
 {
-    // A.1: SetDllDirectoryA has no Linux counterpart (libraries are found by the loader).
     program::OSVersion = GetOSVersion();
     SetProcessPriority();
 
@@ -97,7 +95,7 @@ int Main(const StartupEnv& env)
     }
     program::CommandLineArg = cmd.Argument;
 
-    // A.4: InitCommonControls is not needed; from here on an unexpected error ends Main.
+    // From here on an unexpected error ends Main with its text.
     try {
         return RunMainWindow(env);
     } catch (const std::exception& e) {

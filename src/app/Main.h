@@ -1,5 +1,6 @@
 #pragma once
-// Part 1.1 A: the start-up sequence. The QApplication exists before Main runs.
+// The start-up sequence: checks, settings file names, the main window until it closes.
+// The QApplication exists before Main runs.
 #include <QThread>
 
 #include <new>
@@ -20,7 +21,8 @@ struct StartupEnv {
 // Returns 0 after a normal close, 1 when start-up ended the process with a message.
 int Main(const StartupEnv& env);
 
-// Step A.10: loads once more after 100 ms when the first load ran out of memory.
+// Builds the main window; when memory ran out, waits 100 ms (other programs may free
+// some) and tries once more.
 template <typename Load>
 auto LoadRetryingOnceWhenOutOfMemory(Load&& load)
 {

@@ -1,6 +1,7 @@
 #pragma once
-// Part 1.1: process-wide values and the small text and path routines.
-// Paths are POSIX: the spec's "\" is "/" (DESIGN.md section 3).
+// Process-wide values set at start-up: the command line's argument, the settings file's
+// names, the screen's twips per pixel and the system version. The path routines are in
+// support/FilePaths.h.
 #include "support/AppTitle.h"
 #include "support/FilePaths.h"
 
@@ -35,13 +36,15 @@ constexpr int32_t FILE_SHARE_READ_WRITE = 3;
 constexpr std::array<int32_t, 4> kAutoZoomSteps{300, 200, 142, 100};
 
 
-// One version query: what GetVersionExA or RtlGetVersion report.
+// One answer to "which system version is this?" (major, minor, build, platform id 2 for
+// the current family); `ok` is false when the query failed.
 struct VersionQuery {
     bool ok = false;
     int32_t Major = 0, Minor = 0, Build = 0, PlatformId = 0;
 };
 int32_t ComputeVersionCode(int32_t major, int32_t minor);
-// Algorithm C: `first` is the general query, `second` the one asked from 6.2 upward.
+// The version from `first`; from version code 0x602 upward `first` may under-report, so
+// `second` is asked then and its answer, when it has one, wins.
 OSVersionInfo GetOSVersion(const VersionQuery& first, const std::function<VersionQuery()>& second);
 // From uname(2): the kernel release "6.1.0-18-amd64" gives 6, 1, 0; IsNT is true.
 VersionQuery UnameVersion();
@@ -50,8 +53,9 @@ void SetProcessPriority();
 
 int32_t TwipsPerPixelFromDpi(double logicalDpi);
 
-// Part 1.1 D. `canWrite` tells whether the program's folder is writable; when it is not,
-// the INI file lies in `configFolder` (the XDG config folder's "vistrel" subfolder).
+// The settings file and its backup: named after the program file ("VISTREL" written as
+// "Vistrel"), beside it when `canWrite` says its folder is writable, else in
+// `configFolder` (the XDG config folder's "vistrel" subfolder).
 struct IniNames {
     std::string IniFile;
     std::string IniBackupFile;

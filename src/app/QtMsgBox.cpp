@@ -42,7 +42,7 @@ int ResultOf(int button)
 
 int ShowQtMessageBox(const std::string& text, int flags, const std::string& title)
 {
-    // The spec's texts break lines with CR LF; Qt wants LF.
+    // Message texts break lines with CR LF; QMessageBox wants LF.
     QString body = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(IconOf(flags), QString::fromStdString(title), body, ButtonsOf(flags),

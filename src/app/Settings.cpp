@@ -256,14 +256,14 @@ std::string ReadTempFolder(const SettingsStore& store, const std::string& key, c
 
 void ReadTemporaryFiles(const SettingsStore& store, Settings& s, const SettingsEnvironment& env)
 {
-    s.PathToDivFix = FindRepairTool(ReadString(store, "PathToDivFix"), env.programFolder);  // step 10
-    store.ReadSetting(s.MaxTempFileSizeMB, "MaxTempFileSizeMB", "");                       // step 11
+    s.PathToDivFix = FindRepairTool(ReadString(store, "PathToDivFix"), env.programFolder);
+    store.ReadSetting(s.MaxTempFileSizeMB, "MaxTempFileSizeMB", "");  // 0 (or missing) means the default
     s.MaxTempFileSizeMB = s.MaxTempFileSizeMB == 0 ? 10 : std::clamp(s.MaxTempFileSizeMB, 1, 100);
-    s.TempPath = ReadTempFolder(store, "TempPath", env);                                   // step 12
+    s.TempPath = ReadTempFolder(store, "TempPath", env);
     s.TempPath2 = ReadTempFolder(store, "TempPath2", env);
-    if (s.TempPath2 == s.TempPath)
+    if (s.TempPath2 == s.TempPath)  // one folder is not a second place for temporary copies
         s.TempPath2.clear();
-    store.ReadSetting(s.AvsForVDub, "AvsForVDub", "");                                     // step 13
+    store.ReadSetting(s.AvsForVDub, "AvsForVDub", "");
 }
 
 std::vector<std::string> ReadHisExcludeList(const SettingsStore& store)
@@ -349,7 +349,9 @@ void SaveOptions(const SettingsStore& store, const Settings& s)
     store.SaveSetting(s.UseMenuHotkeys, "UseMenuHotkeys");
     store.SaveSetting(s.UseMCI, "UseMCI");
     store.SaveSetting(s.OverlappedPlayTimeMS, "OverlappedPlayTimeMS");
-    store.SaveSetting(s.VideoSideBySide, "SmallVidZoomToKeepAppVisible");  // the spec's rule
+    // Deliberately the side-by-side state: the key is read on its own but always follows it
+    // in the file, as files written so far have it.
+    store.SaveSetting(s.VideoSideBySide, "SmallVidZoomToKeepAppVisible");
     store.SaveSetting(s.DeleteWithoutAsking, "DeleteWithoutAsking");
     store.SaveSetting(s.AvsForVDub, "AvsForVDub");
 }
@@ -361,8 +363,8 @@ std::string UnlessSystemTemp(const std::string& folder, const SettingsEnvironmen
 
 void SaveTemporaryFiles(const SettingsStore& store, const Settings& s, const SettingsEnvironment& env)
 {
-    store.SaveSetting(FileExists(s.PathToDivFix) ? s.PathToDivFix : std::string{}, "PathToDivFix");  // step 6
-    store.SaveSetting(s.MaxTempFileSizeMB, "MaxTempFileSizeMB");                                   // step 7
+    store.SaveSetting(FileExists(s.PathToDivFix) ? s.PathToDivFix : std::string{}, "PathToDivFix");
+    store.SaveSetting(s.MaxTempFileSizeMB, "MaxTempFileSizeMB");
     store.SaveSetting(UnlessSystemTemp(s.TempPath, env), "TempPath");
     store.SaveSetting(UnlessSystemTemp(s.TempPath2, env), "TempPath2");
 }
@@ -392,12 +394,12 @@ double LeadingNumericValue(const std::string& text)
     return DecimalValue(t);
 }
 
-// The spec writes numbers in the current locale's general format and replaces "," by ".".
-// For every locale with Latin digits and an ASCII minus (English, German, French, ...) that
-// is exactly the C locale's format without group separators. Other locales would write
-// texts the reader cannot read back (Swedish, Finnish and Norwegian use U+2212 as minus,
-// so Left=-1920 would read back as 0; Persian and Arabic use their own digits), so the
-// C locale's format is written for all; the file reads the same in every locale.
+// Numbers are written in the general format with "." as the decimal point, which is what
+// existing files hold and what LeadingNumericValue reads. The current locale's format with
+// "," replaced by "." would give that for English, German, French and the like, but not
+// for locales with another minus sign (Swedish, Finnish and Norwegian use U+2212, so
+// Left=-1920 would read back as 0) or other digits (Persian, Arabic). So the C locale's
+// format without group separators is written for all: the file reads the same everywhere.
 std::string FormatSettingNumber(double value)
 {
     QLocale c = QLocale::c();
@@ -496,35 +498,35 @@ void SettingsStore::SaveSetting(double value, const std::string& key) const
 void SettingsStore::ReadSettings(Settings& s, const SettingsEnvironment& env) const
 {
     RestoreInterruptedSave(iniFile_, iniBackupFile_);
-    const bool iniExisted = FileExists(iniFile_);                    // step 1
-    ReadStartFolders(*this, s);                                     // step 2
-    ReadSetting(s.Left, "Left", "");                                // step 3
+    const bool iniExisted = FileExists(iniFile_);
+    ReadStartFolders(*this, s);
+    ReadSetting(s.Left, "Left", "");
     ReadSetting(s.Top, "Top", "");
-    ReadFont(*this, s);                                             // step 4
+    ReadFont(*this, s);
     ReadSetting(s.UseMenuHotkeys, "UseMenuHotkeys", "1");
-    ReadMediaInterface(*this, s, env);                              // step 5
-    ReadLists(*this, s);                                            // step 6
-    ReadZoomAndFilter(*this, s);                                    // step 7
-    ReadPlayOptions(*this, s);                                      // steps 8, 9
-    ReadTemporaryFiles(*this, s, env);                              // steps 10-13
-    s.HisExclude = ReadHisExcludeList(*this);                       // step 14
-    ReadSeekPreview(*this, s);                                      // step 15
-    if (!iniExisted)                                                // step 16
+    ReadMediaInterface(*this, s, env);
+    ReadLists(*this, s);
+    ReadZoomAndFilter(*this, s);
+    ReadPlayOptions(*this, s);
+    ReadTemporaryFiles(*this, s, env);
+    s.HisExclude = ReadHisExcludeList(*this);
+    ReadSeekPreview(*this, s);
+    if (!iniExisted)  // the first start writes every key with its default, for editing by hand
         SaveSettings(s, env);
 }
 
 void SettingsStore::SaveSettings(Settings& s, const SettingsEnvironment& env) const
 {
-    ReadSetting(s.PathToDivFix, "PathToDivFix", "");  // step 1: an edit made in the file survives
-    ::unlink(iniBackupFile_.c_str());                 // step 2; errors ignored: when the rename
-    ::rename(iniFile_.c_str(), iniBackupFile_.c_str());  // fails, the keys go into the file in place
-    SaveWindowAndFont(*this, s);                      // step 3
-    SaveLists(*this, s);                              // step 4
-    SaveOptions(*this, s);                            // step 5
-    SaveTemporaryFiles(*this, s, env);                // steps 6, 7
-    SaveHisExcludeList(*this, s.HisExclude);          // step 8
-    SaveSeekPreview(*this, s);                        // step 9
-    ::unlink(iniBackupFile_.c_str());                 // step 10
+    ReadSetting(s.PathToDivFix, "PathToDivFix", "");  // an edit made in the file survives
+    ::unlink(iniBackupFile_.c_str());                 // errors ignored: when the rename fails,
+    ::rename(iniFile_.c_str(), iniBackupFile_.c_str());  // the keys go into the file in place
+    SaveWindowAndFont(*this, s);
+    SaveLists(*this, s);
+    SaveOptions(*this, s);
+    SaveTemporaryFiles(*this, s, env);
+    SaveHisExcludeList(*this, s.HisExclude);
+    SaveSeekPreview(*this, s);
+    ::unlink(iniBackupFile_.c_str());  // the save is over: the backup goes
 }
 
 int32_t SettingsStore::ReadSeekPreviewBackColor() const

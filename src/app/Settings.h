@@ -1,5 +1,5 @@
 #pragma once
-// Part 1.2: the settings store. The INI file's section "Settings", the typed primitives
+// The settings store. The INI file's section "Settings", the typed primitives
 // ReadSetting / SaveSetting, the in-memory record of all settings, the bulk load and save.
 // Applying settings to the main window (placement, fonts, tool tips, check boxes, menus,
 // media-interface label) is the main window's business; this code only fills the record.
@@ -14,10 +14,10 @@ namespace vistrel {
 constexpr const char* kSettingsSection = "Settings";
 constexpr int kMaxListEntries = 20;          // copy/move, goto and Open-with lists
 constexpr int kMaxHisExcludeIndex = 100;     // HisExclude0 .. HisExclude100
-constexpr const char* kRepairToolName = "DivFix";  // "DivFix.exe" on Windows (DESIGN.md)
+constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool beside the program (DESIGN.md)
 
 // An entry of the copy/move or goto list. `Name` is the display name: the loaded name, or
-// the path when the name is empty. "+++" stands for a menu separator (Part 4.3).
+// the path when the name is empty. "+++" stands for a separator line in the list's menu.
 struct PathItem {
     std::string Name;
     std::string Path;
@@ -33,7 +33,7 @@ struct OpenWithItem {
     bool operator==(const OpenWithItem&) const = default;
 };
 
-// Every setting of the key table that the bulk load reads and the bulk save writes. The
+// Every setting that the bulk load reads and the bulk save writes. The
 // initial values are those a missing INI file yields (PathToDivFix, TempPath and TempPath2
 // depend on the environment and are set by the load).
 struct Settings {
@@ -86,8 +86,8 @@ SettingsEnvironment MakeSettingsEnvironment(std::function<bool()> isDirectShowAv
 // True when an entry of `list` occurs in `folder` (case-sensitive substring, list order).
 bool IsExcludedFromHistory(const std::vector<std::string>& list, const std::string& folder);
 
-// The INI file and its backup, as Part 1.1 names them. The value's type decides the
-// conversion; see Part 1.2 "Value types". Nothing here throws or reports write failures.
+// The INI file and its backup, as start-up names them. The value's type decides the
+// conversion (see LeadingNumericValue below). Nothing here throws or reports write failures.
 class SettingsStore {
 public:
     SettingsStore(std::string iniFile, std::string iniBackupFile);
@@ -95,7 +95,7 @@ public:
     const std::string& IniPath() const { return iniFile_; }
     const std::string& BackupPath() const { return iniBackupFile_; }
 
-    // Reads `key` with `defaultText` as the profile default. Empty text gives "", false, 0.
+    // Reads `key`, `defaultText` when it is missing. An empty value gives "", false, 0.
     void ReadSetting(std::string& value, const std::string& key, const std::string& defaultText) const;
     void ReadSetting(bool& value, const std::string& key, const std::string& defaultText) const;
     void ReadSetting(int32_t& value, const std::string& key, const std::string& defaultText) const;
@@ -109,10 +109,11 @@ public:
     void SaveSetting(int16_t value, const std::string& key) const;
     void SaveSetting(double value, const std::string& key) const;
 
-    // Bulk load, steps 1-16, preceded by the recovery of an interrupted save. Step 16 saves
-    // when the INI file did not exist.
+    // Bulk load of every setting with its limits and fall-backs, preceded by the recovery of
+    // an interrupted save. When the INI file did not exist, the defaults are saved at once.
     void ReadSettings(Settings& settings, const SettingsEnvironment& env) const;
-    // Bulk save, steps 1-10. Step 1 re-reads PathToDivFix from the file into `settings`.
+    // Bulk save. PathToDivFix is first re-read from the file into `settings`, so that an edit
+    // made in the file while the program ran survives.
     void SaveSettings(Settings& settings, const SettingsEnvironment& env) const;
 
     // Keys that only other windows read, never written.
@@ -128,8 +129,10 @@ private:
     std::string iniBackupFile_;
 };
 
-// The conversions of "Value types", exposed for the tests.
-// The leading numeric part as VB's Val reads it ("." decimal point, "&H" hexadecimal), or 0.
+// The conversions of stored texts to numbers, exposed for the tests.
+// The leading number of the text: optional blanks and sign, digits with "." as the decimal
+// point and an optional exponent, or "&H" and hexadecimal digits; 0 when there is none.
+// Numbers in existing settings files were written this way.
 double LeadingNumericValue(const std::string& text);
 // The general number format (up to 15 significant digits, no group separators) written
 // with ASCII digits, "-" and "." whatever the locale: see the comment in Settings.cpp.

@@ -1,5 +1,5 @@
 #pragma once
-// Part 1.3 A.7: the choice of the start folder when no command-line argument was handled.
+// The choice of the start folder when no command-line argument was handed over.
 #include <functional>
 #include <optional>
 #include <string>

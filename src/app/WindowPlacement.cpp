@@ -16,7 +16,7 @@ int64_t IntersectionArea(const ScreenRect& a, const ScreenRect& b)
     return right > left && bottom > top ? (right - left) * (bottom - top) : 0;
 }
 
-// MonitorFromRect: the monitor with the largest intersection; none when nothing intersects.
+// The monitor with the largest intersection; none when nothing intersects.
 std::optional<ScreenRect> MonitorOf(const ScreenRect& window, const std::vector<ScreenRect>& monitors)
 {
     std::optional<ScreenRect> best;
@@ -42,19 +42,18 @@ std::vector<ScreenRect> UsableInstances(const std::vector<ScreenRect>& windows)
 
 WindowPlacementResult MoveTo(int32_t x, int32_t y) { return {false, x, y}; }
 
-// Step 4: step down below every other instance whose top-left corner is where this window
-// would go, restarting the walk after each step. `screenWidth` is the width of the monitor
-// that holds the window, `screenHeight` the primary screen's height (coordinates are
-// compared with sizes, as in the spec).
+// Steps down (one caption and 2 pixels) below every other instance whose top-left corner
+// is where this window would go, restarting the walk after each step. `screenWidth` is the
+// width of the monitor that holds the window, the bottom is the primary screen's height:
+// positions are compared with sizes alone, which is right for monitors that start at 0.
 //
-// Left to the implementer: once Y is clamped to the bottom of the screen, another instance
-// there with X not at the right edge would make the walk step to the same Y forever. Any Y
-// that comes back is such a cycle; the walk then ends as in the bottom-right case, with
-// X = Y = 0, and step 5 moves the window to (0, 0).
+// Once Y is clamped to the bottom of the screen, another instance there with X not at the
+// right edge would make the walk step to the same Y forever. Any Y that comes back is such
+// a cycle; the walk then ends as in the bottom-right case, and the window goes to (0, 0).
 WindowPlacementResult WalkPastOtherInstances(int32_t x, int32_t y, int32_t screenWidth,
                                              const WindowPlacementInput& in)
 {
-    const std::vector<ScreenRect> others = UsableInstances(in.otherInstances);  // step 3
+    const std::vector<ScreenRect> others = UsableInstances(in.otherInstances);
     const int32_t step = in.captionHeight + 2;
     const int32_t screenHeight = in.primaryHeight;
     std::vector<int32_t> visitedY{y};
@@ -78,17 +77,15 @@ WindowPlacementResult WalkPastOtherInstances(int32_t x, int32_t y, int32_t scree
 
 WindowPlacementResult ComputeWindowPlacement(const WindowPlacementInput& in)
 {
-    // Step 1: a position on no monitor (one that was unplugged) is forgotten. An empty
-    // size still tests the top-left pixel.
+    // A position on no monitor (one that was unplugged) is forgotten. An empty size still
+    // tests the top-left pixel.
     const ScreenRect window{in.X, in.Y, std::max(in.W, 1), std::max(in.H, 1)};
     const std::optional<ScreenRect> monitor = MonitorOf(window, in.monitors);
-    if (!monitor || (in.X == 0 && in.Y == 0))  // step 2: the default position
+    if (!monitor || (in.X == 0 && in.Y == 0))  // 0, 0: the position was never saved
         return {};
-    // The spec takes the monitor that holds the main window, and the primary screen's width
-    // when none does. On Linux the window is not shown yet while the settings load, so the
-    // monitor that holds it at (X, Y), where it is about to go, is taken; after step 1 there
-    // always is one.
-    return WalkPastOtherInstances(in.X, in.Y, monitor->W, in);  // steps 3-5
+    // The window is not shown yet while the settings load, so the monitor that holds it at
+    // (X, Y), where it is about to go, gives the width; after the test above there is one.
+    return WalkPastOtherInstances(in.X, in.Y, monitor->W, in);
 }
 
 }  // namespace vistrel

@@ -1,6 +1,7 @@
 #pragma once
-// Part 1.2 "Window placement (load)", steps 1-5, as a computation on plain values. The main
-// window gathers the inputs (QScreen geometries, the other instances' windows through
+// Where the main window goes at start, as a computation on plain values: the remembered
+// position, unless no monitor shows it, stepped below other instances already there. The
+// main window gathers the inputs (QScreen geometries, the other instances' windows through
 // _NET_CLIENT_LIST, the caption height) and applies the result.
 #include "support/ScreenRect.h"
 
@@ -18,9 +19,9 @@ struct WindowPlacementInput {
     int32_t primaryHeight = 0;          // the primary screen's height
     // The top-level windows of other running instances (caption ending with the program's
     // title, the main window itself excluded), in the platform's window order. Empty
-    // rectangles are skipped and at most 20 are used (step 3).
+    // rectangles are skipped and at most 20 are used.
     std::vector<ScreenRect> otherInstances;
-    int32_t captionHeight = 0;  // SM_CYCAPTION: the height of a window's title bar
+    int32_t captionHeight = 0;  // the height of a window's title bar
 };
 
 struct WindowPlacementResult {

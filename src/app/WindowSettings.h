@@ -1,7 +1,7 @@
 #pragma once
-// Part 1.2's window side: the settings the bulk load applies to the main window (fonts,
-// tool tips, check boxes) and reads back from it for the save. "MS Shell Dlg" and
-// "MS Sans Serif", the Windows dialog fonts, stand for the desktop's default font.
+// The settings the bulk load applies to the main window (fonts, tool tips, check boxes)
+// and reads back from it for the save. The font names "MS Shell Dlg" and "MS Sans Serif",
+// which settings files hold by default, stand for the desktop's default font.
 #include <QString>
 
 #include <string>
@@ -23,7 +23,7 @@ void ApplyFonts(QWidget* window, const std::vector<QWidget*>& browserControls, c
                 double fontSize);
 // Tool tips (load): off clears every tool tip of the window's controls.
 void ApplyToolTips(QWidget* window, bool toolTips);
-// Step 8: All, Loop, Overlapped, VideoSideBySide.
+// The check boxes All, Loop, Overlapped, VideoSideBySide.
 void ApplyCheckBoxes(const MainControls& controls, const Settings& settings);
 
 // For the save: the check boxes and the drive box's font (a family that is the desktop

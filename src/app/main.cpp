@@ -8,7 +8,8 @@
 int main(int argc, char** argv)
 {
     vistrel::SelectX11PlatformWhenPossible();
-    // The spec's command line is one file or folder and no switches: Qt sees none of it.
+    // The command line is one file or folder and no switches: Qt sees none of it, so a
+    // name that looks like a Qt option is not taken as one.
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);

@@ -1,3 +1,3 @@
-vistrel_add_test(tst_part_4_1_filelist browser/tst_part_4_1_filelist.cpp unit)
-vistrel_add_test(tst_part_4_1_browser browser/tst_part_4_1_browser.cpp gui)
-target_link_libraries(tst_part_4_1_browser PRIVATE vistrel_ui)
+vistrel_add_test(tst_file_list browser/tst_file_list.cpp unit)
+vistrel_add_test(tst_file_browser browser/tst_file_browser.cpp gui)
+target_link_libraries(tst_file_browser PRIVATE vistrel_ui)

@@ -1,1 +1,1 @@
-vistrel_add_test(tst_part_8_1_file64 io/tst_part_8_1_file64.cpp unit)
+vistrel_add_test(tst_file64 io/tst_file64.cpp unit)
