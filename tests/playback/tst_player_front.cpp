@@ -1,0 +1,216 @@
+// The player front against the scripted MCI service and a fake DirectShow back end: neutral
+// results without a back end, a repeated seek target passed once, frame rates and video
+// windows, the DirectShow column, and the media interface switch with its messages.
+#include "playback/MciVoice.h"
+#include "playback/PlayerFront.h"
+#include "support/AppTitle.h"
+#include "support/FakeDirectShow.h"
+#include "support/MciRecorder.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+
+using namespace vistrel;
+using Lines = std::vector<std::string>;
+
+namespace {
+// A front on `mediaInterface` with `ds` installed; its hooks write into `events`.
+struct Front {
+    test::MciRecorder rec;
+    TitleState title;
+    PlayerFront front{title};
+    test::FakeDirectShow ds;
+    Lines events;
+    bool dsAvailable = false;
+
+    explicit Front(int mediaInterface)
+    {
+        front.MediaInterface = int16_t(mediaInterface);
+        front.DirectShow = &ds;
+        PlayerFrontHooks& h = front.Hooks;
+        h.EnablePositionPoll = [this] { events.push_back("poll"); };
+        h.UnloadSeekPreviewIfLoaded = [this] { events.push_back("seek preview"); };
+        h.HideFullscreenRailIfVisible = [this] { events.push_back("rail"); };
+        h.WipeNewestTempCopy = [this] { events.push_back("temp copy"); };
+        h.IsDirectShowAvailable = [this] { return dsAvailable; };
+        h.SetMediaInterfaceCaption = [this](const std::string& c) { events.push_back("caption " + c); };
+        h.TickCountMs = [] { return int64_t(123456789012); };
+    }
+};
+}  // namespace
+
+class TestPlayerFront : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutABackEndEveryResultIsNeutral_data()
+    {
+        QTest::addColumn<int>("mediaInterface");
+        QTest::addColumn<Lines>("events");  // the front's own steps still run on 0 and 1
+        QTest::newRow("2") << 2 << Lines{};
+        QTest::newRow("-1") << -1 << Lines{};
+        QTest::newRow("DirectShow not built") << int(kMediaInterfaceDirectShow)
+                                              << Lines{"seek preview", "rail", "temp copy", "poll"};
+    }
+
+    void withoutABackEndEveryResultIsNeutral()
+    {
+        QFETCH(int, mediaInterface);
+        Front f(mediaInterface);
+        f.ds.audioStreams = f.ds.videoStreams = f.ds.length = 3;  // what a wrongly asked back end gives
+        f.ds.window = 3;
+        f.ds.frameRate = f.ds.positionSeconds = 3;
+        if (mediaInterface == kMediaInterfaceDirectShow)
+            f.front.DirectShow = nullptr;
+        PlayerFront& p = f.front;
+        WindowHandle video = 9, inner = 9;
+        QVERIFY(!p.MPlayOpen("/m/a.mp3", 1, 1000, true, true));
+        p.MPlayClose(false);
+        p.MPlayCloseLast();
+        QVERIFY(!p.MPlayStart());
+        p.MPlayPause();
+        p.MPlaySeek(500, true);
+        p.MPlaySetVolume(500);
+        QVERIFY(!p.MPlaySetSpeed(1500));
+        p.MPlayGetVideoWindows(video, inner);
+        p.MPlaySelectAudioStream(1);
+        QCOMPARE(QList<double>({double(p.MPlayResume()), double(p.MPlayStop()), double(p.MPlayGetPosition()),
+                                double(p.MPlayGetLength()), p.MPlayGetFrameRate(), double(video), double(inner),
+                                double(p.MPlayGetAudioStreamCount()), double(p.MPlayGetVideoStreamCount())}),
+                 QList<double>(9, 0.0));
+        QVERIFY(f.rec.transcript.empty() && f.ds.calls.empty());
+        QTEST(f.events, "events");
+    }
+
+    void aRepeatedSeekTargetPassesOnceAcrossTitles()
+    {
+        Front f(kMediaInterfaceMCI);
+        f.rec.Answer({{"status voice1 mode", 0, "playing"}});
+        for (int32_t target : {0, 0, -1, -1, 3000, 3000})
+            f.front.MPlaySeek(target, false);
+        f.front.MPlayClose(false);
+        f.front.MPlayOpen("/m/b.mp3", 1, 1000, false, false);
+        f.front.MPlaySeek(3000, false);
+        QCOMPARE(f.rec.Count("seek voice1 to 0") + f.rec.Count("seek voice1 to -1"), 4);
+        QCOMPARE(f.rec.Count("seek voice1 to 3000"), 1);
+        QCOMPARE(f.events, (Lines{"poll", "poll", "poll", "poll", "poll", "poll", "seek preview", "rail", "temp copy", "poll"}));
+        f.rec.Answer({{"status voice1 mode", 0, "paused"}});
+        f.title.CurrentTitleLengthMS = 10000;
+        MciVoice::Hooks.Title = &f.title;
+        f.front.MPlaySeek(4000, true);  // a paused frame seek reaches the voice with its flag
+        QCOMPARE(f.rec.Count("play voice1 from 3900 to 4000"), 1);
+    }
+
+    void mciFrameRatesHaveThreeDecimals_data()
+    {
+        QTest::addColumn<QString>("reply");  // frames per 1000 s
+        QTest::addColumn<double>("shown");
+        QTest::newRow("29.97003") << "29970.03" << 29.97;
+        QTest::newRow("12.3456") << "12345.6" << 12.346;
+        QTest::newRow("12.3454") << "12345.4" << 12.345;
+        QTest::newRow("0.0005") << "0.5" << 0.001;
+    }
+
+    void mciFrameRatesHaveThreeDecimals()
+    {
+        QFETCH(QString, reply);
+        Front f(kMediaInterfaceMCI);
+        f.rec.Answer({{"status voice1 nominal frame rate", 0, reply.toStdString()}});
+        QTEST(f.front.MPlayGetFrameRate(), "shown");
+    }
+
+    void mciVideoWindows_data()
+    {
+        QTest::addColumn<int>("handleCode");  // of the window query, which answers 4242
+        QTest::addColumn<int>("child");       // the first child window
+        QTest::addColumn<QList<int>>("windows");  // video, inner, the window whose child was asked
+        QTest::newRow("no device") << 263 << 99 << QList<int>{0, 0, 0};
+        QTest::newRow("with a child") << 0 << 99 << QList<int>{4242, 99, 4242};
+        QTest::newRow("without a child") << 0 << 0 << QList<int>{4242, 4242, 4242};
+    }
+
+    void mciVideoWindows()
+    {
+        QFETCH(int, handleCode);
+        QFETCH(int, child);
+        Front f(kMediaInterfaceMCI);
+        f.rec.Answer({{"status voice1 window handle", MciError(handleCode), "4242"}});
+        WindowHandle video = 9, inner = 9, asked = 0;
+        f.front.Hooks.FirstChildWindow = [&](WindowHandle h) { return asked = h, WindowHandle(child); };
+        f.front.MPlayGetVideoWindows(video, inner);
+        QTEST(QList<int>({int(video), int(inner), int(asked)}), "windows");
+    }
+
+    void directShowColumn()
+    {
+        Front f(kMediaInterfaceDirectShow);
+        PlayerFront& p = f.front;
+        f.ds.runCode = 3;
+        f.ds.stopCode = 4;
+        f.ds.speedResult = false;
+        QVERIFY(p.MPlayOpen("/m/v.mkv", 77, 900, true, false));
+        QVERIFY(p.MPlayStart());
+        QVERIFY(!p.MPlayStart());  // already running
+        p.MPlayPause();
+        QCOMPARE(p.MPlayResume(), 3);
+        QCOMPARE(p.LastSeekTick, int64_t(123456789012));
+        QCOMPARE(p.MPlayStop(), 4);
+        p.MPlaySeek(2500, true);
+        p.MPlaySeek(2500, false);
+        p.MPlaySetVolume(555);
+        p.MPlaySetVolume(1000);
+        QVERIFY(!p.MPlaySetSpeed(2000));
+        p.MPlaySelectAudioStream(2);
+        p.MPlaySelectVideoStream(1);
+        p.MPlayClose(true);
+        p.MPlayCloseLast();
+        QCOMPARE(f.ds.calls, (Lines{"Open /m/v.mkv 77 900 10", "Run", "Pause", "Run", "Stop", "Seek 2500 1", "SetVolume 56",
+                                    "SetVolume 100", "SetSpeed 2000", "SelectAudio 2", "SelectVideo 1", "Close 1",
+                                    "CloseLast"}));
+        f.ds.positionSeconds = 2.0005;
+        QCOMPARE(p.MPlayGetPosition(), 2001);
+        QVERIFY(f.rec.transcript.empty());
+    }
+
+    void switchingTheMediaInterface_data()
+    {
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<int>("playState");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("message");
+        const int mci = kMediaInterfaceMCI, ds = kMediaInterfaceDirectShow;
+        const QString stopFirst = "Stop before switching the interface!";
+        QTest::newRow("to DirectShow") << true << MMSTATE_CLOSED << mci << ds << "";
+        QTest::newRow("back to MCI") << true << MMSTATE_NONE << ds << mci << "";
+        QTest::newRow("no DirectShow") << false << MMSTATE_CLOSED << mci << mci
+                                       << "DirectShow is not availlable! Still using MCI";
+        QTest::newRow("while playing") << true << MMSTATE_PLAY << mci << mci << stopFirst;
+        QTest::newRow("while paused") << true << MMSTATE_PAUSE << ds << ds << stopFirst;
+    }
+
+    void switchingTheMediaInterface()
+    {
+        QFETCH(bool, available);
+        QFETCH(int, playState);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, message);
+        test::MsgBoxRecorder boxes;
+        Front f(from);
+        f.dsAvailable = available;
+        f.title.playState = playState;
+        f.front.MediaInterfaceLabelPressed();
+        QCOMPARE(int(f.front.MediaInterface), to);
+        QStringList shown;
+        for (const test::RecordedMessage& m : boxes.Messages())
+            shown << QString::fromStdString(m.text + "|" + m.title) + "|" + QString::number(m.flags);
+        const QString box = message + "|" + kAppTitle + "|" + QString::number(vbExclamation);
+        QCOMPARE(shown, message.isEmpty() ? QStringList{} : QStringList{box});
+        const bool refused = playState == MMSTATE_PLAY || playState == MMSTATE_PAUSE;
+        QCOMPARE(f.events, refused ? Lines{} : Lines{to == kMediaInterfaceMCI ? "caption MCI" : "caption DirectShow"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlayerFront)
+#include "tst_player_front.moc"
