@@ -2,7 +2,6 @@
 // answers, makes one call and expects its result and the exact transcript: the commands
 // sent, the waits, the hooks asked and the message boxes shown.
 #include "playback/MciVoice.h"
-#include "support/AppTitle.h"
 #include "support/MciRecorder.h"
 #include "support/TestSupport.h"
 
@@ -221,12 +220,7 @@ private slots:
         QFETCH(Call, call);
         test::MciRecorder recorder(script);
         rec = &recorder;
-        const MsgBoxHandler previous = SetMsgBoxHandler([](const std::string& text, int flags, const std::string& t) {
-            Log((flags == vbExclamation && t == kAppTitle ? "box: " : "odd box: ") + text);
-            return int(vbOK);
-        });
         const QString result = call();
-        SetMsgBoxHandler(previous);
         rec = nullptr;
         QTEST(result, "result");
         QStringList transcript;

@@ -1,7 +1,10 @@
 #pragma once
 // A scripted stand-in for the MCI command service, installed while it lives. Its transcript
-// holds every command exactly as sent and "wait N" for every wait of the voice layer.
+// holds every command exactly as sent, "wait N" for every wait of the voice layer and
+// "box: TEXT" for every message box (an exclamation under the program's title).
 #include "playback/MciVoice.h"
+#include "support/AppTitle.h"
+#include "support/MsgBox.h"
 
 #include <algorithm>
 #include <map>
@@ -31,10 +34,15 @@ public:
         MciVoice::MCILastError = 0;
         MciVoice::SetCommandSender({[this](const std::string& c, std::string& r) { return Send(c, r); },
                                     [](MciError code) { return code ? "MCI error " + std::to_string(code) : ""; }});
+        previousBoxes_ = SetMsgBoxHandler([this](const std::string& text, int flags, const std::string& title) {
+            transcript.push_back((flags == vbExclamation && title == kAppTitle ? "box: " : "odd box: ") + text);
+            return int(vbOK);
+        });
         Answer(script);
     }
     ~MciRecorder()
     {
+        SetMsgBoxHandler(std::move(previousBoxes_));
         MciVoice::SetCommandSender({});
         MciVoice::Hooks = {};
         MciVoice::MCILastError = 0;
@@ -72,6 +80,7 @@ private:
     }
 
     std::map<std::string, std::vector<MciAnswer>> answers_;
+    MsgBoxHandler previousBoxes_;
 };
 
 }  // namespace vistrel::test
