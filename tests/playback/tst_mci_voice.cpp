@@ -51,18 +51,6 @@ Call Focus(bool before, bool after, const std::string& file)
     };
 }
 
-Call SeparateWindow(bool child, int monitorWidth)
-{
-    return [=] {
-        mci::Hooks.SeparateVideoWindow = [] { return WindowHandle(77); };
-        mci::Hooks.HasChildWindow = [child](WindowHandle h) {
-            return Log("child of " + std::to_string(h) + "?"), child;
-        };
-        mci::Hooks.MainWindowMonitorWidth = [monitorWidth] { return monitorWidth; };
-        return Open("/m/v.mp4")();
-    };
-}
-
 Call Seek(int lengthMs, int target, bool showFrame)
 {
     return [=] {
@@ -100,7 +88,7 @@ private slots:
             std::string reply = "old";
             return Q(mci::SendMCICommand(" status voice1 mode", reply) == 0 ? reply : "failed");
         }, "playing", {" status voice1 mode"});
-        // Opening: the type clause and its fallbacks, the volume, the focus, the video window.
+        // Opening: the type clause and its fallbacks, the volume, the focus.
         const std::string mp3 = "/m/a.mp3", avi = "/m/c.Avi", ogg = "/m/a.ogg";
         Row("open", {}, Open(mp3), "true", Opens(mp3, {kStyle}) + kVolume);
         const Script failures{{"open *", 275}, {"open *", 275}, {"open *", 277}, {"open *", 275}, {"open *", 296}};
@@ -122,15 +110,6 @@ private slots:
         Row("focus never had", {}, Focus(false, false, mp3), "true", Opens(mp3, {kStyle}) + kVolume);
         Row("focus lost, open failed", {{"*", 263}}, Focus(true, false, "/m/a"), "false",
             Opens("/m/a", {kStyle, kMpeg + "2", kMpeg, kStyle, ""}) << "box: MCI error 263");
-        const MciAnswer handle{"status voice1 window handle", 0, "4242"};
-        const QStringList asked = Opens("/m/v.mp4", {kStyle}) << "status voice1 window handle" << "child of 4242?";
-        const QStringList reopen = Opens("/m/v.mp4", {" parent 77  style child"});
-        Row("no child, wide monitor: reopened", {handle}, SeparateWindow(false, 1920), "true",
-            asked + reopen + kVolume.mid(1));
-        Row("800 pixels: stays", {handle}, SeparateWindow(false, 800), "true", asked + kVolume.mid(1));
-        Row("child window: stays", {handle}, SeparateWindow(true, 1920), "true", asked + kVolume.mid(1));
-        Row("reopen fails", {handle, {reopen.back().toStdString(), 266}}, SeparateWindow(false, 1024), "false",
-            asked + reopen << "box: MCI error 266");
         // Status replies and their fallbacks; which routines keep their code in MCILastError.
         Row("no device", {{"*", 263, "77"}}, [] {
             return QStringList{Q(mci::GetVoice1Position()), Q(mci::MCILastError), Q(mci::GetVoice1Length()),

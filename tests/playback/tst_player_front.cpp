@@ -1,9 +1,7 @@
-// The player front against the scripted MCI service and a fake DirectShow back end: a
-// repeated seek target passed once, frame rates and video windows, the DirectShow column,
-// and the media interface switch with its messages.
+// The player front against the scripted MCI service: a repeated seek target passed once,
+// frame rates and video windows, and the media interface switch with its messages.
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
-#include "support/FakeDirectShow.h"
 #include "support/MciRecorder.h"
 #include "support/TestSupport.h"
 
@@ -13,19 +11,16 @@ using namespace vistrel;
 using Lines = std::vector<std::string>;
 
 namespace {
-// A front on `mediaInterface` with `ds` installed; its hooks write into `events`.
+// A front on the MCI back end; its hooks write into `events`.
 struct Front {
     test::MciRecorder rec;
     TitleState title;
     PlayerFront front{title};
-    test::FakeDirectShow ds;
     Lines events;
     bool dsAvailable = false;
 
-    explicit Front(int mediaInterface)
+    Front()
     {
-        front.MediaInterface = int16_t(mediaInterface);
-        front.DirectShow = &ds;
         PlayerFrontHooks& h = front.Hooks;
         h.EnablePositionPoll = [this] { events.push_back("poll"); };
         h.UnloadSeekPreviewIfLoaded = [this] { events.push_back("seek preview"); };
@@ -33,7 +28,6 @@ struct Front {
         h.WipeNewestTempCopy = [this] { events.push_back("temp copy"); };
         h.IsDirectShowAvailable = [this] { return dsAvailable; };
         h.SetMediaInterfaceCaption = [this](const std::string& c) { events.push_back("caption " + c); };
-        h.TickCountMs = [] { return int64_t(123456789012); };
     }
 };
 }  // namespace
@@ -44,7 +38,7 @@ class TestPlayerFront : public QObject {
 private slots:
     void aRepeatedSeekTargetPassesOnceAcrossTitles()
     {
-        Front f(kMediaInterfaceMCI);
+        Front f;
         f.rec.Answer({{"status voice1 mode", 0, "playing"}});
         for (int32_t target : {0, 0, -1, -1, 3000, 3000})
             f.front.MPlaySeek(target, false);
@@ -75,7 +69,7 @@ private slots:
     void mciFrameRatesHaveThreeDecimals()
     {
         QFETCH(QString, reply);
-        Front f(kMediaInterfaceMCI);
+        Front f;
         f.rec.Answer({{"status voice1 nominal frame rate", 0, reply.toStdString()}});
         QTEST(f.front.MPlayGetFrameRate(), "shown");
     }
@@ -94,7 +88,7 @@ private slots:
     {
         QFETCH(int, handleCode);
         QFETCH(int, child);
-        Front f(kMediaInterfaceMCI);
+        Front f;
         f.rec.Answer({{"status voice1 window handle", MciError(handleCode), "4242"}});
         WindowHandle video = 9, inner = 9, asked = 0;
         f.front.Hooks.FirstChildWindow = [&](WindowHandle h) { return asked = h, WindowHandle(child); };
@@ -102,62 +96,27 @@ private slots:
         QTEST(QList<int>({int(video), int(inner), int(asked)}), "windows");
     }
 
-    void directShowColumn()
-    {
-        Front f(kMediaInterfaceDirectShow);
-        PlayerFront& p = f.front;
-        f.ds.runCode = 3;
-        f.ds.stopCode = 4;
-        f.ds.speedResult = false;
-        QVERIFY(p.MPlayOpen("/m/v.mkv", 77, 900, true, false));
-        QVERIFY(p.MPlayStart());
-        QVERIFY(!p.MPlayStart());  // already running
-        p.MPlayPause();
-        QCOMPARE(p.MPlayResume(), 3);
-        QCOMPARE(p.LastSeekTick, int64_t(123456789012));
-        QCOMPARE(p.MPlayStop(), 4);
-        p.MPlaySeek(2500, true);
-        p.MPlaySeek(2500, false);
-        p.MPlaySetVolume(555);
-        p.MPlaySetVolume(1000);
-        QVERIFY(!p.MPlaySetSpeed(2000));
-        p.MPlaySelectAudioStream(2);
-        p.MPlaySelectVideoStream(1);
-        p.MPlayClose(true);
-        p.MPlayCloseLast();
-        QCOMPARE(f.ds.calls, (Lines{"Open /m/v.mkv 77 900 10", "Run", "Pause", "Run", "Stop", "Seek 2500 1",
-                                    "SetVolume 56", "SetVolume 100", "SetSpeed 2000", "SelectAudio 2", "SelectVideo 1",
-                                    "Close 1", "CloseLast"}));
-        f.ds.positionSeconds = 2.0005;
-        QCOMPARE(p.MPlayGetPosition(), 2001);
-        QVERIFY(f.rec.transcript.empty());
-    }
-
     void switchingTheMediaInterface_data()
     {
         QTest::addColumn<bool>("available");
         QTest::addColumn<int>("playState");
-        QTest::addColumn<int>("from");
         QTest::addColumn<Lines>("heard");  // the boxes, the captions, the interface after
-        const int mci = kMediaInterfaceMCI, ds = kMediaInterfaceDirectShow;
         const std::string stopFirst = "box: Stop before switching the interface!";
-        QTest::newRow("to DirectShow") << true << MMSTATE_CLOSED << mci << Lines{"caption DirectShow", "DirectShow"};
-        QTest::newRow("no DirectShow") << false << MMSTATE_NONE << mci
+        QTest::newRow("no DirectShow") << false << MMSTATE_NONE
                                        << Lines{"box: DirectShow is not availlable! Still using MCI", "caption MCI", "MCI"};
-        QTest::newRow("while playing") << true << MMSTATE_PLAY << ds << Lines{stopFirst, "DirectShow"};
-        QTest::newRow("while paused") << true << MMSTATE_PAUSE << mci << Lines{stopFirst, "MCI"};
+        QTest::newRow("while playing") << true << MMSTATE_PLAY << Lines{stopFirst, "MCI"};
+        QTest::newRow("while paused") << true << MMSTATE_PAUSE << Lines{stopFirst, "MCI"};
     }
 
     void switchingTheMediaInterface()
     {
         QFETCH(bool, available);
         QFETCH(int, playState);
-        QFETCH(int, from);
-        Front f(from);
+        Front f;
         f.dsAvailable = available;
         f.title.playState = playState;
         f.front.MediaInterfaceLabelPressed();
-        Lines heard = f.rec.transcript;
+        Lines heard = f.rec.transcript;  // the boxes
         heard.insert(heard.end(), f.events.begin(), f.events.end());
         heard.push_back(f.front.MediaInterface == kMediaInterfaceMCI ? "MCI" : "DirectShow");
         QTEST(heard, "heard");
