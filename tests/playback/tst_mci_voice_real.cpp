@@ -1,0 +1,65 @@
+// The MCI voice layer on the real command service: a failed open shows the service's own
+// error text, and a paused title sought with the frame flag stops at the target in real time.
+#include "playback/MciVoice.h"
+#include "support/TestSupport.h"
+
+#include <QWidget>
+#include <QtTest>
+
+#include <cstdlib>
+
+using namespace vistrel;
+namespace mci = MciVoice;
+
+class TestMciVoiceReal : public QObject {
+    Q_OBJECT
+
+    QWidget videoArea_;
+
+    WindowHandle Parent()
+    {
+        videoArea_.setAttribute(Qt::WA_NativeWindow);
+        return WindowHandle(videoArea_.winId());
+    }
+
+private slots:
+    void init()
+    {
+        mci::SetCommandSender({});
+        mci::Hooks = {};
+        mci::CloseVoice1();
+    }
+
+    void cleanupTestCase() { mciCloseAll(); }
+
+    void missingFileShowsTheServicesErrorText()
+    {
+        mciSetUntimedEnginesForTests(true);
+        test::MsgBoxRecorder boxes;
+        QVERIFY(!mci::OpenVoice1("/nonexistent-vistrel/missing.mp3", Parent(), 1000));
+        QCOMPARE(mci::MCILastError, MCIERR_FILE_NOT_FOUND);
+        QCOMPARE(boxes.Messages().size(), size_t(1));
+        QCOMPARE(boxes.Messages()[0].text, std::string("The file was not found."));
+        QCOMPARE(boxes.Messages()[0].flags, int(vbExclamation));
+    }
+
+    // The untimed engine may run past a "to" position, so this needs real time and sound.
+    void pausedFrameSeekStopsAtTheTarget()
+    {
+        QVERIFY2(!qEnvironmentVariableIsEmpty("PULSE_SERVER"), "needs a sound server: run through ./test.sh");
+        mciSetUntimedEnginesForTests(false);
+        test::MsgBoxRecorder boxes;
+        QVERIFY(mci::OpenVoice1(test::Fixture("mp3_cbr_128k.mp3"), Parent(), 500));
+        TitleState title;
+        title.CurrentTitleLengthMS = mci::GetVoice1Length();
+        mci::Hooks.Title = &title;
+        QCOMPARE(mci::SeekVoice1(300, true), MciError(0));
+        QVERIFY(mci::GetVoice1Mode() != "playing");
+        const int32_t shown = mci::GetVoice1Position();
+        QVERIFY2(std::abs(shown - 300) <= 40, qPrintable(QString::number(shown)));
+        QVERIFY(boxes.Messages().empty());
+    }
+};
+
+QTEST_MAIN(TestMciVoiceReal)
+#include "tst_mci_voice_real.moc"
