@@ -1,8 +1,8 @@
 #include "app/Main.h"
 
 #include "app/CommandLine.h"
-#include "app/ProgramValues.h"
 #include "app/MainWindow.h"
+#include "app/ProgramValues.h"
 #include "mediainfo/MediaType.h"
 #include "support/MsgBox.h"
 

@@ -1,9 +1,9 @@
 #include "browser/FileBrowser.h"
 
-#include "support/AppTitle.h"
-#include "support/FilePaths.h"
 #include "browser/Drives.h"
 #include "browser/FileList.h"
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "support/MsgBox.h"
 
 #include <QApplication>

@@ -1,6 +1,5 @@
 #include "mediainfo/MediaFileTest.h"
 
-#include "support/FilePaths.h"
 #include "mediainfo/Ac3Info.h"
 #include "mediainfo/AiffInfo.h"
 #include "mediainfo/AsfInfo.h"
@@ -15,6 +14,7 @@
 #include "mediainfo/RealMediaInfo.h"
 #include "mediainfo/WaveInfo.h"
 #include "mediainfo/WebpInfo.h"
+#include "support/FilePaths.h"
 #include "support/Win32Error.h"
 
 #include <cerrno>

@@ -6,8 +6,8 @@
 // the back-end call is skipped while the second back end (GStreamer) is not installed.
 #include "playback/PlayerFront.h"
 
-#include "support/TickCount.h"
 #include "playback/MciVoice.h"
+#include "support/TickCount.h"
 
 #include <cmath>
 

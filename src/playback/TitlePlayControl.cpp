@@ -1,11 +1,11 @@
 #include "playback/TitlePlayControl.h"
 
-#include "support/AppTitle.h"
-#include "support/FilePaths.h"
 #include "mediainfo/MediaFileTest.h"
 #include "platform/mci/MciService.h"
 #include "playback/AccessLevel.h"
 #include "playback/PlayerFront.h"
+#include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "support/MsgBox.h"
 #include "support/TickCount.h"
 

@@ -1,11 +1,11 @@
 #include "platform/mci/MciService.h"
 
+#include "platform/desktop/QtXcb.h"
 #include "platform/mci/MciCommand.h"
 #include "platform/mci/MciDevice.h"
 #include "platform/mci/MpvDevice.h"
 #include "platform/mci/SequencerDevice.h"
 #include "platform/mci/VideoChildWindow.h"
-#include "platform/desktop/QtXcb.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
