@@ -11,14 +11,14 @@ namespace vistrel {
 
 int ButtonMask(Qt::MouseButtons buttons)
 {
-    int vb = 0;
+    int mask = 0;
     if (buttons & Qt::LeftButton)
-        vb |= kLeftButton;
+        mask |= kLeftButton;
     if (buttons & Qt::RightButton)
-        vb |= kRightButton;
+        mask |= kRightButton;
     if (buttons & Qt::MiddleButton)
-        vb |= kMiddleButton;
-    return vb;
+        mask |= kMiddleButton;
+    return mask;
 }
 
 // ---- RailPicture -------------------------------------------------------------------
