@@ -53,7 +53,7 @@ void RemoveAll(std::string& text, const std::string& what, bool ignoreCase)
 
 StartupFailure ErrorBox(std::string text)
 {
-    return {std::move(text), "Error", vbCritical};
+    return {std::move(text), "Error", kMsgCritical};
 }
 
 }  // namespace

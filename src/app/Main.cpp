@@ -99,7 +99,7 @@ int Main(const StartupEnv& env)
     try {
         return RunMainWindow(env);
     } catch (const std::exception& e) {
-        MsgBox(std::string("MainERR: ") + e.what(), vbOKOnly, kAppTitle);
+        MsgBox(std::string("MainERR: ") + e.what(), kMsgOk, kAppTitle);
         return 1;
     }
 }

@@ -330,7 +330,7 @@ bool MainWindow::HandOverCommandLineArg()
     if (arg.find('/') == std::string::npos)
         arg = MakeAbsolute(arg, CurrentDirectory());
     if (!FileExists(arg)) {
-        MsgBox("'" + arg + "'  not found", vbExclamation, kAppTitle);
+        MsgBox("'" + arg + "'  not found", kMsgExclamation, kAppTitle);
         return false;
     }
     const bool isFile = !IsFolder(arg);
@@ -376,7 +376,7 @@ void MainWindow::OpenStartFolder()
         return;
     show();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MsgBox(StartFolderErrorText(settings_.Path), vbExclamation, kAppTitle);
+    MsgBox(StartFolderErrorText(settings_.Path), kMsgExclamation, kAppTitle);
     QApplication::restoreOverrideCursor();
 }
 

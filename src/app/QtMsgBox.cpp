@@ -12,10 +12,10 @@ namespace {
 QMessageBox::Icon IconOf(int flags)
 {
     switch (flags & kMsgIconMask) {
-    case vbCritical: return QMessageBox::Critical;
-    case vbQuestion: return QMessageBox::Question;
-    case vbExclamation: return QMessageBox::Warning;
-    case vbInformation: return QMessageBox::Information;
+    case kMsgCritical: return QMessageBox::Critical;
+    case kMsgQuestion: return QMessageBox::Question;
+    case kMsgExclamation: return QMessageBox::Warning;
+    case kMsgInformation: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
     }
 }
@@ -23,9 +23,9 @@ QMessageBox::Icon IconOf(int flags)
 QMessageBox::StandardButtons ButtonsOf(int flags)
 {
     switch (flags & kMsgButtonsMask) {
-    case vbOKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case vbYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case vbYesNo: return QMessageBox::Yes | QMessageBox::No;
+    case kMsgOkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case kMsgYesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case kMsgYesNo: return QMessageBox::Yes | QMessageBox::No;
     default: return QMessageBox::Ok;
     }
 }
@@ -33,10 +33,10 @@ QMessageBox::StandardButtons ButtonsOf(int flags)
 int ResultOf(int button)
 {
     switch (button) {
-    case QMessageBox::Cancel: return vbCancel;
-    case QMessageBox::Yes: return vbYes;
-    case QMessageBox::No: return vbNo;
-    default: return vbOK;
+    case QMessageBox::Cancel: return kAnswerCancel;
+    case QMessageBox::Yes: return kAnswerYes;
+    case QMessageBox::No: return kAnswerNo;
+    default: return kAnswerOk;
     }
 }
 

@@ -134,7 +134,7 @@ void FileBrowser::DriveChanged()
         SetFolder(folder);
         return;
     }
-    MsgBox("Error accessing " + S(driveBox_->currentText()), vbExclamation, kAppTitle);
+    MsgBox("Error accessing " + S(driveBox_->currentText()), kMsgExclamation, kAppTitle);
     changingControls_ = true;
     driveBox_->setCurrentIndex(driveBox_->findData(Q(lastGoodDrive_)));
     changingControls_ = false;
@@ -495,7 +495,7 @@ void FileBrowser::FileNotificationStartStop(const std::string& /*callerTag*/, bo
         return;
     errno = 0;
     if (!watcher_->addPath(Q(folderListPath_)))
-        MsgBox("FileNotificationStartStop  " + std::to_string(errno), vbOKOnly, kAppTitle);
+        MsgBox("FileNotificationStartStop  " + std::to_string(errno), kMsgOk, kAppTitle);
 }
 
 // Every change restarts the quiet period, so a burst of changes refreshes once.

@@ -169,7 +169,7 @@ std::string GetMCIErrorText(MciError code)
 
 void ShowExclamation(const std::string& text)
 {
-    MsgBox(text, vbExclamation, std::string(kAppTitle));
+    MsgBox(text, kMsgExclamation, std::string(kAppTitle));
 }
 
 bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume)

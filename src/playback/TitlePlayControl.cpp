@@ -160,7 +160,7 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
     const int level = Hooks.FileAccessLevel ? Hooks.FileAccessLevel(fileName) : FileAccessLevel(fileName);
     if (level == kAccessLocked) {
         CloseMedia(false, false, false);
-        MsgBox("This file is locked by another application", vbExclamation, kAppTitle);
+        MsgBox("This file is locked by another application", kMsgExclamation, kAppTitle);
         return false;
     }
     const bool playedBefore = std::find(PlayedFiles.begin(), PlayedFiles.end(), fileName) != PlayedFiles.end();
@@ -195,7 +195,7 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     if (!opened) {
         CloseMedia(false, false, false);
         if (front_.MediaInterface == kMediaInterfaceDirectShow)
-            MsgBox("Cannot play this file", vbExclamation, kAppTitle);
+            MsgBox("Cannot play this file", kMsgExclamation, kAppTitle);
         return true;
     }
     StartOpenedTitle();
@@ -349,7 +349,7 @@ bool TitlePlayControl::PutFileInfosToLabels(const std::string& fullName, const s
         if (Hooks.DisableFullscreen)
             Hooks.DisableFullscreen();
         PlayControlClicked(2);
-        MsgBox(r.Refusal, vbExclamation, kAppTitle);
+        MsgBox(r.Refusal, kMsgExclamation, kAppTitle);
         host_.ClearInfoLines();
         host_.BringToForeground();
         return false;

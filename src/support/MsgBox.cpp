@@ -15,9 +15,9 @@ MsgBoxHandler& Handler()
 int FirstButton(int flags)
 {
     switch (flags & kMsgButtonsMask) {
-    case vbYesNoCancel:
-    case vbYesNo: return vbYes;
-    default: return vbOK;
+    case kMsgYesNoCancel:
+    case kMsgYesNo: return kAnswerYes;
+    default: return kAnswerOk;
     }
 }
 

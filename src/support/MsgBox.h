@@ -8,11 +8,11 @@ namespace vistrel {
 
 // A button set in the low four bits, an icon in the next four, or-ed into one flags value.
 enum MsgFlags : int {
-    vbOKOnly = 0, vbOKCancel = 1, vbYesNoCancel = 3, vbYesNo = 4,
-    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+    kMsgOk = 0, kMsgOkCancel = 1, kMsgYesNoCancel = 3, kMsgYesNo = 4,
+    kMsgCritical = 16, kMsgQuestion = 32, kMsgExclamation = 48, kMsgInformation = 64,
 };
 // Results.
-enum MsgResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+enum MsgResult : int { kAnswerOk = 1, kAnswerCancel = 2, kAnswerYes = 6, kAnswerNo = 7 };
 
 constexpr int kMsgButtonsMask = 0x0F;
 constexpr int kMsgIconMask = 0xF0;

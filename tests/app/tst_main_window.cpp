@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(recorder.Messages().size(), size_t(error.isEmpty() ? 0 : 1));
         if (!error.isEmpty()) {
             QCOMPARE(recorder.Messages()[0].text, error.toStdString());
-            QVERIFY(recorder.Messages()[0].flags == vbExclamation && recorder.Messages()[0].title == "Vistrel");
+            QVERIFY(recorder.Messages()[0].flags == kMsgExclamation && recorder.Messages()[0].title == "Vistrel");
             QVERIFY(window->isVisible());  // the message stands in front of the window
         }
         QVERIFY(!QApplication::overrideCursor());

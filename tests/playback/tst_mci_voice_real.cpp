@@ -40,7 +40,7 @@ private slots:
         QCOMPARE(mci::MCILastError, MCIERR_FILE_NOT_FOUND);
         QCOMPARE(boxes.Messages().size(), size_t(1));
         QCOMPARE(boxes.Messages()[0].text, std::string("The file was not found."));
-        QCOMPARE(boxes.Messages()[0].flags, int(vbExclamation));
+        QCOMPARE(boxes.Messages()[0].flags, int(kMsgExclamation));
     }
 
     // The untimed engine may run past a "to" position, so this needs real time and sound.

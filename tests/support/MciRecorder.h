@@ -35,8 +35,8 @@ public:
         MciVoice::SetCommandSender({[this](const std::string& c, std::string& r) { return Send(c, r); },
                                     [](MciError code) { return code ? "MCI error " + std::to_string(code) : ""; }});
         previousBoxes_ = SetMsgBoxHandler([this](const std::string& text, int flags, const std::string& title) {
-            transcript.push_back((flags == vbExclamation && title == kAppTitle ? "box: " : "odd box: ") + text);
-            return int(vbOK);
+            transcript.push_back((flags == kMsgExclamation && title == kAppTitle ? "box: " : "odd box: ") + text);
+            return int(kAnswerOk);
         });
         Answer(script);
     }

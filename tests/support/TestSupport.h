@@ -72,7 +72,7 @@ struct RecordedMessage {
 // Records every MsgBox call while it lives and answers with `answer`.
 class MsgBoxRecorder {
 public:
-    explicit MsgBoxRecorder(int answer = vbOK);
+    explicit MsgBoxRecorder(int answer = kAnswerOk);
     ~MsgBoxRecorder();
     const std::vector<RecordedMessage>& Messages() const { return messages_; }
 
