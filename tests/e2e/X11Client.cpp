@@ -36,13 +36,15 @@ bool X11Client::Connected() const { return !xcb_connection_has_error(connection_
 
 uint32_t X11Client::Atom(const char* name)
 {
-    const auto reply = Own(xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name), nullptr));
+    const auto cookie = xcb_intern_atom(connection_, 0, std::strlen(name), name);
+    const auto reply = Own(xcb_intern_atom_reply(connection_, cookie, nullptr));
     return reply ? reply->atom : 0;
 }
 
 std::string X11Client::WindowName(uint32_t window)
 {
-    const auto cookie = xcb_get_property(connection_, 0, window, Atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+    const auto cookie =
+        xcb_get_property(connection_, 0, window, Atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
     const auto reply = Own(xcb_get_property_reply(connection_, cookie, nullptr));
     if (!reply)
         return {};
@@ -68,12 +70,13 @@ uint32_t X11Client::ShownWindow(const std::string& name, uint32_t except)
 
 std::optional<X11Geometry> X11Client::Geometry(uint32_t window)
 {
-    const auto geo = Own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, window), nullptr));
-    const auto attrs = Own(xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window), nullptr));
-    const auto at = Own(xcb_translate_coordinates_reply(connection_, xcb_translate_coordinates(connection_, window, root_, 0, 0), nullptr));
-    if (!geo || !attrs || !at)
+    xcb_connection_t* c = connection_;
+    const auto size = Own(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+    const auto attrs = Own(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
+    const auto at = Own(xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, root_, 0, 0), nullptr));
+    if (!size || !attrs || !at)
         return std::nullopt;
-    return X11Geometry{at->dst_x, at->dst_y, geo->width, geo->height, attrs->map_state == XCB_MAP_STATE_VIEWABLE};
+    return X11Geometry{at->dst_x, at->dst_y, size->width, size->height, attrs->map_state == XCB_MAP_STATE_VIEWABLE};
 }
 
 void X11Client::RequestClose(uint32_t window)

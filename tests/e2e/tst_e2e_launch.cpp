@@ -38,8 +38,10 @@ private:
         process.setProcessChannelMode(QProcess::ForwardedChannels);
         process.start(dir_.filePath("vistrel"), args);
         uint32_t window = 0;
-        (void)QTest::qWaitFor(
-            [&] { return (window = x_.ShownWindow(name, except)) || process.state() == QProcess::NotRunning; }, kWaitMs);
+        const auto shownOrEnded = [&] {
+            return (window = x_.ShownWindow(name, except)) || process.state() == QProcess::NotRunning;
+        };
+        (void)QTest::qWaitFor(shownOrEnded, kWaitMs);
         if (!window && process.state() == QProcess::NotRunning)
             qWarning("the program ended with exit code %d (%s)", process.exitCode(), qPrintable(process.errorString()));
         return window;
