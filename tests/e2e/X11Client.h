@@ -1,7 +1,6 @@
 #pragma once
-// A few X11 requests for the e2e tests, on the xcb connection of this process:
-// find a top-level window by its name, read its geometry and its position on the root
-// window, ask it to close as a window manager would (WM_DELETE_WINDOW).
+// A few X11 requests for the tests that start the real program: find its shown top-level
+// windows by name, read where they are, and ask one to close as a window manager would.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,12 +10,8 @@ struct xcb_connection_t;
 namespace vistrel::test {
 
 struct X11Geometry {
-    int x = 0, y = 0, width = 0, height = 0;
+    int x = 0, y = 0, width = 0, height = 0;  // x, y: top-left corner in root coordinates
     bool viewable = false;
-};
-
-struct X11Point {
-    int x = 0, y = 0;
 };
 
 class X11Client {
@@ -24,25 +19,14 @@ public:
     X11Client();
     ~X11Client();
     bool Connected() const;
-    // Polls the window tree until a window named `name` appears or `timeoutMs` passes.
-    std::optional<uint32_t> WaitForWindow(const std::string& name, int timeoutMs);
-    // The same for a viewable window named `name` other than `except` (Qt also names an
-    // unmapped 1x1 helper window after the application).
-    std::optional<uint32_t> WaitForShownWindow(const std::string& name, int timeoutMs, uint32_t except = 0);
+    // A viewable top-level window named `name` other than `except`; 0 when there is none.
+    // (Qt also names an unmapped 1x1 helper window after the application.)
+    uint32_t ShownWindow(const std::string& name, uint32_t except = 0);
+    // Empty once the window is destroyed.
     std::optional<X11Geometry> Geometry(uint32_t window);
-    // The window's top-left corner (inside its border) in root coordinates.
-    std::optional<X11Point> RootPosition(uint32_t window);
     void RequestClose(uint32_t window);
 
 private:
-    struct Wanted {
-        std::string name;
-        uint32_t except = 0;
-        bool viewableOnly = false;
-    };
-    std::optional<uint32_t> WaitFor(const Wanted& wanted, int timeoutMs);
-    std::optional<uint32_t> FindWindow(uint32_t parent, const Wanted& wanted);
-    bool Matches(uint32_t window, const Wanted& wanted);
     uint32_t Atom(const char* name);
     std::string WindowName(uint32_t window);
 

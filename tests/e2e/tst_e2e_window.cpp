@@ -1,12 +1,9 @@
-// End to end under Xvfb, in-process: the main window opened on a folder is titled
-// "Vistrel", lists the folder's media files in order, and is really drawn on the X
-// screen (a grab of its window shows the list's text, not a blank area).
-#include "app/ProgramValues.h"
+// The main window in-process under Xvfb: opened on a folder it is titled "Vistrel", lists
+// the folder's media files in order, and is really drawn on the X screen (a grab of its
+// window shows the list's text, not a blank area).
 #include "app/MainWindow.h"
-#include "support/TestSupport.h"
+#include "app/ProgramValues.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QListWidget>
 #include <QScreen>
 #include <QSet>
@@ -22,18 +19,8 @@ int DarkPixels(const QImage& image)
     int dark = 0;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 96)
-                ++dark;
+            dark += qGray(image.pixel(x, y)) < 96;
     return dark;
-}
-
-int DistinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
 }
 
 }  // namespace
@@ -41,44 +28,42 @@ int DistinctColours(const QImage& image)
 class TestE2eWindow : public QObject {
     Q_OBJECT
 
-private:
-    QTemporaryDir dir_;
-
 private slots:
-    void initTestCase()
-    {
-        QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: use ./test.sh");
-    }
-
     void windowListsTheFolderAndIsDrawn()
     {
-        program::IniFile = dir_.filePath("Vistrel.ini").toStdString();
-        program::IniBackupFile = dir_.filePath("Vistrel.bak").toStdString();
+        QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: use ./test.sh");
+        QTemporaryDir dir;
+        program::IniFile = dir.filePath("Vistrel.ini").toStdString();
+        program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
         program::CommandLineArg = VISTREL_SOURCE_DIR "/demo";
-        MainWindow window(dir_.filePath("vistrel").toStdString());
+        MainWindow window(dir.filePath("vistrel").toStdString());
         program::CommandLineArg.clear();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.windowTitle(), QString("Vistrel"));
-
-        const auto* files = window.findChild<QListWidget*>("fileList");
+        const QListWidget* files = window.Controls().fileList;
         QStringList listed;
         for (int i = 0; i < files->count(); ++i)
             listed << files->item(i)->text();
         QCOMPARE(listed, QStringList({"a_major_chord.mp3", "chime.wav", "mandelbrot.mkv", "twinkle.mid",
                                       "vistrel_testcard.mp4"}));
 
-        QTest::qWait(300);  // let the first paint reach the server
-        const QImage shot = window.screen()->grabWindow(window.winId()).toImage();
-        QVERIFY(!shot.isNull());
-        QCOMPARE(shot.size(), window.size() * window.devicePixelRatio());
-        QVERIFY2(DistinctColours(shot) > 20, "the grab is a blank window");
-        // The list's rows carry dark text where its five names are drawn.
+        // The list's five rows carry dark text once the first paint has reached the server.
         const QRect listArea(files->viewport()->mapTo(&window, QPoint(0, 0)), files->viewport()->size());
-        const QImage list = shot.copy(listArea);
-        QVERIFY2(DarkPixels(list.copy(0, 0, list.width(), list.height() / 4)) > 100, "no text in the file list");
+        QImage shot, list;
+        const auto grab = [&] {
+            shot = window.screen()->grabWindow(window.winId()).toImage();
+            list = shot.copy(listArea);
+            return DarkPixels(list.copy(0, 0, list.width(), list.height() / 4)) > 100;
+        };
+        QVERIFY2(QTest::qWaitFor(grab, 30000), "no text in the file list");
+        QCOMPARE(shot.size(), window.size() * window.devicePixelRatio());
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 2)
+            for (int x = 0; x < shot.width(); x += 2)
+                colours.insert(shot.pixel(x, y));
+        QVERIFY2(colours.size() > 20, "the grab is a blank window");
         QCOMPARE(DarkPixels(list.copy(0, list.height() / 2, list.width(), list.height() / 2)), 0);
-        window.close();
     }
 };
 
