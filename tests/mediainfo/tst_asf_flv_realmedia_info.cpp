@@ -6,16 +6,13 @@
 #include "mediainfo/RealMediaInfo.h"
 #include "support/TestSupport.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
-
 #include <optional>
 
 using namespace vistrel;
-using test::ByteWriter;
-using test::Cat;
-using test::Lines;
+using test::ByteWriter, test::Cat, test::Lines;
 using Bytes = std::vector<uint8_t>;
+Q_DECLARE_METATYPE(Bytes)
+Q_DECLARE_METATYPE(vistrel::InfoLines)
 
 namespace {
 
@@ -33,24 +30,8 @@ Bytes Audio(uint16_t tag, uint16_t channels, uint32_t rate, uint32_t avgBytesPer
 }
 Bytes Video(uint32_t width, uint32_t height, const char* fourCC)  // the bitmap header at 89
 {
-    ByteWriter v;
-    v.LE32(width).LE32(height).U8(2).LE16(40).LE32(40).LE32(width).LE32(height).LE16(1).LE16(24).Text(fourCC).Fill(20);
-    return Stream("C0EF19BC4D5BCF11A8FD00805F5C442B", v);
-}
-// AspectRatioX and Y as a metadata object writes them (the name after the 32-bit value length)
-// or, with `ecd`, as an extended content description (value type and length after the name).
-Bytes Aspect(uint64_t x, uint64_t y, bool ecd = false, int size = 4, bool yFirst = false)
-{
-    ByteWriter body;
-    body.LE16(2);
-    for (const bool isX : {!yFirst, yFirst}) {
-        ecd ? body.LE16(26) : body.LE16(0).LE16(1).LE16(26).LE16(3).LE32(4);
-        body.Utf16(isX ? "AspectRatioX" : "AspectRatioY").LE16(0);
-        if (ecd)
-            body.LE16(size == 8 ? 4 : 3).LE16(size);
-        size == 8 ? body.LE64(isX ? x : y) : body.LE32(isX ? x : y);
-    }
-    return AsfObject(ecd ? "40A4D0D207E3D21197F000A0C95EA850" : "EACBF8C5AF5B77488467AA8C44FA4CCA", body);
+    return Stream("C0EF19BC4D5BCF11A8FD00805F5C442B", ByteWriter().LE32(width).LE32(height).U8(2).LE16(40).LE32(40)
+                      .LE32(width).LE32(height).LE16(1).LE16(24).Text(fourCC).Fill(20));
 }
 Bytes Asf(std::initializer_list<Bytes> objects)
 {
@@ -84,11 +65,10 @@ Bytes Mdpr(std::string_view name, std::string_view mime, uint32_t avgBitRate, co
     b.BE16(0).BE16(0).BE32(avgBitRate).BE32(avgBitRate).Fill(20).U8(name.size()).Text(name).U8(mime.size()).Text(mime);
     return Chunk("MDPR", b.BE32(dataLength.value_or(data.size())).Raw(data));
 }
-// A RealAudio stream header of 74 bytes, version 5.
+// A RealAudio stream header, version 5, up to its channel count.
 Bytes Ra(uint32_t rate32, uint16_t rate16, uint16_t bits, uint16_t channels)
 {
-    ByteWriter ra;
-    return ra.Text(".ra").U8(0xFD).BE16(5).Fill(42).BE32(rate32).BE16(rate16).Fill(4).BE16(bits).BE16(channels).Fill(12);
+    return ByteWriter().Text(".ra").U8(0xFD).BE16(5).Fill(42).BE32(rate32).BE16(rate16).Fill(4).BE16(bits).BE16(channels);
 }
 Bytes Vido(uint16_t width, uint16_t height, uint16_t depth, uint16_t fps)  // 34 bytes, frame rate 16.16 at 22
 {
@@ -99,31 +79,23 @@ Bytes Rm(std::initializer_list<Bytes> chunks) { return Cat({kRmf, Cat(chunks), C
 Bytes Set(Bytes bytes, size_t at, uint8_t value) { return bytes[at] = value, bytes; }
 Bytes Cut(Bytes bytes, size_t size) { return bytes.resize(size), bytes; }
 
-// Runs the reader of `type`; for ASF, returns the pixel aspect and its name, which the lines
-// do not show.
-QString Read(MediaType type, const std::string& path, bool& ok, InfoLines& lines)
+InfoLines Read(MediaType type, const std::string& path)
 {
+    InfoLines lines;
     StreamFlags flags;
     if (type == mt::Flv) {
         FlvInfo info;
-        PutFlvInfoLines(info, ok = GetFlvInfo(path, info), lines, flags);
+        PutFlvInfoLines(info, GetFlvInfo(path, info), lines, flags);
     } else if (type == mt::Real) {
         RealMediaInfo info;
-        PutRealMediaInfoLines(info, ok = GetRealMediaInfo(path, info), lines, flags);
+        PutRealMediaInfoLines(info, GetRealMediaInfo(path, info), lines, flags);
     } else {
         AsfInfo info;
-        PutAsfInfoLines(info, ok = GetAsfInfo(path, info), type, lines, flags);
-        if (info.PixelAspect != 0 || !info.AspectName.empty())
-            return QString("%1, %2").arg(info.PixelAspect).arg(QString::fromStdString(info.AspectName));
+        PutAsfInfoLines(info, GetAsfInfo(path, info), type, lines, flags);
     }
-    return {};
+    return lines;
 }
-
-void Row(const char* name, MediaType type, const Bytes& bytes, const InfoLines& lines, const char* aspect = "", bool ok = true)
-{
-    QTest::newRow(name) << int(type) << QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())) << ok
-                        << lines << QString(aspect);
-}
+void Row(const char* name, MediaType type, const Bytes& b, const InfoLines& l) { QTest::newRow(name) << int(type) << b << l; }
 
 }  // namespace
 
@@ -135,13 +107,9 @@ private slots:
     void readerLines_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("ok");
+        QTest::addColumn<Bytes>("bytes");
         QTest::addColumn<InfoLines>("lines");
-        QTest::addColumn<QString>("aspect");
         const auto asf = [](const char* v, const char* a = "", const char* k = "") { return Lines({"Microsoft ASF", v, a, k}); };
-        const InfoLines wmv2 = asf("WMV2  64x48");
-        const auto withVideo = [](const Bytes& aspect) { return Asf({aspect, Video(64, 48, "WMV2")}); };
         const Bytes wma = Asf({Audio(0x161, 1, 22050, 4000)});
         Row("ASF code below 33: no FourCC", mt::Asf, Asf({Video(320, 240, " XYZ")}), asf("  320x240"));
         Row("ASF code of 33", mt::Asf, Asf({Video(320, 240, "!abc")}), asf("!abc  320x240"));
@@ -153,27 +121,18 @@ private slots:
             Asf({Video(64, 48, "WMV1"), Audio(0x161, 2, 44100, 8000), Video(320, 240, "WMV3"), Audio(0x162, 6, 48000, 48000)}),
             Lines({"Microsoft WMV", "WMV3  320x240", "WMA3   48000Hz", "384kbps  Stereo"}));
         Row("ASF command stream ignored", mt::Asf, Asf({Stream("C0CFDA59E659D011A3AC00A0C90348F6", Bytes(40, 0x41))}), asf(""));
-        Row("ASF without header identifier", mt::Asf, Set(wma, 0, 0xCF), asf(""), "", false);
-        Row("ASF header after 5000 bytes", mt::Asf, Cat({Bytes(5000, 0x55), wma}), asf("", "WMA2   22050Hz", "32kbps  Mono"));
         Row("ASF short file padded with zeros", mt::Asf, Cut(wma, wma.size() - 14), asf("", "WMA2   0Hz", "Mono"));
-        Row("ASF stream beyond the prefix", mt::Asf, Cat({Cut(Asf({Video(64, 48, "WMV2")}), kAsfPrefixBytes + 100), wma}), wmv2);
+        Row("ASF stream beyond the prefix", mt::Asf, Cat({Cut(Asf({Video(64, 48, "WMV2")}), kAsfPrefixBytes + 100), wma}),
+            asf("WMV2  64x48"));
         Row("ASF object cut by the prefix end", mt::Asf, Cat({Cut(wma, kAsfPrefixBytes - 100), Cut(Video(64, 48, "WMV2"), 100)}),
             asf("", "WMA2   22050Hz", "32kbps  Mono"));
-        Row("ASF aspect 10/11", mt::Asf, withVideo(Aspect(10, 11)), wmv2, "1.1, NTSC 4:3");
-        Row("ASF aspect 1440/1080 in extended content", mt::Asf, withVideo(Aspect(1440, 1080, true)), wmv2, "0.75, PAR 4:3");
-        Row("ASF aspect 1080/1440: larger by smaller", mt::Asf, withVideo(Aspect(1080, 1440)), wmv2, "0.75, PAR 4:3");
-        Row("ASF aspect of 64-bit values", mt::Asf, withVideo(Aspect(10, 11, true, 8)), wmv2, "1.1, NTSC 4:3");
-        Row("ASF aspect 1.996 named as 2", mt::Asf, withVideo(Aspect(499, 250)), wmv2, "0.501002, ana 2:1");
-        Row("ASF aspect 1.125: half rounds up", mt::Asf, withVideo(Aspect(9, 8)), wmv2, "0.888889, PAR 1.13");
-        Row("ASF aspect Y of 0 unused", mt::Asf, withVideo(Aspect(10, 0)), wmv2);
-        Row("ASF aspect Y before X unseen", mt::Asf, withVideo(Aspect(10, 11, false, 4, true)), wmv2);
 
         const auto flv = [](const char* video, const char* audio = "") { return Lines({"Flash Video V1", video, audio}); };
         Row("FLV uncompressed 5.5 kHz", mt::Flv, Flv({AudioTag(0x00)}), flv("", "uncompressed  5.5kHz 8bit Mono"));
         Row("FLV unnamed audio format", mt::Flv, Flv({AudioTag(0xAF)}), flv("", "  44kHz 16bit Stereo"));
-        Row("FLV unnamed video codec", mt::Flv, Flv({VideoTag(0x11)}), flv(""));
-        Row("FLV later tags overwrite, unnamed format keeps the codec", mt::Flv,
-            Flv({VideoTag(0x12), AudioTag(0x2F), VideoTag(0x14), AudioTag(0xAA)}), flv("ON2 VP6", "MP3  22kHz 16bit Mono"));
+        Row("FLV later tags overwrite, unnamed codecs do not", mt::Flv,
+            Flv({VideoTag(0x12), AudioTag(0x2F), VideoTag(0x14), AudioTag(0xAA), VideoTag(0x11)}),
+            flv("ON2 VP6", "MP3  22kHz 16bit Mono"));
         std::vector<Tag> tags(9, kScriptTag);
         tags.push_back(AudioTag(0x2F));
         Row("FLV audio as the tenth tag", mt::Flv, Flv(tags), flv("", "MP3  44kHz 16bit Stereo"));
@@ -187,7 +146,6 @@ private slots:
         Row("FLV tag size past the end", mt::Flv, Set(Flv({AudioTag(0x2A)}), 16, 0x7F), flv("", "MP3  22kHz 16bit Mono"));
         Row("FLV tag header at the very end", mt::Flv, Cut(Flv({AudioTag(0x2F)}), 24), flv(""));
         Row("FLV version 2, data offset past the end", mt::Flv, Set(Set(Flv({AudioTag(0x2F)}), 3, 2), 5, 0xFF), flv(""));
-        Row("FLV without signature", mt::Flv, Set(Flv({AudioTag(0x2F)}), 2, 'X'), Lines({"Flash Video"}), "", false);
 
         const auto rm = [](const char* first = "", const char* second = "") { return Lines({"RealMedia", first, second}); };
         const auto stream = [](const char* name, const Bytes& data, std::optional<uint32_t> length = {}) {
@@ -195,7 +153,6 @@ private slots:
         };
         const Bytes vido = Vido(64, 48, 12, 10);
         Row("RM kind in small letters", mt::Real, stream("video stream", vido), rm("64x48  10fps  12bit"));
-        Row("RM kind across a short name", mt::Real, stream("VI", vido), rm());
         Row("RM VID across name, MIME", mt::Real, Rm({Mdpr("V", "D" + std::string(72, 0), 0, vido)}), rm("64x48  10fps  12bit"));
         Row("RM video header", mt::Real, Rm({Prop(364000), Mdpr("Video Stream", "video/x-pn", 300000, Vido(320, 240, 24, 25))}),
             Lines({"RealMedia  364bps", "320x240  25fps  24bit"}));
@@ -218,16 +175,13 @@ private slots:
         Row("RM last chunk ends at the end", mt::Real, Cat({kRmf, Prop(128000)}), Lines({"RealMedia  128bps"}));
         Row("RM huge chunk size", mt::Real, Set(Rm({Prop(128000)}), 4, 0xFF), rm());
         const Bytes cut = Cat({kRmf, Prop(96000), Mdpr("Audio", "audio/x-pn-realaudio", 32000, Ra(44100, 0, 16, 2))});
-        Row("RM audio header cut", mt::Real, Cut(cut, cut.size() - 14), Lines({"RealMedia  96bps"}));
-        Row("RM without signature", mt::Real, Set(Rm({Prop(96000)}), 1, 'X'), rm(), "", false);
+        Row("RM audio header cut", mt::Real, Cut(cut, cut.size() - 1), Lines({"RealMedia  96bps"}));
 
         // Files that ffmpeg wrote; each value was checked once against ffprobe and mediainfo.
         const auto file = [](const char* name) { return test::ReadFile(test::Fixture(name)); };
-        const InfoLines wmv = Lines({"Microsoft WMV", "WMV2  64x48", "WMA2   22050Hz", "32kbps  Mono"});
-        Row("ffmpeg WMV", mt::Wmv, file("wmv_wmv2_wmav2.wmv"), wmv);
-        Row("ffmpeg WMV, SAR 10:11", mt::Wmv, file("wmv_wmv2_sar_10_11.wmv"), wmv, "1.1, NTSC 4:3");
+        Row("ffmpeg WMV", mt::Wmv, file("wmv_wmv2_wmav2.wmv"),
+            Lines({"Microsoft WMV", "WMV2  64x48", "WMA2   22050Hz", "32kbps  Mono"}));
         Row("ffmpeg ASF", mt::Asf, file("asf_mpeg4_mp3.asf"), asf("M4S2  64x48", "MPEG-1 Layer-3   22050Hz", "32kbps  Mono"));
-        Row("ffmpeg FLV", mt::Flv, file("flv_flv1_mp3.flv"), flv("Sorensen H.263", "MP3  22kHz 16bit Mono"));
         Row("ffmpeg FLV, 8 kHz", mt::Flv, file("flv_h264_nellymoser_8k.flv"), flv("H.264", "Nellymoser  8kHz 16bit Mono"));
         // ffmpeg names its streams "The ... Stream" and writes version-4 audio headers, whose
         // fields lie elsewhere: no video line, no stream rates, the sample size reads "nt".
@@ -236,25 +190,8 @@ private slots:
     void readerLines()
     {
         QFETCH(int, type);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, ok);
-        QFETCH(InfoLines, lines);
-        QFETCH(QString, aspect);
-        bool actualOk = false;
-        InfoLines actual;
-        QCOMPARE(Read(type, test::WriteIn(dir_, "built", Bytes(bytes.begin(), bytes.end())), actualOk, actual), aspect);
-        QCOMPARE(actualOk, ok);
-        QCOMPARE(actual, lines);
-    }
-
-    void missingFilesFail()
-    {
-        for (const MediaType type : {mt::Wmv, mt::Flv, mt::Real}) {
-            bool ok = true;
-            InfoLines lines;
-            Read(type, "/nonexistent/file", ok, lines);
-            QVERIFY2(!ok, qPrintable(QString::number(type)));
-        }
+        QFETCH(Bytes, bytes);
+        QTEST(Read(type, test::WriteIn(dir_, "built", bytes)), "lines");
     }
 };
 

@@ -3,23 +3,16 @@
 #include "mediainfo/QuicktimeInfo.h"
 #include "support/TestSupport.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
-
 using namespace vistrel;
-using test::ByteWriter;
-using test::Cat;
-using test::Zeros;
+using test::ByteWriter, test::Cat, test::Zeros;
 using Bytes = std::vector<uint8_t>;
 
 Q_DECLARE_METATYPE(Bytes)
 Q_DECLARE_METATYPE(InfoLines)
-Q_DECLARE_METATYPE(std::string)
 
 namespace {
 
 constexpr size_t kWindow = 1000000;
-
 // An atom whose size field says `size`, by default its true size.
 Bytes Atom(std::string_view type, const Bytes& body = {}, int64_t size = -1)
 {
@@ -30,17 +23,17 @@ Bytes Ftyp(std::string_view brand = "isom") { return Atom("ftyp", ByteWriter().T
 Bytes Tkhd(uint32_t w, uint32_t h) { return Atom("tkhd", ByteWriter().Fill(76).BE32(w).BE32(h)); }
 Bytes Stsd(const ByteWriter& entry) { return Atom("stsd", ByteWriter().Fill(4).BE32(1).BE32(4 + entry.Size()).Raw(entry)); }
 
+// Sizes of the sample entry, then of the track header (16.16).
 struct VideoTrack {
     std::string code = "avc1";
-    uint16_t width = 64, height = 48, depth = 24;            // of the sample entry
-    uint32_t trackWidth = 64 << 16, trackHeight = 48 << 16;  // 16.16, of the track header
-    uint32_t samples = 250, timeScale = 12800, duration = 128000;
+    uint16_t width = 64, height = 48, depth = 24;
+    uint32_t trackWidth = 64 << 16, trackHeight = 48 << 16, samples = 250, timeScale = 12800, duration = 128000;
 };
+// `rate`: the 32 bits at entry offset 38, the packet size, then the integer rate.
 struct SoundTrack {
     std::string code = "mp4a";
     uint16_t channels = 2, bits = 16;
-    uint32_t rate = 44100;  // the 32 bits at entry offset 38: packet size, then the integer rate
-    uint32_t timeScale = 44100, duration = 441000;
+    uint32_t rate = 44100, timeScale = 44100, duration = 441000;
 };
 Bytes Entry(const VideoTrack& v)
 {
@@ -50,7 +43,7 @@ Bytes Entry(const SoundTrack& s)
 {
     return Stsd(ByteWriter().Text(s.code).Fill(6).BE16(1).Fill(8).BE16(s.channels).BE16(s.bits).Fill(2).BE32(s.rate));
 }
-Bytes Trak(const Bytes& tkhd, uint32_t timeScale, uint32_t duration, const Bytes& minf)
+Bytes Trak(uint32_t timeScale, uint32_t duration, const Bytes& minf, const Bytes& tkhd = Tkhd(0, 0))
 {
     const Bytes mdhd = Atom("mdhd", ByteWriter().Fill(12).BE32(timeScale).BE32(duration).Fill(4));
     return Atom("trak", Cat({tkhd, Atom("mdia", Cat({mdhd, Atom("minf", minf)}))}));
@@ -58,40 +51,28 @@ Bytes Trak(const Bytes& tkhd, uint32_t timeScale, uint32_t duration, const Bytes
 Bytes Track(const VideoTrack& v)
 {
     const Bytes stbl = Atom("stbl", Cat({Entry(v), Atom("stsz", ByteWriter().Fill(4).BE32(1000).BE32(v.samples))}));
-    return Trak(Tkhd(v.trackWidth, v.trackHeight), v.timeScale, v.duration, Cat({Atom("vmhd", Zeros(12)), stbl}));
+    return Trak(v.timeScale, v.duration, Cat({Atom("vmhd", Zeros(12)), stbl}), Tkhd(v.trackWidth, v.trackHeight));
 }
-Bytes Track(const SoundTrack& s)
-{
-    return Trak(Tkhd(0, 0), s.timeScale, s.duration, Cat({Atom("smhd", Zeros(8)), Atom("stbl", Entry(s))}));
-}
+Bytes Track(const SoundTrack& s) { return Trak(s.timeScale, s.duration, Cat({Atom("smhd", Zeros(8)), Atom("stbl", Entry(s))})); }
 Bytes Moov(const Bytes& content) { return Atom("moov", Cat({Atom("mvhd", Zeros(100)), content})); }
 Bytes Movie(const Bytes& tracks) { return Cat({Ftyp(), Moov(tracks)}); }
 // A video track, a sound track, then `more` tracks.
-Bytes AV(const VideoTrack& v = {}, const SoundTrack& s = {}, const Bytes& more = {})
-{
-    return Movie(Cat({Track(v), Track(s), more}));
-}
+Bytes AV(VideoTrack v = {}, SoundTrack s = {}, const Bytes& more = {}) { return Movie(Cat({Track(v), Track(s), more})); }
 const Bytes kMoov = Moov(Cat({Track(VideoTrack{}), Track(SoundTrack{})}));
 // "ftyp" (20 bytes), then a "free" filler up to `position`, where `atoms` start.
 Bytes MovieAt(size_t position, const Bytes& atoms) { return Cat({Ftyp(), Atom("free", Zeros(position - 28)), atoms}); }
-// The movie cut `keep` bytes into the body of the first `type` atom after `after`.
-Bytes CutInside(Bytes movie, std::string_view type, size_t keep, std::string_view after = {})
+// The movie cut `keep` bytes into the body of the last `type` atom.
+Bytes CutInLast(Bytes movie, std::string_view type, size_t keep)
 {
-    const auto from = std::search(movie.begin(), movie.end(), after.begin(), after.end());
-    movie.resize(size_t(std::search(from, movie.end(), type.begin(), type.end()) - movie.begin()) + 4 + keep);
+    movie.resize(size_t(std::find_end(movie.begin(), movie.end(), type.begin(), type.end()) - movie.begin()) + 4 + keep);
     return movie;
 }
-
-void Row(const char* name, const Bytes& bytes, std::initializer_list<std::string> lines)
-{
-    QTest::newRow(name) << bytes << test::Lines(lines);
-}
+void Row(const char* name, const Bytes& b, std::initializer_list<std::string> l) { QTest::newRow(name) << b << test::Lines(l); }
 
 }  // namespace
 
 class TestQuicktimeInfo : public QObject {
     Q_OBJECT
-
     QTemporaryDir dir_;
 
 private slots:
@@ -106,8 +87,7 @@ private slots:
         Row("25 fps", AV(), {q, v, s});
         Row("rate rounds half up", AV({.samples = 1}, {.timeScale = 51, .duration = 2}), {q, "AVC1  64x48 26fps 24bit", s});
         Row("sample duration rounds half up", AV({.samples = 4}, {.timeScale = 75, .duration = 10}), {q, v, s});
-        Row("rate 100 kept", AV({.samples = 100}, {.timeScale = 10000, .duration = 10000}),
-            {q, "AVC1  64x48 100fps 24bit", s});
+        Row("rate 100 kept", AV({.samples = 100}, {.timeScale = 10000, .duration = 10000}), {q, "AVC1  64x48 100fps 24bit", s});
         Row("rate above 100 left out", AV({.samples = 1000}, {.timeScale = 48000, .duration = 48000}), {q, noRate, s});
         Row("sound track first: no rate", Movie(Cat({Track(SoundTrack{}), Track(VideoTrack{})})), {q, noRate, s});
         // The second video track's header gives a rate above 100; with its duration 500 carried
@@ -122,7 +102,6 @@ private slots:
         const auto sized = [&](const char* name, uint32_t tw, uint32_t th, uint16_t w, const std::string& line) {
             Row(name, AV({.width = w, .height = 240, .trackWidth = tw << 16, .trackHeight = th << 16}), {q, line, s});
         };
-        sized("track header 8x6", 8, 6, 320, "AVC1  320x240 25fps 24bit");
         sized("track header 640x9", 640, 9, 320, "AVC1  320x240 25fps 24bit");
         sized("track header 640x480", 640, 480, 320, "AVC1  640x480 25fps 24bit");
         sized("entry 0x240 ignored", 0, 0, 0, "");
@@ -130,25 +109,21 @@ private slots:
         Row("second video track: size only", AV({}, {}, Track(second)), {q, "AVC1  320x240 25fps 24bit", s});
         Row("second sound track", AV({}, {}, Track(SoundTrack{.code = "sowt", .channels = 1, .bits = 8, .rate = 22050})),
             {q, v, "PCM  22050Hz 8bit Mono"});
-        Row("second sound track, values out of range",
-            AV({}, {}, Track(SoundTrack{.code = "alac", .channels = 6, .bits = 0, .rate = 500})),
+        Row("second sound, out of range", AV({}, {}, Track(SoundTrack{.code = "alac", .channels = 6, .bits = 0, .rate = 500})),
             {q, v, "Apple lossless  44100Hz 16bit Stereo"});
-        Row("4 channels", Movie(Track(SoundTrack{.channels = 4})), {q, "", "MPEG4audio  44100Hz 16bit 4ch"});
-        Row("5 channels: no text", Movie(Track(SoundTrack{.channels = 5})), {q, "", "MPEG4audio  44100Hz 16bit "});
-        for (const auto& [field, hz] : std::initializer_list<std::pair<uint32_t, std::string>>{
-                 {1000, "1000"}, {99999, "99999"}, {999, "0"}, {100000, "0"}, {1 << 16 | 44100, "0"}})
+        Row("4ch, no sample size", Movie(Track(SoundTrack{.channels = 4, .bits = 0})), {q, "", "MPEG4audio  44100Hz 4ch"});
+        for (const auto& [field, hz] : {std::pair<uint32_t, std::string>{1000, "1000"}, {99999, "99999"}, {999, "0"},
+                                        {100000, "0"}, {1 << 16 | 44100, "0"}})
             QTest::addRow("rate field %u", field) << Movie(Track(SoundTrack{.rate = field}))
                                                   << test::Lines({q, "", "MPEG4audio  " + hz + "Hz 16bit Stereo"});
-        Row("sample size 0 left out", Movie(Track(SoundTrack{.bits = 0})), {q, "", "MPEG4audio  44100Hz Stereo"});
         // Code names: exact and case-sensitive; the table's names are Latin-1.
         Row("Latin-1 code name", Movie(Track(SoundTrack{.code = "ulaw"})), {q, "", "\u00B5-law  44100Hz 16bit Stereo"});
         Row("code in capitals", Movie(Track(SoundTrack{.code = "MP4A"})), {q, "", "MP4A  44100Hz 16bit Stereo"});
-        Row("unknown codes", AV({.code = "abcd"}, {.code = "\xA9xyz"}),
-            {q, "abcd  64x48 25fps 24bit", "\u00A9xyz  44100Hz 16bit Stereo"});
+        Row("unknown", AV({.code = "abcd"}, {.code = "\xA9xyz"}), {q, "abcd  64x48 25fps 24bit", "\u00A9xyz  44100Hz 16bit Stereo"});
         // Blanks are trimmed from the video code before the look-up, not from the sound code.
         Row("raw", AV({.code = "raw "}, {.code = "raw "}), {q, "raw  64x48 25fps 24bit", "RAW  44100Hz 16bit Stereo"});
-        Row("leading blank", AV({.code = " svq"}), {q, "svq  64x48 25fps 24bit", s});
-        Row("all blanks", AV({.code = "    "}), {q, "  64x48 25fps 24bit", s});
+        Row("all blanks: no code, then a leading blank", AV({.code = "    "}, {}, Track(VideoTrack{.code = " svq"})),
+            {q, "svq  64x48 25fps 24bit", s});
         // Containers are entered whatever their size; the media headers set the kind of the
         // sample descriptions that follow.
         Row("first atom of size 0", Cat({Atom("ftyp", Zeros(8), 0), kMoov}), {q});
@@ -161,11 +136,10 @@ private slots:
         Row("nmhd sets other", Cat({Ftyp(), Moov(Cat({Atom("smhd"), Atom("nmhd"), Entry(SoundTrack{})}))}), {q});
         Row("no kind before a header", Cat({Ftyp(), Atom("moov", Cat({Entry(SoundTrack{}), Entry(VideoTrack{})}))}), {q});
         // A value past the data read ends the walk; what was found stays.
-        Row("cut sound entry", CutInside(AV(), "stsd", 20, "smhd"), {q, v, "MPEG4audio  0Hz "});
-        Row("cut track header", CutInside(Movie(Track(VideoTrack{})), "tkhd", 80), {q});
+        Row("cut sound entry", CutInLast(AV(), "stsd", 20), {q, v, "MPEG4audio  0Hz "});
+        Row("cut track header", CutInLast(Movie(Track(VideoTrack{})), "tkhd", 80), {q});
         Row("header across the window end", MovieAt(kWindow - 4, kMoov), {q});
         Row("container at the window end", MovieAt(kWindow - 8, kMoov), {q});
-        Row("leaf skipped past the window", MovieAt(kWindow, kMoov), {q, v, s});
         Row("moov after 3 MB", Cat({Ftyp(), Atom("mdat", Zeros(3000000)), kMoov}), {q, v, s});
         Row("leaf value past the window", MovieAt(kWindow - 60, Cat({Track(VideoTrack{}), Track(SoundTrack{})})), {q});
         Row("64-bit size", Cat({Ftyp(), LargeAtom(16 + 2000, Zeros(2000)), kMoov}), {q, v, s});
@@ -181,15 +155,12 @@ private slots:
         udta("CNCV", Atom("CNCV", Zeros(4)), noRate);
         udta("other user data", Atom("\xA9nam", Zeros(4)), "");
         udta("CN not first", Cat({Atom("meta", Zeros(4)), Atom("CNCV", Zeros(4))}), "");
-        Row("empty", {}, {q});
         // Made by ffmpeg. The rate comes from the next (sound) track, a little longer than the
         // video: 22050 / round(12049 / 5) gives 9 fps; muxers other than QuickTime's write 2
         // channels into the sound entry; the part file is the first 4000 bytes of a movie.
         const auto file = [](const char* name) { return test::ReadFile(test::Fixture(name)); };
         Row("mov", file("mov_h264_aac.mov"), {q, "AVC1  64x48 9fps 24bit", "MPEG4audio  22050Hz 16bit Mono"});
-        Row("mp4", file("mp4_h264_aac.mp4"), {q, "AVC1  64x48 9fps 24bit", "MPEG4audio  22050Hz 16bit Stereo"});
         Row("mp4 part", file("mp4_download.mp4.part"), {q, "AVC1  64x48 9fps 24bit", "MPEG4audio  22050Hz 16bit Stereo"});
-        Row("m4a ALAC", file("m4a_alac.m4a"), {q, "", "Apple lossless  22050Hz 16bit Stereo"});
         Row("raw video, 6 channels", file("mov_raw_rgb24_sowt_6ch.mov"), {q, "raw  32x24 10fps 24bit", "PCM  8000Hz 8bit "});
     }
     void movie()
@@ -199,27 +170,9 @@ private slots:
         QuicktimeInfo info;
         QVERIFY(GetQuicktimeInfo(test::WriteIn(dir_, "movie.mov", bytes), info));
         InfoLines actual;
-        StreamFlags flags{true, false};
+        StreamFlags flags;
         PutQuicktimeInfoLines(info, true, actual, flags);
         QCOMPARE(actual, lines);
-        QVERIFY(flags.SeveralAudioStreams && !flags.MpegProgramWithVideo);  // left as they were
-    }
-
-    void missingFileGivesNoLines()
-    {
-        QuicktimeInfo info;
-        InfoLines lines;
-        StreamFlags flags;
-        PutQuicktimeInfoLines(info, GetQuicktimeInfo(dir_.filePath("missing.mov").toStdString(), info), lines, flags);
-        QCOMPARE(lines, InfoLines{});
-    }
-
-    void containers()
-    {
-        for (const char* type : {"moov", "dinf", "udta"})
-            QVERIFY2(IsQuicktimeContainer(type), type);
-        for (const char* type : {"MOOV", "moof", "meta", "moo", "moovx"})
-            QVERIFY2(!IsQuicktimeContainer(type), type);
     }
 };
 
