@@ -8,26 +8,17 @@
 
 namespace vistrel::test {
 
-namespace {
-
 template <typename T>
-auto Own(T* reply)  // xcb replies are malloc'ed
+static auto Own(T* reply)  // xcb replies are malloc'ed
 {
     return std::unique_ptr<T, decltype(&std::free)>(reply, &std::free);
 }
 
-}  // namespace
-
-X11Client::X11Client()
+// Xvfb has one screen.
+X11Client::X11Client() : connection_(xcb_connect(nullptr, nullptr))
 {
-    int screenNumber = 0;
-    connection_ = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection_))
-        return;
-    auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
-    for (int i = 0; i < screenNumber; ++i)
-        xcb_screen_next(&it);
-    root_ = it.data->root;
+    if (!xcb_connection_has_error(connection_))
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
 }
 
 X11Client::~X11Client() { xcb_disconnect(connection_); }
@@ -41,31 +32,23 @@ uint32_t X11Client::Atom(const char* name)
     return reply ? reply->atom : 0;
 }
 
-std::string X11Client::WindowName(uint32_t window)
-{
-    const auto cookie =
-        xcb_get_property(connection_, 0, window, Atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
-    const auto reply = Own(xcb_get_property_reply(connection_, cookie, nullptr));
-    if (!reply)
-        return {};
-    return std::string(static_cast<const char*>(xcb_get_property_value(reply.get())),
-                       xcb_get_property_value_length(reply.get()));
-}
-
 // Without a window manager the top-level windows are the root window's children.
-uint32_t X11Client::ShownWindow(const std::string& name, uint32_t except)
+std::vector<uint32_t> X11Client::ShownWindows(const std::string& name)
 {
-    const auto tree = Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr));
-    if (!tree)
-        return 0;
-    const xcb_window_t* children = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
-        if (children[i] == except || WindowName(children[i]) != name)
-            continue;
-        if (const auto geometry = Geometry(children[i]); geometry && geometry->viewable)
-            return children[i];
+    xcb_connection_t* c = connection_;
+    std::vector<uint32_t> shown;
+    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
+        const xcb_window_t window = xcb_query_tree_children(tree.get())[i];
+        const auto cookie = xcb_get_property(c, 0, window, Atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+        const auto title = Own(xcb_get_property_reply(c, cookie, nullptr));
+        const auto geometry = Geometry(window);
+        if (title && geometry && geometry->viewable
+            && std::string_view(static_cast<const char*>(xcb_get_property_value(title.get())),
+                                xcb_get_property_value_length(title.get())) == name)
+            shown.push_back(window);
     }
-    return 0;
+    return shown;
 }
 
 std::optional<X11Geometry> X11Client::Geometry(uint32_t window)
@@ -81,11 +64,7 @@ std::optional<X11Geometry> X11Client::Geometry(uint32_t window)
 
 void X11Client::RequestClose(uint32_t window)
 {
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = Atom("WM_PROTOCOLS");
+    xcb_client_message_event_t event{XCB_CLIENT_MESSAGE, 32, 0, window, Atom("WM_PROTOCOLS"), {}};
     event.data.data32[0] = Atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct xcb_connection_t;
 
@@ -19,16 +20,14 @@ public:
     X11Client();
     ~X11Client();
     bool Connected() const;
-    // A viewable top-level window named `name` other than `except`; 0 when there is none.
-    // (Qt also names an unmapped 1x1 helper window after the application.)
-    uint32_t ShownWindow(const std::string& name, uint32_t except = 0);
-    // Empty once the window is destroyed.
-    std::optional<X11Geometry> Geometry(uint32_t window);
+    // The viewable top-level windows named `name` (Qt also names an unmapped 1x1 helper
+    // window after the application).
+    std::vector<uint32_t> ShownWindows(const std::string& name);
+    std::optional<X11Geometry> Geometry(uint32_t window);  // empty once the window is destroyed
     void RequestClose(uint32_t window);
 
 private:
     uint32_t Atom(const char* name);
-    std::string WindowName(uint32_t window);
 
     xcb_connection_t* connection_ = nullptr;
     uint32_t root_ = 0;

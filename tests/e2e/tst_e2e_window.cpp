@@ -1,20 +1,15 @@
 // The main window in-process under Xvfb: opened on a folder it is titled "Vistrel", lists
 // the folder's media files in order, and is really drawn on the X screen (a grab of its
 // window shows the list's text, not a blank area).
-#include "app/MainWindow.h"
-#include "app/ProgramValues.h"
+#include "support/MainWindowFixture.h"
 
-#include <QListWidget>
 #include <QScreen>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vistrel;
 
-namespace {
-
-int DarkPixels(const QImage& image)
+static int DarkPixels(const QImage& image)
 {
     int dark = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -23,8 +18,6 @@ int DarkPixels(const QImage& image)
     return dark;
 }
 
-}  // namespace
-
 class TestE2eWindow : public QObject {
     Q_OBJECT
 
@@ -32,32 +25,28 @@ private slots:
     void windowListsTheFolderAndIsDrawn()
     {
         QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: use ./test.sh");
-        QTemporaryDir dir;
-        program::IniFile = dir.filePath("Vistrel.ini").toStdString();
-        program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
-        program::CommandLineArg = VISTREL_SOURCE_DIR "/demo";
-        MainWindow window(dir.filePath("vistrel").toStdString());
-        program::CommandLineArg.clear();
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.windowTitle(), QString("Vistrel"));
-        const QListWidget* files = window.Controls().fileList;
+        test::MainWindowFixture fixture;
+        const auto window = fixture.Load({}, VISTREL_SOURCE_DIR "/demo");
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QCOMPARE(window->windowTitle(), QString("Vistrel"));
+        const QListWidget* files = window->Controls().fileList;
         QStringList listed;
         for (int i = 0; i < files->count(); ++i)
             listed << files->item(i)->text();
         QCOMPARE(listed, QStringList({"a_major_chord.mp3", "chime.wav", "mandelbrot.mkv", "twinkle.mid",
                                       "vistrel_testcard.mp4"}));
 
-        // The list's five rows carry dark text once the first paint has reached the server.
-        const QRect listArea(files->viewport()->mapTo(&window, QPoint(0, 0)), files->viewport()->size());
+        // The list's five rows carry dark text once the first paint has reached the server;
+        // its lower half is empty.
+        const QRect listArea(files->viewport()->mapTo(window.get(), QPoint(0, 0)), files->viewport()->size());
         QImage shot, list;
-        const auto grab = [&] {
-            shot = window.screen()->grabWindow(window.winId()).toImage();
+        QVERIFY2(QTest::qWaitFor([&] {
+            shot = window->screen()->grabWindow(window->winId()).toImage();
             list = shot.copy(listArea);
             return DarkPixels(list.copy(0, 0, list.width(), list.height() / 4)) > 100;
-        };
-        QVERIFY2(QTest::qWaitFor(grab, 30000), "no text in the file list");
-        QCOMPARE(shot.size(), window.size() * window.devicePixelRatio());
+        }, 30000), "no text in the file list");
+        QCOMPARE(shot.size(), window->size() * window->devicePixelRatio());
         QSet<QRgb> colours;
         for (int y = 0; y < shot.height(); y += 2)
             for (int x = 0; x < shot.width(); x += 2)
