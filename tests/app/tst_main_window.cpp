@@ -1,7 +1,6 @@
 // The main window: the start folder it opens (or the "Error accessing" message), the
 // settings it applies at load and writes back at close, and the list menus it builds.
 #include "app/MainMenus.h"
-#include "app/StartFolder.h"
 #include "browser/ListMenus.h"
 #include "support/MainWindowFixture.h"
 
@@ -9,12 +8,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
-
-#include <map>
 
 using namespace vistrel;
 
@@ -24,21 +20,17 @@ class TestMainWindow : public QObject {
 private:
     test::MainWindowFixture fixture_;
 
-    static QStringList VisibleTexts(const QMenu* menu)
+    static QString VisibleTexts(const QMenu* menu)  // separators as "-", entries joined by "|"
     {
         QStringList texts;
         for (const QAction* action : menu->actions())
             if (action->isVisible())
                 texts << (action->isSeparator() ? QString("-") : action->text());
-        return texts;
+        return texts.join('|');
     }
 
 private slots:
-    void initTestCase()
-    {
-        for (const char* folder : {"path", "fixed"})
-            QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path(folder))));
-    }
+    void initTestCase() { QVERIFY(QDir(QString::fromStdString(fixture_.Path())).mkpath("path/fixed")); }
 
     // Path, else NonremovablePath when Path cannot be reached; the error only when Path is
     // set. A folder that no longer exists counts as on a drive that is not ready, as the
@@ -48,11 +40,11 @@ private slots:
         QTest::addColumn<QByteArray>("keys");
         QTest::addColumn<QByteArray>("opened");
         QTest::addColumn<QByteArray>("error");
-        const QByteArray d = QByteArray::fromStdString(fixture_.Path());
-        QTest::newRow("Path") << "Path=" + d + "/path/\nNonremovablePath=" + d + "/fixed/" << d + "/path/" << QByteArray();
-        QTest::newRow("Path's folder gone") << "Path=" + d + "/unplugged/Videos/\nNonremovablePath=" + d + "/fixed/" << d + "/fixed/" << QByteArray();
-        QTest::newRow("both folders gone") << "Path=" + d + "/unplugged/Videos/\nNonremovablePath=" + d + "/gone/" << QByteArray()
-                                   << "Error accessing " + d + "/unplugged/Videos/";
+        const QByteArray d = QByteArray::fromStdString(fixture_.Path()), gone = "Path=" + d + "/unplugged/Videos/\n";
+        QTest::newRow("Path") << "Path=" + d + "/path/\nNonremovablePath=" + d + "/path/fixed/" << d + "/path/" << QByteArray();
+        QTest::newRow("Path's folder gone") << gone + "NonremovablePath=" + d + "/path/fixed/" << d + "/path/fixed/" << QByteArray();
+        QTest::newRow("both folders gone") << gone + "NonremovablePath=" + d + "/gone/" << QByteArray()
+                                           << "Error accessing " + d + "/unplugged/Videos/";
         QTest::newRow("no Path") << "NonremovablePath=" + d + "/gone/" << QByteArray() << QByteArray();
     }
     void startFolder()
@@ -64,99 +56,63 @@ private slots:
         const auto window = fixture_.Load(keys.toStdString() + "\n");
         QCOMPARE(window->CurrentFolder(), opened.toStdString());
         QCOMPARE(recorder.Messages().size(), size_t(error.isEmpty() ? 0 : 1));
-        if (!error.isEmpty()) {
-            QCOMPARE(recorder.Messages()[0].text, error.toStdString());
-            QVERIFY(recorder.Messages()[0].flags == kMsgExclamation && recorder.Messages()[0].title == "Vistrel");
-            QVERIFY(window->isVisible());  // the message stands in front of the window
-        }
+        for (const test::RecordedMessage& m : recorder.Messages())
+            QCOMPARE(m.title + " " + std::to_string(m.flags) + " " + m.text, "Vistrel 48 " + error.toStdString());
+        QVERIFY(error.isEmpty() || window->isVisible());  // the message stands in front of the window
         QVERIFY(!QApplication::overrideCursor());
     }
 
-    // On a drive that is ready, a folder that vanished gives its nearest existing folder.
-    void startFolderOnAReadyDrive()
-    {
-        const std::string path = fixture_.Path("path") + "/";
-        const auto ready = [](const std::string&) { return true; };
-        QCOMPARE(ChooseStartFolder(path + "gone/deeper/", fixture_.Path("fixed"), ready).Folder.value_or("none"), path);
-    }
-
-    // The close button closes the window, which saves with its closing flag set; the check
-    // boxes as the user left them and the loaded font name go back into the file.
-    void closeSavesTheSettings()
+    // The settings apply at load (no tool tip at all when they are off) and go back into the
+    // file when the close button closes the window, the check boxes as the user left them.
+    void settingsApplyAndGoBackAtClose()
     {
         test::MsgBoxRecorder recorder;
+        QVERIFY(!fixture_.Load()->Controls().skipButtons[1]->toolTip().isEmpty());
         const std::string path = fixture_.Path("path") + "/";
-        const auto window = fixture_.Load("Path=" + path + "\nAll=1\nLoop=0\nOverlapped=1\nFontName=MS Shell Dlg\nFontSize=11\n");
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto window = fixture_.Load("Path=" + path + "\nAll=1\nLoop=0\nOverlapped=1\nToolTips=0\nFontName=Serif\nFontSize=11\n");
+        for (const QWidget* w : window->findChildren<QWidget*>())
+            QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
         const MainControls& c = window->Controls();
         QVERIFY(c.playAllCheck->isChecked() && !c.loopCheck->isChecked() && c.overlappedCheck->isChecked());
         c.loopCheck->setChecked(true);
         c.playAllCheck->setChecked(false);
-        QFile::remove(QString::fromStdString(program::IniFile));
-        bool closingWhenSaved = false, savedBeforeUnloaded = false;
-        connect(window.get(), &MainWindow::Unloaded, this, [&] {
-            closingWhenSaved = window->Closing();
-            savedBeforeUnloaded = QFile::exists(QString::fromStdString(program::IniFile));
-        });
-        QVERIFY(!window->Closing());
         c.closeButton->click();
-        QVERIFY(!window->isVisible() && closingWhenSaved && savedBeforeUnloaded);
-        const std::string ini = test::ReadText(program::IniFile);
-        for (const std::string& key : std::vector<std::string>{"Path=" + path, "FontName=MS Shell Dlg", "FontSize=11", "All=0", "Loop=1", "Overlapped=1"})
-            QVERIFY2(ini.find("\n" + key + "\n") != std::string::npos, key.c_str());
-        QVERIFY(recorder.Messages().empty());
+        QVERIFY(!window->isVisible() && recorder.Messages().empty());
+        const QString ini = QString::fromStdString(test::ReadText(program::IniFile));
+        for (const QString& key : QString::fromStdString("All=0 Loop=1 Overlapped=1 ToolTips=0 FontName=Serif FontSize=11 Path=" + path).split(' '))
+            QVERIFY2(ini.contains('\n' + key + '\n'), qPrintable(key));
     }
 
-    void toolTipsOffClearsEveryToolTip()
-    {
-        QVERIFY(!fixture_.Load("ToolTips=1\n")->Controls().skipButtons[1]->toolTip().isEmpty());
-        const auto window = fixture_.Load("ToolTips=0\n");
-        for (const QWidget* w : window->findChildren<QWidget*>())
-            QVERIFY2(w->toolTip().isEmpty(), qPrintable(w->objectName()));
-    }
-
+    // The move-to, copy-to, go-to and open-with menus: entries with their hotkeys (the tenth digit
+    // shows as ":"), "+++" as a separator, the fixed entries; an empty open-with menu is hidden
+    // with its separator.
     void listMenus_data()
     {
         QTest::addColumn<QByteArray>("keys");
-        QTest::addColumn<QByteArray>("menu");
-        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("menus");
         const QByteArray lists = "CopyMoveToName1=Music\nCopyMoveToPath1=/m\nCopyMoveToName2=+++\nCopyMoveToPath2=+++\n"
                                  "CopyMoveToName3=/recent\nCopyMoveToPath3=/recent\nGoToNameA=Films\nGoToPathA=/f\n";
-        const QStringList fixed{"-", "Add Current Folder", "Configure List...", "Browse..."};
-        QTest::newRow("move to") << lists << QByteArray("moveTo") << QStringList{"Music\tAlt+1", "-", "/recent\tAlt+3"} + fixed;
-        QTest::newRow("copy to") << lists << QByteArray("copyTo") << QStringList{"Music\tShift+1", "-", "/recent\tShift+3"} + fixed;
-        QTest::newRow("go to") << lists << QByteArray("goTo") << QStringList{"Films\tShift+A"} + fixed;
-        QTest::newRow("hotkeys off") << lists + "UseMenuHotkeys=0\n" << QByteArray("goTo") << QStringList{"Films\tShift+"} + fixed;
-        QTest::newRow("open with") << QByteArray("ShellName1=Editor\tF3\nShellPath1=/usr/bin/true\nShellHotkey1=3\n")
-                                   << QByteArray("openWith") << QStringList{"Editor\tF3"};
-        QTest::newRow("open with, empty") << QByteArray() << QByteArray("openWith") << QStringList{};
+        const QString f = "|-|Add Current Folder|Configure List...|Browse...";
+        QTest::newRow("lists") << lists + "ShellName1=Editor\tF3\nShellPath1=/usr/bin/true\nShellHotkey1=3\n"
+                               << QStringList{"Music\tAlt+1|-|/recent\tAlt+3" + f, "Music\tShift+1|-|/recent\tShift+3" + f,
+                                              "Films\tShift+A" + f, "Editor\tF3"};
+        QTest::newRow("hotkeys off") << lists + "UseMenuHotkeys=0\n"
+                                     << QStringList{"Music\tAlt+|-|/recent\tAlt+" + f, "Music\tShift+|-|/recent\tShift+" + f,
+                                                    "Films\tShift+" + f, ""};
     }
     void listMenus()
     {
         QFETCH(QByteArray, keys);
-        QFETCH(QByteArray, menu);
-        QFETCH(QStringList, texts);
+        QFETCH(QStringList, menus);
         const auto window = fixture_.Load(keys.toStdString());
         const MainMenus& m = window->Menus();
-        const std::map<QByteArray, QMenu*> menus{
-            {"moveTo", m.moveToMenu.popup}, {"copyTo", m.copyToMenu.popup}, {"goTo", m.goToMenu.popup}, {"openWith", m.openWithMenu}};
-        QCOMPARE(VisibleTexts(menus.at(menu)), texts);
-        const bool openWith = keys.contains("ShellName");  // hidden with its separator when empty
+        QStringList shown;
+        for (const QMenu* menu : {m.moveToMenu.popup, m.copyToMenu.popup, m.goToMenu.popup, m.openWithMenu})
+            shown << VisibleTexts(menu);
+        QCOMPARE(shown, menus);
+        const bool openWith = !menus.last().isEmpty();
         QVERIFY(m.openWithMenu->menuAction()->isVisible() == openWith && m.openWithSeparator->isVisible() == openWith);
-    }
-
-    // A rebuild with fewer names leaves no stale entries; the tenth digit is shown as ":".
-    void listMenuRebuildAndTenthHotkey()
-    {
-        QMenu menu;
-        MenuArray array(&menu, nullptr, "goToEntries");
-        array.Build({"a", "b", "c"}, "Shift+", kLetterFirstCode, true);
-        array.Build({"x"}, "Shift+", kLetterFirstCode, true);
-        QCOMPARE(VisibleTexts(&menu), QStringList({"x\tShift+A"}));
-        array.Build({}, "Shift+", kLetterFirstCode, true);
-        QVERIFY(VisibleTexts(&menu).isEmpty());
-        QCOMPARE(ListMenuCaption("A", "Alt+", kDigitFirstCode, 10, true), std::string("A\tAlt+:"));
+        QCOMPARE(ListMenuCaption("J", "Alt+", kDigitFirstCode, 10, true), std::string("J\tAlt+:"));
     }
 };
 

@@ -1,12 +1,10 @@
-// The browser in the main window: the folder and file lists, their keys and clicks, the
-// command line's file or folder handed over at start, the watch on the open folder, the
-// right-click selection and the size tool tip (offscreen, message boxes recorded).
+// The browser in the main window: the folder list's keys, the command line's file or folder
+// handed over at start, the watch on the open folder, right clicks and the size tool tip.
 #include "app/MainTimers.h"
 #include "support/MainWindowFixture.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTimer>
 #include <QtTest>
 
@@ -18,230 +16,161 @@ class TestFileBrowser : public QObject {
 private:
     test::MainWindowFixture fixture_;
 
-    // A folder holding a.MP3 and B.wav, which are listed, and c.txt, .hidden.mp3, x.xyz
-    // and the subfolder "sub", which are not.
-    std::string MediaFolder(const std::string& name) const
+    // A folder with `files` (by default two that are listed and three that are not) and "sub".
+    std::string Folder(const std::string& name, const QStringList& files = {"a.MP3", "B.wav", "c.txt", ".hidden.mp3", "x.xyz"}) const
     {
         QDir().mkpath(QString::fromStdString(fixture_.Path(name + "/sub")));
-        for (const char* file : {"a.MP3", "B.wav", "c.txt", ".hidden.mp3", "x.xyz"})
-            test::WriteFile(fixture_.Path(name + "/" + file), "x");
+        for (const QString& file : files)
+            test::WriteFile(fixture_.Path(name + "/" + file.toStdString()), "x");
         return fixture_.Path(name) + "/";
     }
-    static QStringList Texts(const QListWidget* list, bool selectedOnly = false)
+    static QStringList Texts(const QListWidget* list)  // the selected items marked with "*"
     {
         QStringList texts;
         for (int i = 0; i < list->count(); ++i)
-            if (!selectedOnly || list->item(i)->isSelected())
-                texts << list->item(i)->text().trimmed();
+            texts << (list->item(i)->isSelected() ? "*" : "") + list->item(i)->text().trimmed();
         return texts;
-    }
-    static void Run(const std::string& folder, const QString& command)  // as another process
-    {
-        QProcess process;
-        process.setWorkingDirectory(QString::fromStdString(folder));
-        process.start("/bin/sh", {"-c", command});
-        QVERIFY(process.waitForFinished(5000) && process.exitCode() == 0);
     }
 
 private slots:
-    void listingKeysAndActivation()
+    // Keys on the folder list, each followed by the open folder and the highlighted item: on
+    // the open folder Right goes to its first subfolder and Left opens its parent (the child
+    // highlighted); on a subfolder Right opens it, Left goes back, keypad "-" does nothing.
+    void folderListKeysAndActivation()
     {
         test::MsgBoxRecorder recorder;
-        const std::string folder = MediaFolder("keys");
+        const std::string folder = Folder("keys");
         QDir().mkpath(QString::fromStdString(folder + "sub/deeper"));
         const auto window = fixture_.Load("Path=" + folder + "\n");
         QListWidget* folders = window->Controls().folderList;
-        QCOMPARE(Texts(window->Controls().fileList), (QStringList{"a.MP3", "B.wav"}));
-        QCOMPARE(Texts(folders).first(), QString("/"));
-        QCOMPARE(Texts(folders).mid(folders->count() - 2), (QStringList{"keys", "sub"}));
-        QCOMPARE(window->Browser().GetFullFilename(1), folder + "B.wav");
-        const int openRow = folders->currentRow();
-        QTest::keyClick(folders, Qt::Key_Right);  // on the open folder: its first subfolder
-        QCOMPARE(folders->currentRow(), openRow + 1);
-        QTest::keyClick(folders, Qt::Key_Minus, Qt::KeypadModifier);  // on a subfolder: nothing
-        QTest::keyClick(folders, Qt::Key_Left);  // on a subfolder: back to the open folder
-        QCOMPARE(folders->currentRow(), openRow);
-        QTest::keyClick(folders, Qt::Key_Right);
-        QTest::keyClick(folders, Qt::Key_Right);  // on a subfolder: opens it
-        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
-        QTest::keyClick(folders, Qt::Key_Down);
-        QTest::keyClick(folders, Qt::Key_Return);
-        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/deeper/");
-        QTest::keyClick(folders, Qt::Key_Left);  // on the open folder: its parent, the child highlighted
-        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/");
-        QCOMPARE(folders->currentItem()->text().trimmed(), QString("deeper"));
+        QCOMPARE(Texts(folders).first() + " " + Texts(folders).mid(folders->count() - 2).join(' '), QString("/ *keys sub"));
+        const auto shown = [&] { return window->Browser().CurrentFolder().substr(folder.size()) + " " + folders->currentItem()->text().trimmed().toStdString(); };
+        const std::pair<Qt::Key, const char*> steps[] = {{Qt::Key_Right, " sub"}, {Qt::Key_Minus, " sub"}, {Qt::Key_Left, " keys"}, {Qt::Key_Right, " sub"},
+                                                         {Qt::Key_Right, "sub/ sub"}, {Qt::Key_Down, "sub/ deeper"}, {Qt::Key_Return, "sub/deeper/ deeper"},
+                                                         {Qt::Key_Left, "sub/ deeper"}};
+        for (const auto& [key, after] : steps) {
+            QTest::keyClick(folders, key, key == Qt::Key_Minus ? Qt::KeypadModifier : Qt::NoModifier);
+            QCOMPARE(shown(), std::string(after));
+        }
         emit folders->itemActivated(folders->item(folders->count() - 1));
-        QCOMPARE(window->Browser().CurrentFolder(), folder + "sub/deeper/");
+        QCOMPARE(shown(), std::string("sub/deeper/ deeper"));
         QVERIFY(window->Controls().fileList->count() == 0 && recorder.Messages().empty());
     }
 
-    // The argument's folder opens with the file selected and played soon after; a file the
-    // patterns do not list is listed all the same; a vanished one gives a message and the
-    // usual start folder.
+    // The argument's folder opens with the file selected, which plays soon after by the timer;
+    // a file the patterns do not list is listed all the same; a vanished one gives a message
+    // and the usual start folder.
     void handOver_data()
     {
-        QTest::addColumn<QByteArray>("argument");
+        QTest::addColumn<QByteArray>("argument");  // "%1" is the folder
         QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<QStringList>("selected");
         QTest::addColumn<QByteArray>("message");
-        const QStringList media{"a.MP3", "B.wav"};  // "%1" is the folder
-        QTest::newRow("file") << QByteArray("%1B.wav") << media << QStringList{"B.wav"} << QByteArray();
-        QTest::newRow("quoted file") << QByteArray("\"%1B.wav\"") << media << QStringList{"B.wav"} << QByteArray();
-        QTest::newRow("outside the patterns") << QByteArray("%1x.xyz") << media + QStringList{"x.xyz"} << QStringList{"x.xyz"} << QByteArray();
-        QTest::newRow("folder") << QByteArray("%1") << media << QStringList{} << QByteArray();
-        QTest::newRow("vanished") << QByteArray("%1gone.mp3") << QStringList{"start.mp3"} << QStringList{} << QByteArray("'%1gone.mp3'  not found");
+        QTest::newRow("file") << QByteArray("%1B.wav") << QStringList{"a.MP3", "*B.wav"} << QByteArray();
+        QTest::newRow("outside the patterns") << QByteArray("%1x.xyz") << QStringList{"a.MP3", "B.wav", "*x.xyz"} << QByteArray();
+        QTest::newRow("folder") << QByteArray("%1") << QStringList{"a.MP3", "B.wav"} << QByteArray();
+        QTest::newRow("vanished") << QByteArray("%1gone.mp3") << QStringList{"start.mp3"} << QByteArray("'%1gone.mp3'  not found");
     }
     void handOver()
     {
         QFETCH(QByteArray, argument);
         QFETCH(QStringList, listed);
-        QFETCH(QStringList, selected);
         QFETCH(QByteArray, message);
         test::MsgBoxRecorder recorder;
-        const std::string folder = MediaFolder(QTest::currentDataTag()), start = fixture_.Path("start") + "/";
-        QDir().mkpath(QString::fromStdString(start));
-        test::WriteFile(start + "start.mp3", "x");
+        const std::string folder = Folder(QTest::currentDataTag()), start = Folder("start", {"start.mp3"});
         const auto window = fixture_.Load("Path=" + start + "\n", QString(argument).arg(folder.c_str()).toStdString());
         QCOMPARE(window->Browser().CurrentFolder(), message.isEmpty() ? folder : start);
         QCOMPARE(Texts(window->Controls().fileList), listed);
-        QCOMPARE(Texts(window->Controls().fileList, true), selected);
-        QCOMPARE(window->Timers().commandLinePlayTimer->isActive(), !selected.isEmpty());
-        QVERIFY(!window->Browser().ProgrammaticSelection);
         QCOMPARE(recorder.Messages().size(), size_t(message.isEmpty() ? 0 : 1));
-        if (!message.isEmpty())
-            QVERIFY(recorder.Messages()[0].text == QString(message).arg(folder.c_str()).toStdString()
-                    && recorder.Messages()[0].flags == 48 && recorder.Messages()[0].title == "Vistrel");
-    }
-
-    // A click plays; the hand-over's own selection does not, its timer does.
-    void clickPlaysUnlessTheProgramSelects()
-    {
-        test::MsgBoxRecorder recorder;
-        const auto window = fixture_.Load("", MediaFolder("click") + "a.MP3");
-        QStringList tags;
-        window->Browser().PlaySelectedTitle = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
-        window->Controls().fileList->item(1)->setSelected(true);
-        QCOMPARE(tags, QStringList{"fileList_click"});
+        for (const test::RecordedMessage& m : recorder.Messages())
+            QCOMPARE(m.title + " " + std::to_string(m.flags) + " " + m.text, "Vistrel 48 " + QString(message).arg(folder.c_str()).toStdString());
+        QStringList played;
+        window->Browser().PlaySelectedTitle = [&played](const std::string& tag) { played << QString::fromStdString(tag); };
         QTRY_VERIFY(!window->Timers().commandLinePlayTimer->isActive());
-        QCOMPARE(tags, (QStringList{"fileList_click", "commandLinePlayTimer"}));
+        QCOMPARE(played, listed.join(' ').contains('*') ? QStringList{"commandLinePlayTimer"} : QStringList{});
     }
 
-    // Changes another process makes show up, in one refresh per burst, keeping the selection;
-    // when the open folder vanishes its parent opens.
+    // Changes made to the open folder show up, in one refresh per burst, keeping the selection
+    // of the names still there; when the open folder vanishes its parent opens.
     void folderWatch()
     {
         test::MsgBoxRecorder recorder;
-        const std::string parent = MediaFolder("watch"), folder = parent + "sub/";
-        test::WriteFile(folder + "keep.mp3", "x");
-        test::WriteFile(folder + "old.mp3", "x");
+        const std::string parent = Folder("watch"), folder = Folder("watch/sub", {"keep.mp3", "old.mp3"});
         const auto window = fixture_.Load("Path=" + folder + "\n");
         QListWidget* files = window->Controls().fileList;
-        test::SelectRows(*window, {0}, 0);
-        int fills = 0;
-        connect(files->model(), &QAbstractItemModel::modelReset, this, [&fills] { ++fills; });
-        Run(folder, "touch new.mp3 && mv old.mp3 renamed.mp3 && touch note.txt && for n in 1 2 3 4 5 6; do touch f$n.mp3; done");
+        test::SelectRows(*window, {0, 1}, 0);
+        QSignalSpy fills(files->model(), &QAbstractItemModel::modelReset);
+        QVERIFY(QFile::rename(QString::fromStdString(folder + "old.mp3"), QString::fromStdString(folder + "renamed.mp3")));
+        for (const char* name : {"new.mp3", "note.txt", "f1.mp3", "f2.mp3", "f3.mp3"})
+            test::WriteFile(folder + name, "x");
         QTest::qWait(50);
         QCOMPARE(files->count(), 2);  // the refresh waits for 100 ms without changes
-        QTRY_COMPARE_WITH_TIMEOUT(files->count(), 9, 2000);
-        QCOMPARE(Texts(files).mid(6), (QStringList{"keep.mp3", "new.mp3", "renamed.mp3"}));
-        QCOMPARE(Texts(files, true), QStringList{"keep.mp3"});
+        QTRY_COMPARE_WITH_TIMEOUT(Texts(files), QStringList({"f1.mp3", "f2.mp3", "f3.mp3", "*keep.mp3", "new.mp3", "renamed.mp3"}), 2000);
         QTest::qWait(300);
-        QCOMPARE(fills, 1);
-        Run(parent, "rm -r sub");
+        QCOMPARE(fills.count(), 1);
+        QVERIFY(QDir(QString::fromStdString(folder)).removeRecursively());
         QTRY_COMPARE_WITH_TIMEOUT(window->Browser().CurrentFolder(), parent, 2000);
-        QCOMPARE(Texts(files), (QStringList{"a.MP3", "B.wav"}));
-        QVERIFY(recorder.Messages().empty());
+        QVERIFY(Texts(files) == QStringList({"a.MP3", "B.wav"}) && recorder.Messages().empty());
     }
 
-    // Right clicks on f0 .. f4 with a selection and a caret; "all" is the select-all toggle.
+    // Right clicks on f0 .. f4 with a selection and a caret (the selected rows, then the caret);
+    // a right click never plays. "all" is the select-all toggle.
     void rightClickAndSelectAll_data()
     {
-        QTest::addColumn<QList<int>>("rows");
-        QTest::addColumn<int>("caret");
+        QTest::addColumn<QList<int>>("before");
         QTest::addColumn<int>("clicked");  // -1: below the last item; -2: select all
         QTest::addColumn<int>("modifiers");
-        QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<int>("caretAfter");
-        QTest::newRow("unselected item: only it") << QList<int>{0, 1} << 1 << 3 << 0 << QList<int>{3} << 3;
-        QTest::newRow("selected item: unchanged") << QList<int>{1, 2, 4} << 4 << 2 << 0 << QList<int>{1, 2, 4} << 4;
-        QTest::newRow("Shift: range to the caret") << QList<int>{0} << 3 << 1 << int(Qt::ShiftModifier) << QList<int>{0, 1, 2, 3} << 3;
-        QTest::newRow("Shift wins over Ctrl") << QList<int>{} << 1 << 4 << int(Qt::ShiftModifier | Qt::ControlModifier) << QList<int>{1, 2, 3, 4} << 1;
-        QTest::newRow("Ctrl: selects, caret") << QList<int>{0, 2} << 0 << 4 << int(Qt::ControlModifier) << QList<int>{0, 2, 4} << 4;
-        QTest::newRow("Ctrl: deselects, caret") << QList<int>{0, 2} << 0 << 2 << int(Qt::ControlModifier) << QList<int>{0} << 2;
-        QTest::newRow("below the last item") << QList<int>{1} << 1 << -1 << 0 << QList<int>{1} << 1;
-        QTest::newRow("all: not all selected") << QList<int>{0} << 2 << -2 << 0 << QList<int>{0, 1, 2, 3, 4} << 2;
-        QTest::newRow("all: all selected") << QList<int>{0, 1, 2, 3, 4} << 2 << -2 << 0 << QList<int>{2} << 2;
+        QTest::addColumn<QList<int>>("after");
+        QTest::newRow("unselected item: only it") << QList<int>{0, 1, 1} << 3 << 0 << QList<int>{3, 3};
+        QTest::newRow("selected item: unchanged") << QList<int>{1, 2, 4, 4} << 2 << 0 << QList<int>{1, 2, 4, 4};
+        QTest::newRow("Shift: range to the caret") << QList<int>{0, 3} << 1 << int(Qt::ShiftModifier) << QList<int>{0, 1, 2, 3, 3};
+        QTest::newRow("Shift wins over Ctrl") << QList<int>{1} << 4 << int(Qt::ShiftModifier | Qt::ControlModifier) << QList<int>{1, 2, 3, 4, 1};
+        QTest::newRow("Ctrl: deselects, caret") << QList<int>{0, 2, 0} << 2 << int(Qt::ControlModifier) << QList<int>{0, 2};
+        QTest::newRow("below the last item") << QList<int>{1, 1} << -1 << 0 << QList<int>{1, 1};
+        QTest::newRow("all: not all selected") << QList<int>{0, 2} << -2 << 0 << QList<int>{0, 1, 2, 3, 4, 2};
+        QTest::newRow("all: all selected") << QList<int>{0, 1, 2, 3, 4, 2} << -2 << 0 << QList<int>{2, 2};
     }
     void rightClickAndSelectAll()
     {
-        QFETCH(QList<int>, rows);
-        QFETCH(int, caret);
+        QFETCH(QList<int>, before);
         QFETCH(int, clicked);
         QFETCH(int, modifiers);
-        QFETCH(QList<int>, selected);
-        QFETCH(int, caretAfter);
+        QFETCH(QList<int>, after);
         test::MsgBoxRecorder recorder;
-        const std::string folder = fixture_.Path("five") + "/";
-        QDir().mkpath(QString::fromStdString(folder));
-        for (int i = 0; i < 5; ++i)
-            test::WriteFile(folder + "f" + std::to_string(i) + ".mp3", "x");
-        const auto window = fixture_.Load("Path=" + folder + "\n");
-        window->show();
-        window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const auto window = fixture_.Load("Path=" + Folder("five", {"f0.mp3", "f1.mp3", "f2.mp3", "f3.mp3", "f4.mp3"}) + "\n");
         QListWidget* files = window->Controls().fileList;
-        QStringList tags;
-        window->Browser().PlaySelectedTitle = [&tags](const std::string& tag) { tags << QString::fromStdString(tag); };
-        QList<QPoint> menus;
-        connect(&window->Browser(), &FileBrowser::FileContextMenuRequested, this, [&](QPoint at) {
-            QVERIFY(window->Browser().ProgrammaticSelection);
-            menus << at;
-        });
-        test::SelectRows(*window, rows, caret);
-        const QRect last = files->visualItemRect(files->item(4));
-        const QPoint at = clicked >= 0 ? files->visualItemRect(files->item(clicked)).center() : QPoint(last.center().x(), last.bottom() + 10);
-        if (clicked == -2)
-            window->Browser().ToggleSelectAllFiles();
-        else
-            QTest::mouseClick(files->viewport(), Qt::RightButton, Qt::KeyboardModifiers(modifiers), at);
-        QCOMPARE(test::SelectedRows(files), selected);
-        QCOMPARE(files->currentRow(), caretAfter);
-        QCOMPARE(menus, clicked >= 0 ? QList<QPoint>{files->viewport()->mapToGlobal(at)} : QList<QPoint>{});
-        QVERIFY(tags.isEmpty() && !window->Browser().ProgrammaticSelection);  // nothing plays
+        QStringList played, selected;
+        window->Browser().PlaySelectedTitle = [&played](const std::string& tag) { played << QString::fromStdString(tag); };
+        QSignalSpy menus(&window->Browser(), &FileBrowser::FileContextMenuRequested);
+        test::SelectRows(*window, before.mid(0, before.size() - 1), before.last());
+        const QPoint at = files->visualItemRect(files->item(clicked < 0 ? 4 : clicked)).center() + QPoint(0, clicked < 0 ? 40 : 0);
+        clicked == -2 ? window->Browser().ToggleSelectAllFiles() : QTest::mouseClick(files->viewport(), Qt::RightButton, Qt::KeyboardModifiers(modifiers), at);
+        for (int i = 0; i < files->count(); ++i)
+            selected << QString(after.mid(0, after.size() - 1).contains(i) ? "*f%1.mp3" : "f%1.mp3").arg(i);
+        QVERIFY(Texts(files) == selected && files->currentRow() == after.last());
+        QCOMPARE(QList<QVariantList>(menus), clicked >= 0 ? QList<QVariantList>{{files->viewport()->mapToGlobal(at)}} : QList<QVariantList>{});
+        QVERIFY(played.isEmpty() && !window->Browser().ProgrammaticSelection);
     }
 
-    // Resting on an item shows its size after one tool-tip step; moving to another item or
-    // below the items clears it.
+    // The size tool tip: a move restarts the timer and clears the tip on a new item; a timer
+    // step shows the size once the pointer rested within 2 pixels since the step before; below
+    // the items the tip clears and the timer stops.
     void fileSizeToolTip()
     {
         test::MsgBoxRecorder recorder;
-        const std::string folder = fixture_.Path("tip") + "/";
-        QDir().mkpath(QString::fromStdString(folder));
-        test::WriteFile(folder + "a.mp3", std::string(1234, 'x'));
-        QFile big(QString::fromStdString(folder + "b.mp3"));
-        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(2'500'000));
-        big.close();
+        const std::string folder = Folder("tip", {"a.mp3", "b.mp3"});
+        QVERIFY(QFile::resize(QString::fromStdString(folder + "a.mp3"), 1234));
         const auto window = fixture_.Load("Path=" + folder + "\n");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QListWidget* files = window->Controls().fileList;
-        FileBrowser& browser = window->Browser();
         QTimer* timer = window->Timers().fileToolTipTimer;
         const QPoint a = files->visualItemRect(files->item(0)).center(), b = files->visualItemRect(files->item(1)).center();
-        browser.FileListMouseMoved(a);  // a new item: cleared, the timer restarts
-        QVERIFY(files->toolTip().isEmpty() && timer->isActive());
-        browser.FileToolTipStep(a);  // the cursor came from elsewhere: only remembered
-        QVERIFY(files->toolTip().isEmpty());
-        browser.FileToolTipStep(a + QPoint(2, -2));  // resting, within 2 pixels
-        QCOMPARE(files->toolTip(), QString(" 1.234 KB "));
-        QVERIFY(!timer->isActive());
-        browser.FileListMouseMoved(b);
-        QVERIFY(files->toolTip().isEmpty());
-        browser.FileToolTipStep(b);
-        browser.FileToolTipStep(b);
-        QCOMPARE(files->toolTip(), QString(" 2.5 MB "));
-        browser.FileListMouseMoved(QPoint(b.x(), files->visualItemRect(files->item(1)).bottom() + 10));
-        QVERIFY(files->toolTip().isEmpty() && !timer->isActive());
+        const std::tuple<bool, QPoint, const char*, bool> steps[] = {  // a step (or a move), where, the tip, the timer running
+            {false, a, "", true}, {true, a, "", true}, {true, a + QPoint(2, -2), " 1.234 KB ", false}, {false, b, "", true}, {false, b + QPoint(0, 40), "", false}};
+        for (const auto& [step, at, tip, running] : steps) {
+            step ? window->Browser().FileToolTipStep(at) : window->Browser().FileListMouseMoved(at);
+            QVERIFY2(files->toolTip() == tip && timer->isActive() == running, tip);
+        }
         QTest::mouseMove(files->viewport(), a);  // real mouse moves reach the rule
         QTRY_VERIFY(timer->isActive());
     }

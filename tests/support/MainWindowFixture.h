@@ -1,7 +1,6 @@
 #pragma once
-// A main window over a settings file of the test's own: a temporary folder, the INI file
-// written into it, the program values pointing there, then the window (which loads the
-// settings while it is built). Also the file list's selection as the program sets it.
+// A main window over a settings file of the test's own in a temporary folder, and the file
+// list's selection as the program sets it.
 #include "app/MainWindow.h"
 #include "app/ProgramValues.h"
 #include "browser/FileBrowser.h"
@@ -12,7 +11,6 @@
 
 #include <cstdio>
 #include <memory>
-#include <string>
 
 namespace vistrel::test {
 
@@ -24,8 +22,8 @@ public:
         return name.empty() ? dir_.path().toStdString() : dir_.filePath(QString::fromStdString(name)).toStdString();
     }
 
-    // Writes "[Settings]" and `keys` as the INI file (no backup), hands `commandLineArg`
-    // to the window as the command line's argument and builds the window.
+    // Writes "[Settings]" and `keys` as the INI file (no backup) and builds the window, which
+    // loads it, with `commandLineArg` as the command line's argument.
     std::unique_ptr<MainWindow> Load(const std::string& keys = {}, const std::string& commandLineArg = {})
     {
         program::IniFile = Path("Vistrel.ini");
@@ -42,8 +40,7 @@ private:
     QTemporaryDir dir_;
 };
 
-// Selects `rows` of the file list and puts the caret on `caret`, as the program does
-// (under the programmatic-selection flag, so nothing plays).
+// Selects `rows` with the caret on `caret` as the program does, so that nothing plays.
 inline void SelectRows(MainWindow& window, const QList<int>& rows, int caret)
 {
     QListWidget* files = window.Controls().fileList;
@@ -53,15 +50,6 @@ inline void SelectRows(MainWindow& window, const QList<int>& rows, int caret)
     for (const int row : rows)
         files->item(row)->setSelected(true);
     window.Browser().ProgrammaticSelection = false;
-}
-
-inline QList<int> SelectedRows(const QListWidget* list)
-{
-    QList<int> rows;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected())
-            rows << i;
-    return rows;
 }
 
 }  // namespace vistrel::test
