@@ -1,6 +1,4 @@
-// The player front against the scripted MCI service: a repeated seek target passed once,
-// frame rates and video windows, and the media interface switch with its messages.
-#include "playback/MciVoice.h"
+// The player front against the scripted MCI service: seeks, frame rates, video windows, the interface switch.
 #include "playback/PlayerFront.h"
 #include "support/MciRecorder.h"
 #include "support/TestSupport.h"
@@ -11,13 +9,12 @@ using namespace vistrel;
 using Lines = std::vector<std::string>;
 
 namespace {
-// A front on the MCI back end; its hooks write into `events`.
+// A front on the MCI back end; its hooks write into `events`, the captions into the transcript.
 struct Front {
     test::MciRecorder rec;
     TitleState title;
     PlayerFront front{title};
     Lines events;
-    bool dsAvailable = false;
 
     Front()
     {
@@ -26,8 +23,7 @@ struct Front {
         h.UnloadSeekPreviewIfLoaded = [this] { events.push_back("seek preview"); };
         h.HideFullscreenRailIfVisible = [this] { events.push_back("rail"); };
         h.WipeNewestTempCopy = [this] { events.push_back("temp copy"); };
-        h.IsDirectShowAvailable = [this] { return dsAvailable; };
-        h.SetMediaInterfaceCaption = [this](const std::string& c) { events.push_back("caption " + c); };
+        h.SetMediaInterfaceCaption = [this](const std::string& c) { rec.transcript.push_back("caption " + c); };
     }
 };
 }  // namespace
@@ -39,7 +35,6 @@ private slots:
     void aRepeatedSeekTargetPassesOnceAcrossTitles()
     {
         Front f;
-        f.rec.Answer({{"status voice1 mode", 0, "playing"}});
         for (int32_t target : {0, 0, -1, -1, 3000, 3000})
             f.front.MPlaySeek(target, false);
         f.front.MPlayClose(false);
@@ -49,77 +44,55 @@ private slots:
         QCOMPARE(f.rec.Count("seek voice1 to 3000"), 1);
         QCOMPARE(f.events, (Lines{"poll", "poll", "poll", "poll", "poll", "poll", "seek preview", "rail", "temp copy",
                                   "poll"}));
-        f.rec.Answer({{"status voice1 mode", 0, "paused"}});
-        f.title.CurrentTitleLengthMS = 10000;
-        MciVoice::Hooks.Title = &f.title;
-        f.front.MPlaySeek(4000, true);  // a paused frame seek reaches the voice with its flag
-        QCOMPARE(f.rec.Count("play voice1 from 3900 to 4000"), 1);
+        f.front.MPlaySeek(4000, true);  // a frame seek while not playing reaches the voice with its flag
+        QCOMPARE(f.rec.Count("play voice1 from 0 to 4000"), 1);
     }
 
-    void mciFrameRatesHaveThreeDecimals_data()
+    // Frame rates have three decimals (the reply counts frames per 1000 s). The window query
+    // answers 4242 unless it fails; the inner window is its first child, if it has one.
+    void mciFrameRateAndVideoWindows_data()
     {
-        QTest::addColumn<QString>("reply");  // frames per 1000 s
-        QTest::addColumn<double>("shown");
-        QTest::newRow("29.97003") << "29970.03" << 29.97;
-        QTest::newRow("12.3456") << "12345.6" << 12.346;
-        QTest::newRow("12.3454") << "12345.4" << 12.345;
-        QTest::newRow("0.0005") << "0.5" << 0.001;
+        QTest::addColumn<QString>("rate");
+        QTest::addColumn<int>("child");      // -1: the window query fails (a child 99 would be there)
+        QTest::addColumn<QString>("shown");  // the rate, the video and inner windows, the window whose child was asked
+        QTest::newRow("rate rounded down") << "12345.4" << -1 << "12.345 0 0 0";
+        QTest::newRow("rate, half") << "0.5" << -1 << "0.001 0 0 0";
+        QTest::newRow("no window") << "" << -1 << "0 0 0 0";
+        QTest::newRow("with a child") << "" << 99 << "0 4242 99 4242";
+        QTest::newRow("without a child") << "" << 0 << "0 4242 4242 4242";
     }
 
-    void mciFrameRatesHaveThreeDecimals()
+    void mciFrameRateAndVideoWindows()
     {
-        QFETCH(QString, reply);
-        Front f;
-        f.rec.Answer({{"status voice1 nominal frame rate", 0, reply.toStdString()}});
-        QTEST(f.front.MPlayGetFrameRate(), "shown");
-    }
-
-    void mciVideoWindows_data()
-    {
-        QTest::addColumn<int>("handleCode");  // of the window query, which answers 4242
-        QTest::addColumn<int>("child");       // the first child window
-        QTest::addColumn<QList<int>>("windows");  // video, inner, the window whose child was asked
-        QTest::newRow("no device") << 263 << 99 << QList<int>{0, 0, 0};
-        QTest::newRow("with a child") << 0 << 99 << QList<int>{4242, 99, 4242};
-        QTest::newRow("without a child") << 0 << 0 << QList<int>{4242, 4242, 4242};
-    }
-
-    void mciVideoWindows()
-    {
-        QFETCH(int, handleCode);
+        QFETCH(QString, rate);
         QFETCH(int, child);
         Front f;
-        f.rec.Answer({{"status voice1 window handle", MciError(handleCode), "4242"}});
+        f.rec.Answer({{"status voice1 nominal frame rate", 0, rate.toStdString()},
+                      {"status voice1 window handle", child < 0 ? MCIERR_INVALID_DEVICE_NAME : 0, "4242"}});
         WindowHandle video = 9, inner = 9, asked = 0;
-        f.front.Hooks.FirstChildWindow = [&](WindowHandle h) { return asked = h, WindowHandle(child); };
+        f.front.Hooks.FirstChildWindow = [&](WindowHandle h) { return asked = h, child < 0 ? 99 : child; };
         f.front.MPlayGetVideoWindows(video, inner);
-        QTEST(QList<int>({int(video), int(inner), int(asked)}), "windows");
+        QTEST(QString("%1 %2 %3 %4").arg(f.front.MPlayGetFrameRate()).arg(video).arg(inner).arg(asked), "shown");
     }
 
     void switchingTheMediaInterface_data()
     {
-        QTest::addColumn<bool>("available");
         QTest::addColumn<int>("playState");
         QTest::addColumn<Lines>("heard");  // the boxes, the captions, the interface after
-        const std::string stopFirst = "box: Stop before switching the interface!";
-        QTest::newRow("no DirectShow") << false << MMSTATE_NONE
-                                       << Lines{"box: DirectShow is not availlable! Still using MCI", "caption MCI", "MCI"};
-        QTest::newRow("while playing") << true << MMSTATE_PLAY << Lines{stopFirst, "MCI"};
-        QTest::newRow("while paused") << true << MMSTATE_PAUSE << Lines{stopFirst, "MCI"};
+        const Lines unavailable{"box: DirectShow is not availlable! Still using MCI", "caption MCI", "MCI"};
+        QTest::newRow("nothing open") << MMSTATE_NONE << unavailable;
+        QTest::newRow("closed") << MMSTATE_CLOSED << unavailable;
+        QTest::newRow("playing") << MMSTATE_PLAY << Lines{"box: Stop before switching the interface!", "MCI"};
     }
 
     void switchingTheMediaInterface()
     {
-        QFETCH(bool, available);
         QFETCH(int, playState);
         Front f;
-        f.dsAvailable = available;
         f.title.playState = playState;
         f.front.MediaInterfaceLabelPressed();
-        Lines heard = f.rec.transcript;  // the boxes
-        heard.insert(heard.end(), f.events.begin(), f.events.end());
-        heard.push_back(f.front.MediaInterface == kMediaInterfaceMCI ? "MCI" : "DirectShow");
-        QTEST(heard, "heard");
+        f.rec.transcript.push_back(f.front.MediaInterface == kMediaInterfaceMCI ? "MCI" : "DirectShow");
+        QTEST(f.rec.transcript, "heard");
     }
 };
 
