@@ -1,6 +1,5 @@
 #pragma once
-// Our INI file code (DESIGN.md "INI services"): single keys read and written in a UTF-8
-// text file, with the rules settings files written by earlier versions and by hand rely on:
+// Our INI file code: single keys read and written in a UTF-8 text file, with the rules settings files written by earlier versions and by hand rely on:
 //
 // - Section and key names compare without regard to case; the first matching section and,
 //   inside it, the first matching key win.

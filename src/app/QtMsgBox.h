@@ -2,7 +2,7 @@
 
 namespace vistrel {
 
-// Installs QMessageBox as the MsgBox handler (DESIGN.md section 3, "Message boxes").
+// Installs QMessageBox as the MsgBox handler.
 void InstallQtMsgBox();
 
 }  // namespace vistrel

@@ -138,7 +138,7 @@ bool ReadCheckBox(const SettingsStore& store, const std::string& key)
 
 // ---- bulk load --------------------------------------------------------------------------
 
-// DESIGN.md "INI services": a save renames the INI file to its backup, writes every key
+// A save renames the INI file to its backup, writes every key
 // into a new INI file and deletes the backup at the end. A backup found at load therefore
 // means that a save was interrupted:
 // - the INI file is missing: the save stopped before its first key; the backup is the

@@ -14,7 +14,7 @@ namespace vistrel {
 constexpr const char* kSettingsSection = "Settings";
 constexpr int kMaxListEntries = 20;          // copy/move, goto and Open-with lists
 constexpr int kMaxHisExcludeIndex = 100;     // HisExclude0 .. HisExclude100
-constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool beside the program (DESIGN.md)
+constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool beside the program
 
 // An entry of the copy/move or goto list. `Name` is the display name: the loaded name, or
 // the path when the name is empty. "+++" stands for a separator line in the list's menu.

@@ -13,7 +13,7 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication app(qtArgc, qtArgv);
-    std::setlocale(LC_NUMERIC, "C");  // libmpv needs it (DESIGN.md section 1)
+    std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
     vistrel::InstallQtMsgBox();
     return vistrel::Main(vistrel::StartupEnv::FromProcess(argc, argv));
 }

@@ -28,10 +28,10 @@ MediaType ExpectedTypeForExtension(const std::string& extensionUpper);
 std::string RefusalMessage(MediaType code);
 
 // 0 when the file opens and its first 4096 bytes can be read, else the error code of the
-// call that failed (DESIGN.md errno table).
+// call that failed.
 int32_t TestReadFromFile(const std::string& fullName);
 // The name the readers open: on Linux every name opens as it is, so the name itself, or
-// empty when the file does not exist (DESIGN.md).
+// empty when the file does not exist.
 std::string GetAnsiSafeFileName(const std::string& fullName);
 
 }  // namespace vistrel

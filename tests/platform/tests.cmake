@@ -1,4 +1,4 @@
-# Platform stand-ins (DESIGN.md section 3).
+# Platform stand-ins.
 
 # MCI command service: the parser alone, then the devices on the real engines.
 vistrel_add_test(tst_mci_command platform/tst_mci_command.cpp unit)

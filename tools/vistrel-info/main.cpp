@@ -1,6 +1,6 @@
 // vistrel-info FILE...: for each file the media type code and name, the media file
 // test's outcome and the info lines 0 to 7 exactly as the media file test composes them
-// (unshortened). --json prints the same as a JSON array (DESIGN.md section 2).
+// (unshortened). --json prints the same as a JSON array.
 #include "mediainfo/MediaFileTest.h"
 
 #include <QJsonArray>

@@ -1,5 +1,5 @@
 #pragma once
-// Keeps the display and the session from going idle while media plays (DESIGN.md):
+// Keeps the display and the session from going idle while media plays:
 // org.freedesktop.ScreenSaver Inhibit and UnInhibit on the session bus. Without a bus (or
 // without the service) nothing happens.
 #include <cstdint>

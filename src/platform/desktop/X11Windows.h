@@ -1,6 +1,5 @@
 #pragma once
-// DESIGN.md section 3, "Top-level windows of other instances": what placing the main
-// window at start needs from the desktop, read through the xcb connection of the running
+// What placing the main window at start needs from the desktop, read through the xcb connection of the running
 // Qt application. On platforms other than xcb there is nothing to read: no windows, no
 // frame extents.
 #include "support/ScreenRect.h"

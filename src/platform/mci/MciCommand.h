@@ -1,5 +1,5 @@
 #pragma once
-// The MCI command-string parser (DESIGN.md section 3, MCI row): turns the strings that
+// The MCI command-string parser: turns the strings that
 // the MCI voice and the MCI test panel send into a MciCommand. Pure C++, no engine, no Qt.
 // MCI's rules: keywords and aliases case-insensitive, any number of blanks between words,
 // a file name with blanks in double quotes, the clauses of a command in any order.

@@ -1,5 +1,5 @@
 #pragma once
-// DESIGN.md section 3, MCI row: our MCI command service. It parses the command strings
+// Our MCI command service. It parses the command strings
 // that the MCI voice and the MCI test panel send, keeps devices by alias and answers as MCI
 // does.
 // Devices: MIDI files ("sequencer") on GStreamer (midiparse ! fluiddec); every other file

@@ -1,5 +1,5 @@
 #pragma once
-// An MCI device backed by one libmpv handle (DESIGN.md sections 1 and 3): every file that
+// An MCI device backed by one libmpv handle: every file that
 // is not MIDI. Its video, when it has any and the open named a parent window under xcb,
 // goes into a native child window of that parent.
 #include "platform/mci/MciDevice.h"

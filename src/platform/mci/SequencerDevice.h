@@ -1,5 +1,5 @@
 #pragma once
-// The "sequencer" MCI device (DESIGN.md section 1, MIDI): a GStreamer pipeline
+// The "sequencer" MCI device: a GStreamer pipeline
 // filesrc ! midiparse ! fluiddec ! audioconvert ! audioresample ! volume ! pulsesink.
 // Bus messages are read on the GUI thread whenever the device is asked anything.
 #include "platform/mci/MciDevice.h"

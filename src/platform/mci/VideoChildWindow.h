@@ -1,5 +1,5 @@
 #pragma once
-// The native window that shows a device's video (DESIGN.md section 3, "Window handles"):
+// The native window that shows a device's video:
 // an X11 child of the window named by the open command's "parent" clause, sized to it.
 // It selects no input events, so clicks and keys reach the parent as if it were not there.
 #include "support/WindowHandle.h"
@@ -10,7 +10,7 @@ namespace vistrel::mci {
 
 // True when the X server offers direct rendering (DRI2 or DRI3): there is a GPU for mpv's
 // "gpu" output. Xvfb offers neither; there software GL in several players at once has been
-// seen to bring the server down, so plain X11 output is used (DESIGN.md section 1).
+// seen to bring the server down, so plain X11 output is used.
 bool XServerHasDirectRendering();
 
 class VideoChildWindow {
