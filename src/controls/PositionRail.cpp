@@ -113,21 +113,13 @@ void PositionRail::SetRailValue(float Pos)
     SetPosLabelCaption(Pos, false);
 }
 
-void PositionRail::WriteElapsedText(const QString& text)
-{
-    // The hidden lblVistaFlicker is always written first: OSVersion from uname takes the
-    // newest branch of every version test (docs/PLATFORM.md).
-    row_.lblVistaFlicker->setText(text + "-");
-    row_.elapsedLabel->setText(text);
-}
-
 void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
 {
     const int64_t ms = std::llrint(static_cast<double>(title_.CurrentTitleLengthMS) * RelPos);
     const QString text = QString::fromStdString(FormatRailTime(ms));
     if (ms >= 0) {
         if (row_.elapsedLabel->text() != text)
-            WriteElapsedText(text);
+            row_.elapsedLabel->setText(text);
     } else {
         row_.elapsedLabel->setText("0:00");
     }

@@ -110,7 +110,6 @@ private:
     void DriveSeekPreview(int Index, int X);
     void SeekNow(int32_t targetMs);
     void ThrottleRelativeSeek();
-    void WriteElapsedText(const QString& text);
     void CallEnablePositionPoll(bool enable, const std::string& caller);
     bool Closed() const;
 

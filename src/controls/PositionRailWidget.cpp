@@ -114,8 +114,6 @@ PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(paren
     railKnob->setGeometry(0, 0, Scaled(kKnobWidthAt96), Scaled(kRailHeightAt96));
     elapsedLabel = MakeTimeLabel("elapsedLabel");
     lengthLabel = MakeTimeLabel("lengthLabel");
-    lblVistaFlicker = MakeTimeLabel("lblVistaFlicker");
-    lblVistaFlicker->hide();
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

@@ -1,7 +1,7 @@
 #pragma once
 // The main window's rail row: seekButtons(0) "Seek Backward", the rail
 // railPicture with its hidden knob railKnob, seekButtons(1) "Seek Forward", the
-// time labels elapsedLabel and lengthLabel, and the hidden label lblVistaFlicker. Sizes
+// time labels elapsedLabel and lengthLabel. Sizes
 // follow the logical dpi (ScreenDpi). The logic lives in PositionRail.
 #include <QPoint>
 #include <QWidget>
@@ -71,7 +71,6 @@ public:
     RailKnob* railKnob = nullptr;
     QLabel* elapsedLabel = nullptr;
     QLabel* lengthLabel = nullptr;
-    QLabel* lblVistaFlicker = nullptr;
 
 private:
     QLabel* MakeTimeLabel(const char* name);
