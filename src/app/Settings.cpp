@@ -437,7 +437,8 @@ std::string SettingsStore::ReadText(const std::string& key, const std::string& d
 
 void SettingsStore::WriteText(const std::string& key, const std::string& text) const
 {
-    (void)vistrel::IniFile(iniFile_).WriteString(kSettingsSection, key, text);  // failures ignored
+    if (!vistrel::IniFile(iniFile_).WriteString(kSettingsSection, key, text))
+        writeFailed_ = true;
 }
 
 void SettingsStore::ReadSetting(std::string& value, const std::string& key, const std::string& defaultText) const
@@ -520,13 +521,18 @@ void SettingsStore::SaveSettings(Settings& s, const SettingsEnvironment& env) co
     ReadSetting(s.PathToDivFix, "PathToDivFix", "");  // an edit made in the file survives
     ::unlink(iniBackupFile_.c_str());                 // errors ignored: when the rename fails,
     ::rename(iniFile_.c_str(), iniBackupFile_.c_str());  // the keys go into the file in place
+    writeFailed_ = false;
     SaveWindowAndFont(*this, s);
     SaveLists(*this, s);
     SaveOptions(*this, s);
     SaveTemporaryFiles(*this, s, env);
     SaveHisExcludeList(*this, s.HisExclude);
     SaveSeekPreview(*this, s);
-    ::unlink(iniBackupFile_.c_str());  // the save is over: the backup goes
+    // A save that could not write every key (a full disk) leaves the last complete file.
+    if (writeFailed_)
+        RestoreInterruptedSave(iniFile_, iniBackupFile_);
+    else
+        ::unlink(iniBackupFile_.c_str());  // the save is over: the backup goes
 }
 
 int32_t SettingsStore::ReadSeekPreviewBackColor() const

@@ -127,6 +127,7 @@ private:
 
     std::string iniFile_;
     std::string iniBackupFile_;
+    mutable bool writeFailed_ = false;  // a key of the running save could not be written
 };
 
 // The conversions of stored texts to numbers, exposed for the tests.

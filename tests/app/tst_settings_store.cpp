@@ -8,7 +8,10 @@
 #include <QLocale>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 using namespace vistrel;
 using Text = QByteArray;
@@ -253,6 +256,26 @@ private slots:
             QVERIFY(s.Path == "/music/" && s.FontSize == 12.0 && !Exists(Bak()));
             QCOMPARE(IniText(), previous);
         }
+    }
+
+    // A save that runs out of room (a file-size limit stands in for a full disk) keeps the
+    // previous file and leaves no backup behind.
+    void failedSaveKeepsThePreviousFile()
+    {
+        const std::string previous = "[Settings]\nPath=/music/\nFontSize=12\n";
+        test::WriteFile(Ini(), previous);
+        Settings s;
+        rlimit old{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &old) == 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 100;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        Store().SaveSettings(s, env_);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(IniText(), previous);
+        QVERIFY(!Exists(Bak()));
     }
 };
 
