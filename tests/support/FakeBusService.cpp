@@ -1,8 +1,8 @@
 #include "support/FakeBusService.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QMutexLocker>
@@ -23,22 +23,23 @@ struct ServiceName {
     const char* path;
 };
 
-ServiceName NameOf(BusService service)
+constexpr ServiceName kNames[] = {
+    {"fake-screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"},
+    {"fake-portal", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"},
+    {"fake-logind", "org.freedesktop.login1", "/org/freedesktop/login1"},
+};
+
+const ServiceName& NameOf(BusService service)
 {
-    switch (service) {
-    case BusService::ScreenSaver:
-        return {"fake-screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"};
-    case BusService::Portal:
-        return {"fake-portal", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"};
-    case BusService::Logind:
-        break;
-    }
-    return {"fake-logind", "org.freedesktop.login1", "/org/freedesktop/login1"};
+    return kNames[static_cast<int>(service)];
 }
 
-QDBusConnection::BusType BusOf(BusService service)
+// Where the portal puts a request: under the caller's unique name and its handle token.
+QString RequestPath(const QString& sender, const QString& token)
 {
-    return service == BusService::Logind ? QDBusConnection::SystemBus : QDBusConnection::SessionBus;
+    QString caller = sender.mid(1);
+    caller.replace(QLatin1Char('.'), QLatin1Char('_'));
+    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(caller, token);
 }
 
 }  // namespace
@@ -49,7 +50,7 @@ ServiceResponder::~ServiceResponder()
         close(fd);
 }
 
-QStringList ServiceResponder::Calls() const
+QStringList ServiceResponder::Calls()
 {
     QMutexLocker lock(&mutex_);
     NoteReleasedLocks();
@@ -60,24 +61,13 @@ bool ServiceResponder::handleMessage(const QDBusMessage& message, const QDBusCon
 {
     QMutexLocker lock(&mutex_);
     NoteReleasedLocks();
-    const bool inhibit = message.member() == QLatin1String("Inhibit");
-    if (inhibit && service_ == BusService::Portal)
-        portalRequests_ << RequestPath(message);
-    calls_ << Describe(message);
-    if (!answers_)
-        return true;
-    const QVariant granted = inhibit ? Grant() : QVariant();
-    connection.send(granted.isValid() ? message.createReply(granted) : message.createReply());
-    return true;
-}
-
-QString ServiceResponder::Describe(const QDBusMessage& message) const
-{
-    QStringList words{message.member()};
     const QVariantList args = message.arguments();
-    if (service_ == BusService::Portal && message.member() == QLatin1String("Inhibit")) {
+    QStringList words{message.member()};
+    const bool inhibit = message.member() == QLatin1String("Inhibit");
+    if (service_ == BusService::Portal && inhibit) {
         const auto options = qdbus_cast<QVariantMap>(args.value(2));
         words << args.value(1).toString() << options.value(QStringLiteral("reason")).toString();
+        portalRequests_ << RequestPath(message.service(), options.value(QStringLiteral("handle_token")).toString());
     } else if (service_ == BusService::Portal) {
         if (!portalRequests_.contains(message.path()))
             words << message.path();  // a request the portal never handed out
@@ -85,17 +75,10 @@ QString ServiceResponder::Describe(const QDBusMessage& message) const
         for (const QVariant& arg : args)
             words << arg.toString();
     }
-    return words.join(QLatin1Char(' '));
-}
-
-// Where the portal puts a request: under the caller's unique name and its handle token.
-QString ServiceResponder::RequestPath(const QDBusMessage& inhibit)
-{
-    const auto options = qdbus_cast<QVariantMap>(inhibit.arguments().value(2));
-    QString sender = inhibit.service().mid(1);
-    sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    return QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2")
-        .arg(sender, options.value(QStringLiteral("handle_token")).toString());
+    calls_ << words.join(QLatin1Char(' '));
+    if (answers_)
+        connection.send(inhibit ? message.createReply(Grant()) : message.createReply());
+    return true;
 }
 
 QVariant ServiceResponder::Grant()
@@ -113,7 +96,7 @@ QVariant ServiceResponder::Grant()
     return QVariant::fromValue(callerEnd);
 }
 
-void ServiceResponder::NoteReleasedLocks() const
+void ServiceResponder::NoteReleasedLocks()
 {
     for (auto it = lockEnds_.begin(); it != lockEnds_.end();) {
         pollfd end{*it, POLLIN, 0};
@@ -129,8 +112,9 @@ void ServiceResponder::NoteReleasedLocks() const
 
 FakeBusService::FakeBusService(BusService service, bool answers) : service_(service), responder_(service, answers)
 {
-    const ServiceName name = NameOf(service);
-    QDBusConnection bus = QDBusConnection::connectToBus(BusOf(service), name.connection);
+    const ServiceName& name = NameOf(service);
+    const auto busType = service == BusService::Logind ? QDBusConnection::SystemBus : QDBusConnection::SessionBus;
+    QDBusConnection bus = QDBusConnection::connectToBus(busType, name.connection);
     // Registered before it moves: the registration gives it children, which move along.
     registered_ = bus.registerVirtualObject(name.path, &responder_, QDBusConnection::SubPath);
     responder_.moveToThread(&thread_);
@@ -140,7 +124,7 @@ FakeBusService::FakeBusService(BusService service, bool answers) : service_(serv
 
 FakeBusService::~FakeBusService()
 {
-    const ServiceName name = NameOf(service_);
+    const ServiceName& name = NameOf(service_);
     {
         QDBusConnection bus(name.connection);
         bus.unregisterService(name.name);

@@ -20,24 +20,22 @@ class ServiceResponder : public QDBusVirtualObject {
 public:
     ServiceResponder(BusService service, bool answers) : service_(service), answers_(answers) {}
     ~ServiceResponder() override;
-    QStringList Calls() const;
+    QStringList Calls();
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
 
 private:
-    QString Describe(const QDBusMessage& message) const;
-    static QString RequestPath(const QDBusMessage& inhibit);
     QVariant Grant();
-    void NoteReleasedLocks() const;
+    void NoteReleasedLocks();
 
     const BusService service_;
     const bool answers_;
-    mutable QMutex mutex_;
-    mutable QStringList calls_;
+    QMutex mutex_;
+    QStringList calls_;
     QStringList portalRequests_;
     // Our ends of the sleep locks handed out; the caller closing its end releases one.
-    mutable std::vector<int> lockEnds_;
+    std::vector<int> lockEnds_;
 };
 
 class FakeBusService {
@@ -52,7 +50,7 @@ public:
     // In the order they came: "Inhibit Vistrel Playing video", "UnInhibit 7" (screen
     // saver); "Inhibit 4 Playing audio", "Close" (portal); "Inhibit sleep Vistrel Playing
     // audio block", "Released" when the caller closed the lock (logind).
-    QStringList Calls() const { return responder_.Calls(); }
+    QStringList Calls() { return responder_.Calls(); }
 
 private:
     const BusService service_;

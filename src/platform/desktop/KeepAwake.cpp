@@ -100,6 +100,8 @@ void KeepAwakeInhibitor::InhibitScreenSaver()
 {
     QDBusMessage call = MethodCall(kScreenSaverService, kScreenSaverPath, kScreenSaverService, "Inhibit");
     call << QString::fromLatin1(kApplication) << QString::fromLatin1(kVideoReason);
+    // An answer after the timeout never reaches us, and its cookie with it: that
+    // inhibition lasts until the program leaves the bus, where the screen saver drops it.
     CallAsync(QDBusConnection::sessionBus(), call, [this](const QDBusMessage& reply, bool current) {
         if (reply.type() != QDBusMessage::ReplyMessage)
             return;
