@@ -1,5 +1,6 @@
 # Sourced by test.sh: starts and stops what the tests need:
-# a private XDG_RUNTIME_DIR, PulseAudio with a null sink, and a D-Bus session bus.
+# a private XDG_RUNTIME_DIR, PulseAudio with a null sink, a D-Bus session bus and a second
+# bus standing in for the system bus (the tests serve a fake logind on it).
 # Xvfb comes from xvfb-run around ctest.
 
 start_test_services() {
@@ -20,10 +21,15 @@ start_test_services() {
   DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
   VISTREL_DBUS_PID=$(sed -n 2p <<<"$bus")
   export DBUS_SESSION_BUS_ADDRESS
+  bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+  DBUS_SYSTEM_BUS_ADDRESS=$(sed -n 1p <<<"$bus")
+  VISTREL_SYSTEM_DBUS_PID=$(sed -n 2p <<<"$bus")
+  export DBUS_SYSTEM_BUS_ADDRESS
 }
 
 stop_test_services() {
   [[ -n "${VISTREL_DBUS_PID:-}" ]] && kill "$VISTREL_DBUS_PID" 2>/dev/null
+  [[ -n "${VISTREL_SYSTEM_DBUS_PID:-}" ]] && kill "$VISTREL_SYSTEM_DBUS_PID" 2>/dev/null
   pulseaudio --kill >/dev/null 2>&1 || true
   local pidfile="$XDG_RUNTIME_DIR/pulse/pid" tries=0
   while [[ -f "$pidfile" ]] && kill -0 "$(cat "$pidfile" 2>/dev/null)" 2>/dev/null && (( ++tries <= 50 )); do sleep 0.1; done

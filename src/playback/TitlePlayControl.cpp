@@ -395,7 +395,7 @@ void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels
 
 void TitlePlayControl::KeepAwake(bool playing)
 {
-    inhibitor_.KeepAwake(playing, title_.videoWindow != 0 ? "Playing video" : "Playing media");
+    inhibitor_.KeepAwake(playing, title_.videoWindow != 0);
 }
 
 void TitlePlayControl::OverlappedClicked()

@@ -7,7 +7,7 @@
 // decides what plays when.
 #include "mediainfo/InfoLines.h"
 #include "mediainfo/MediaType.h"
-#include "platform/desktop/ScreenSaver.h"
+#include "platform/desktop/KeepAwake.h"
 #include "playback/TitleHost.h"
 #include "support/TitleState.h"
 
@@ -108,7 +108,7 @@ public:
     void EnablePositionPoll(bool enable, const std::string& caller);
     void PollPosition();
     void KeepAwake(bool playing);
-    const ScreenSaverInhibitor& Inhibitor() const { return inhibitor_; }
+    const KeepAwakeInhibitor& Inhibitor() const { return inhibitor_; }
 
     // The media file test's gate and the info lines; false when the file is refused.
     bool PutFileInfosToLabels(const std::string& fullName, const std::string& extUpper);
@@ -175,7 +175,7 @@ private:
     PlayerFront& front_;
     TitleState& title_;
     TitleTimers timers_;
-    ScreenSaverInhibitor inhibitor_;
+    KeepAwakeInhibitor inhibitor_;
     int32_t lastPollIndex_ = -1;
     QSize frameSize_;
     bool hourglass_ = false;

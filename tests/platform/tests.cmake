@@ -13,6 +13,6 @@ target_link_libraries(tst_mci_service PRIVATE Qt6::Gui)
 vistrel_add_test(tst_mci_video platform/tst_mci_video.cpp e2e)
 target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig::XCB)
 
-# Keeping the machine awake over org.freedesktop.ScreenSaver.
-vistrel_add_test(tst_screensaver platform/tst_screensaver.cpp unit)
-target_link_libraries(tst_screensaver PRIVATE vistrel_platform Qt6::DBus)
+# Keeping the machine awake over the screen saver, the portal or logind.
+vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
+target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)

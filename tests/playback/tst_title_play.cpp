@@ -7,7 +7,7 @@
 #include "playback/AccessLevel.h"
 #include "playback/MciVoice.h"
 #include "playback/TitlePlayControl.h"
-#include "support/FakeScreenSaver.h"
+#include "support/FakeBusService.h"
 #include "support/FilePaths.h"
 #include "support/MainWindowFixture.h"
 
@@ -276,16 +276,16 @@ private slots:
         QVERIFY(w->Controls().videoArea->isHidden() && !w->Timers().mouseTimer->isActive());
     }
 
-    // Playing keeps the screen saver away; closing the window pauses, closes and saves.
+    // Playing audio keeps the system from sleeping; closing the window pauses, closes and saves.
     void keepAwakeWhilePlayingAndSaveAtClose()
     {
-        test::FakeScreenSaver fake(7);
+        test::FakeBusService fake(test::BusService::Portal);
         QVERIFY2(fake.Registered(), "needs a session bus: run through ./test.sh");
         const auto w = Window({"a.wav"});
         Click(*w, {0});
-        QTRY_COMPARE(fake.Calls(), QStringList({"Inhibit Vistrel Playing media"}));
+        QTRY_COMPARE(fake.Calls(), QStringList({"Inhibit 4 Playing audio"}));
         QTest::mouseClick(w->Controls().playButtons[1], Qt::LeftButton);
-        QTRY_COMPARE(fake.Calls(), QStringList({"Inhibit Vistrel Playing media", "UnInhibit 7"}));
+        QTRY_COMPARE(fake.Calls(), QStringList({"Inhibit 4 Playing audio", "Close"}));
         QTest::mouseClick(w->Controls().playButtons[1], Qt::LeftButton);
         w->close();
         QCOMPARE(voice_.Count("pause voice1"), 2);
