@@ -33,6 +33,14 @@ private slots:
                                Block(missing, 200, "", false, "", false);
         QTest::newRow("-- ends the options, three files") << QStringList{"--", notes, odd, missing} << 0 << blocks;
         QTest::newRow("--help") << QStringList{"--help", notes} << 2 << "";
+        QStringList special;  // read without waiting for a writer, refused as unreadable
+        QString unreadable;
+        for (const char* kind : {"fifo", "socket", "device"}) {
+            special << dir_.filePath(QString(kind) + ".mp3");
+            QVERIFY(vistrel::test::MakeSpecialFile(special.last().toStdString(), kind));
+            unreadable += (unreadable.isEmpty() ? "" : "\n") + Block(special.last(), 200, "", false, "", false);
+        }
+        QTest::newRow("a FIFO, a socket and a device") << special << 0 << unreadable;
         const QJsonArray none{"", "", "", "", "", "", "", ""}, unknown{"", "unknown", "", "", "", "", "", ""};
         const QJsonArray json{QJsonObject{{"file", zip}, {"type", 107}, {"type_name", ""}, {"playable", false}, {"lines", none},
                                           {"refusal", "clip.avi\r\nappears to be a ZIP file"}, {"label0_mismatch", false}},
