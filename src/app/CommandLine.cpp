@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace vistrel {
 
@@ -81,7 +82,22 @@ std::optional<StartupFailure> CheckCurrentDirectory(const std::string& currentDi
                     + currentDirectory);
 }
 
-CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std::string& modulePath)
+std::string AbsoluteArgument(const std::string& argument, const std::string& currentDirectory)
+{
+    if (argument.empty())
+        return {};
+    const std::filesystem::path absolute = MakeAbsolute(argument, currentDirectory);
+    const std::string normal = absolute.lexically_normal().string();
+    if (FileExists(normal))
+        return normal;
+    // ".." after a symbolic link steps up from the link's target, as the system reads it.
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::canonical(absolute, error);
+    return error ? normal : real.string();
+}
+
+CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std::string& modulePath,
+                                   const std::string& currentDirectory)
 {
     std::string text = TrimAtNull(rawCommandLine);
     RemoveAll(text, modulePath, true);
@@ -92,9 +108,10 @@ CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std:
     if (HasUnprocessableCharacters(rawCommandLine))
         return {{}, ErrorBox("Unprocessable characters in commandline - abort" + std::string(kCrLf) + text)};
     text = TrimBlanks(text);
-    if (!text.empty() && !FileExists(text))
+    const std::string absolute = AbsoluteArgument(text, currentDirectory);
+    if (!text.empty() && !FileExists(absolute))
         return {{}, ErrorBox("\"" + text + "\" isn't an existing file or folder - abort")};
-    return {text, std::nullopt};
+    return {absolute, std::nullopt};
 }
 
 }  // namespace vistrel

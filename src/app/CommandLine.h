@@ -25,8 +25,14 @@ std::string JoinArguments(const std::vector<std::string>& args);
 bool HasUnprocessableCharacters(const std::string& text);
 std::optional<StartupFailure> CheckCurrentDirectory(const std::string& currentDirectory);
 // The one file or folder the command line names: cut at a NUL, the program's own path
-// (`modulePath`, any letter case) and every quotation mark removed, blanks trimmed; a
-// failure when the text is not clean UTF-8 or names nothing that exists.
-CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std::string& modulePath);
+// (`modulePath`, any letter case) and every quotation mark removed, blanks trimmed, then
+// made absolute against `currentDirectory` (AbsoluteArgument); a failure when the text is
+// not clean UTF-8 or names nothing that exists.
+CommandLineResult CleanCommandLine(const std::string& rawCommandLine, const std::string& modulePath,
+                                   const std::string& currentDirectory);
+// `argument` as an absolute path against `currentDirectory`, without "." and ".." steps
+// or doubled "/" (a folder's trailing "/" stays), so that the folder list shows its true
+// chain and the remembered folder opens from anywhere. "" stays "".
+std::string AbsoluteArgument(const std::string& argument, const std::string& currentDirectory);
 
 }  // namespace vistrel

@@ -88,7 +88,7 @@ int Main(const StartupEnv& env)
         MsgBox(failure->Text, failure->Flags, failure->Title);
         return 1;
     }
-    const CommandLineResult cmd = CleanCommandLine(JoinArguments(env.Arguments), env.ModulePath);
+    const CommandLineResult cmd = CleanCommandLine(JoinArguments(env.Arguments), env.ModulePath, env.CurrentDirectory);
     if (cmd.Failure) {
         MsgBox(cmd.Failure->Text, cmd.Failure->Flags, cmd.Failure->Title);
         return 1;

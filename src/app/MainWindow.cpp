@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/CommandLine.h"
 #include "app/MainMenus.h"
 #include "app/MainTimers.h"
 #include "app/ProgramValues.h"
@@ -327,8 +328,7 @@ bool MainWindow::HandOverCommandLineArg()
 {
     std::string arg = program::CommandLineArg;
     std::erase(arg, '"');
-    if (arg.find('/') == std::string::npos)
-        arg = MakeAbsolute(arg, CurrentDirectory());
+    arg = AbsoluteArgument(arg, CurrentDirectory());
     if (!FileExists(arg)) {
         MsgBox("'" + arg + "'  not found", kMsgExclamation, kAppTitle);
         return false;
@@ -365,12 +365,12 @@ void MainWindow::ReadScreenDpi()
     screenDpi_ = s ? static_cast<int>(s->logicalDotsPerInchX()) : 96;
 }
 
-// The saved Path, else NonremovablePath, whichever has a ready drive. With no folder the
-// window stays on the default drive (CurrentFolder empty).
+// The saved Path, else NonremovablePath, whichever has a ready drive; else (a first start,
+// or after the error) the home folder.
 void MainWindow::OpenStartFolder()
 {
     const StartFolderChoice choice =
-        ChooseStartFolder(settings_.Path, settings_.NonremovablePath, IsDriveOfPathReady);
+        ChooseStartFolder(settings_.Path, settings_.NonremovablePath, IsDriveOfSavedFolderReady, HomeFolder());
     currentFolder_ = choice.Folder.value_or(std::string{});
     if (!choice.ShowAccessError)
         return;

@@ -47,6 +47,17 @@ Drive DriveFromVolume(const QStorageInfo& volume)
     return drive;
 }
 
+// In a chroot or a container whose root is not a mount of its own, the mount table has
+// no "/" and paths outside the listed mounts belong to no volume: the root still is a
+// drive, a fixed one.
+Drive RootDrive()
+{
+    Drive drive;
+    drive.mountPoint = "/";
+    drive.type = DRIVE_FIXED;
+    return drive;
+}
+
 // The subfolder of `folder` called `name` in any letter case, or "".
 std::string FindSubfolderIgnoringCase(const std::string& folder, const std::string& name)
 {
@@ -105,6 +116,8 @@ std::vector<Drive> ListDrives()
         if (IsListedVolume(drive.mountPoint, drive.fileSystemType) && fs::is_directory(drive.mountPoint, ec))
             drives.push_back(std::move(drive));
     }
+    if (std::none_of(drives.begin(), drives.end(), [](const Drive& d) { return d.mountPoint == "/"; }))
+        drives.push_back(RootDrive());
     std::sort(drives.begin(), drives.end(),
               [](const Drive& a, const Drive& b) { return a.mountPoint < b.mountPoint; });
     return drives;
@@ -112,7 +125,11 @@ std::vector<Drive> ListDrives()
 
 Drive DriveOfPath(const std::string& path)
 {
-    return DriveFromVolume(QStorageInfo(QString::fromStdString(path)));
+    const QStorageInfo volume(QString::fromStdString(path));
+    std::error_code ec;
+    if (!volume.isValid() && fs::exists(path, ec))
+        return RootDrive();
+    return DriveFromVolume(volume);
 }
 
 int GetDriveType(const std::string& path)

@@ -36,10 +36,11 @@ bool IsRemovableBlockDevice(const std::string& device, const std::string& sysRoo
 // below /run/media are kept).
 bool IsListedVolume(const std::string& mountPoint, const std::string& fileSystemType);
 
-// The drive box's list, sorted by mount point.
+// The drive box's list, sorted by mount point; "/" is always one.
 std::vector<Drive> ListDrives();
 // The drive holding `path`: the mount point of the file system it lies on (symbolic
-// links followed). A path on no readable file system gives type DRIVE_NO_ROOT_DIR.
+// links followed); "/" for an existing path that no listed mount holds (the root of a
+// chroot). A path that does not exist gives type DRIVE_NO_ROOT_DIR.
 Drive DriveOfPath(const std::string& path);
 // The DriveType of the drive holding `path`.
 int GetDriveType(const std::string& path);

@@ -14,6 +14,7 @@
 #include "mediainfo/RealMediaInfo.h"
 #include "mediainfo/WaveInfo.h"
 #include "mediainfo/WebpInfo.h"
+#include "support/File64.h"
 #include "support/FilePaths.h"
 #include "support/Win32Error.h"
 
@@ -168,7 +169,7 @@ MediaFileTestResult TestMediaFile(const std::string& fullName, const std::string
 
 int32_t TestReadFromFile(const std::string& fullName)
 {
-    const int fd = ::open(fullName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenUserFile(fullName, O_RDONLY);
     if (fd < 0)
         return Win32ErrorFromErrno(errno, fullName);
     std::vector<char> buffer(4096);

@@ -1,5 +1,7 @@
 #include "mediainfo/MediaType.h"
 
+#include "support/File64.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -160,7 +162,7 @@ bool HasMpegFrameSync(const HeaderWindow& w)
 
 bool ReadHeaderWindow(const std::string& fileName, std::vector<uint8_t>& window)
 {
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenUserFile(fileName, O_RDONLY);
     if (fd < 0) return false;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
     window.assign(kHeaderWindowBytes, 0);
@@ -247,7 +249,10 @@ MediaType GetMediaTypeFromWindow(std::vector<uint8_t> bytes)
 
 MediaType GetMediaType(const std::string& fileName)
 {
-    const int64_t size = GetFileSize64(fileName);
+    // A FIFO, socket or device has no size and no bytes of a file: unreadable as media.
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return mt::Unreadable;
+    const int64_t size = st.st_size;
     if (size == 0) return mt::ZeroSize;
     if (size > 0 && size < 32) return mt::TooSmall;
     std::vector<uint8_t> window;

@@ -1,5 +1,7 @@
 #include "playback/AccessLevel.h"
 
+#include "support/File64.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -10,7 +12,7 @@ namespace {
 
 bool CanOpen(const std::string& fullName, int flags)
 {
-    const int fd = ::open(fullName.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = OpenUserFile(fullName, flags);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -21,7 +23,7 @@ bool CanOpen(const std::string& fullName, int flags)
 
 bool IsOpenForWritingElsewhere(const std::string& fullName)
 {
-    const int fd = ::open(fullName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = OpenUserFile(fullName, O_RDONLY);
     if (fd < 0)
         return false;
     bool inUse = false;

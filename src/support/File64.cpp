@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vistrel {
@@ -16,6 +17,28 @@ Win32FileError::Win32FileError(int number, std::string description)
     : std::runtime_error(description), number_(number), source_(kSource),
       description_(std::move(description))
 {
+}
+
+int OpenUserFile(const std::string& path, int accessMode)
+{
+    // The stat first: opening some devices already acts (a tape rewinds, a modem dials).
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return -1;
+    if (!S_ISREG(info.st_mode)) {
+        errno = EACCES;
+        return -1;
+    }
+    // O_NONBLOCK and the fstat cover a name replaced by a FIFO or device in between.
+    const int fd = ::open(path.c_str(), accessMode | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    return fd;
 }
 
 File64::~File64()
@@ -60,7 +83,7 @@ bool File64::OpenFile(const std::string& fileName, bool readOnly)
         return false;
     // Existing files only: never O_CREAT. Other programs keep every right on the file
     // while it is open.
-    const int fd = ::open(fileName.c_str(), (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC);
+    const int fd = OpenUserFile(fileName, readOnly ? O_RDONLY : O_RDWR);
     if (fd < 0)
         return false;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

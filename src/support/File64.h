@@ -25,6 +25,12 @@ private:
 constexpr int ERR_NO_OPEN_FILE = 45603;
 constexpr int ERR_SEEK = 45604;
 
+// Opens a file the user named (`accessMode` O_RDONLY or O_RDWR) without ever waiting: a
+// FIFO without a writer, a socket or a device would block a read or has no bytes of a
+// file, so only a regular file is opened. -1 with errno set otherwise: EACCES for a
+// name that is not a regular file.
+int OpenUserFile(const std::string& path, int accessMode);
+
 class File64 {
 public:
     static constexpr int INVALID_HANDLE_VALUE = -1;

@@ -1,6 +1,8 @@
 // The main window: the start folder it opens (or the "Error accessing" message), the
 // settings it applies at load and writes back at close, and the list menus it builds.
 #include "app/MainMenus.h"
+#include "app/StartFolder.h"
+#include "browser/Drives.h"
 #include "browser/ListMenus.h"
 #include "support/MainWindowFixture.h"
 
@@ -10,7 +12,13 @@
 #include <QDir>
 #include <QMenu>
 #include <QPushButton>
+#include <QLabel>
 #include <QtTest>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace vistrel;
 
@@ -19,6 +27,7 @@ class TestMainWindow : public QObject {
 
 private:
     test::MainWindowFixture fixture_;
+    QString Home() const { return QString::fromStdString(fixture_.Path("home")); }
 
     static QString VisibleTexts(const QMenu* menu)  // separators as "-", entries joined by "|"
     {
@@ -30,11 +39,16 @@ private:
     }
 
 private slots:
-    void initTestCase() { QVERIFY(QDir(QString::fromStdString(fixture_.Path())).mkpath("path/fixed")); }
+    void initTestCase()
+    {
+        QVERIFY(QDir(QString::fromStdString(fixture_.Path())).mkpath("path/fixed") && QDir().mkpath(Home()));
+        qputenv("HOME", Home().toUtf8());
+    }
 
-    // Path, else NonremovablePath when Path cannot be reached; the error only when Path is
-    // set. A folder that no longer exists counts as on a drive that is not ready, as the
-    // folder of an unplugged stick does.
+    // Path, else NonremovablePath when Path's drive is not ready, each reduced to its nearest
+    // existing folder; else the home folder, after the error when Path is set. A Path that
+    // differs from NonremovablePath was saved on a removable drive: when only a fixed drive
+    // holds what is left of it, its drive is gone (an unplugged stick).
     void startFolder_data()
     {
         QTest::addColumn<QByteArray>("keys");
@@ -42,10 +56,11 @@ private slots:
         QTest::addColumn<QByteArray>("error");
         const QByteArray d = QByteArray::fromStdString(fixture_.Path()), gone = "Path=" + d + "/unplugged/Videos/\n";
         QTest::newRow("Path") << "Path=" + d + "/path/\nNonremovablePath=" + d + "/path/fixed/" << d + "/path/" << QByteArray();
-        QTest::newRow("Path's folder gone") << gone + "NonremovablePath=" + d + "/path/fixed/" << d + "/path/fixed/" << QByteArray();
-        QTest::newRow("both folders gone") << gone + "NonremovablePath=" + d + "/gone/" << QByteArray()
-                                           << "Error accessing " + d + "/unplugged/Videos/";
-        QTest::newRow("no Path") << "NonremovablePath=" + d + "/gone/" << QByteArray() << QByteArray();
+        QTest::newRow("Path's drive gone") << gone + "NonremovablePath=" + d + "/path/fixed/" << d + "/path/fixed/" << QByteArray();
+        QTest::newRow("folder deleted") << "Path=" + d + "/path/gone/more/\nNonremovablePath=" + d + "/path/gone/more/"
+                                        << d + "/path/" << QByteArray();
+        QTest::newRow("no drive left") << gone << Home().toUtf8() << "Error accessing " + d + "/unplugged/Videos/";
+        QTest::newRow("first start") << QByteArray() << Home().toUtf8() << QByteArray();
     }
     void startFolder()
     {
@@ -60,6 +75,54 @@ private slots:
             QCOMPARE(m.title + " " + std::to_string(m.flags) + " " + m.text, "Vistrel 48 " + error.toStdString());
         QVERIFY(error.isEmpty() || window->isVisible());  // the message stands in front of the window
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // In a chroot whose root is no mount point the mount table has no "/": the root still is a
+    // listed, ready drive, and a deleted folder in it falls back to its parent.
+    void rootOfAChrootIsADrive()
+    {
+        const std::string root = fixture_.Path("chroot");
+        QVERIFY(QDir().mkpath(QString::fromStdString(root + "/proc")));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const bool jailed = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+                && ::mount("proc", (root + "/proc").c_str(), "proc", 0, nullptr) == 0 && ::chroot(root.c_str()) == 0;
+            ::_exit(!jailed ? 2 : ListDrives().front().mountPoint == "/" && IsDriveOfSavedFolderReady("/music/", true) ? 0 : 1);
+        }
+        int status = 0;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status));
+        if (WEXITSTATUS(status) == 2)
+            QSKIP("no mount namespace or chroot for this user");
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+
+    // A FIFO, a socket or a device named like a media file is refused at once with the tip of
+    // an unreadable file, clicked in the list or given on the command line.
+    void specialFileIsRefusedWithoutWaiting_data()
+    {
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<bool>("commandLine");
+        for (const char* kind : {"fifo", "socket", "device"}) {
+            QTest::newRow(kind) << QByteArray(kind) << false;
+            QTest::newRow(QByteArray(kind).append(" argument")) << QByteArray(kind) << true;
+        }
+    }
+    void specialFileIsRefusedWithoutWaiting()
+    {
+        QFETCH(QByteArray, kind);
+        QFETCH(bool, commandLine);
+        const std::string folder = fixture_.Path(QTest::currentDataTag()) + "/", name = folder + kind.toStdString() + ".mp3";
+        QVERIFY(QDir().mkpath(QString::fromStdString(folder)) && test::MakeSpecialFile(name, kind.toStdString()));
+        test::MsgBoxRecorder recorder;
+        const auto window = fixture_.Load("Path=" + folder + "\n", commandLine ? name : "");
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QListWidget* files = window->Controls().fileList;
+        QCOMPARE(files->count(), 1);
+        if (!commandLine)
+            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+        QTRY_COMPARE(window->Controls().tipLabel->text(), QString("access denied"));
+        QVERIFY(!window->Controls().tipBox->isHidden() && recorder.Messages().empty());
     }
 
     // The settings apply at load (no tool tip at all when they are off) and go back into the

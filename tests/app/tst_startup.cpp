@@ -4,6 +4,7 @@
 #include "app/Main.h"
 #include "app/MainWindow.h"
 #include "app/ProgramValues.h"
+#include "browser/FileBrowser.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -26,12 +27,17 @@ private:
     std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
 
 private slots:
-    void initTestCase() { QVERIFY(QDir::setCurrent(dir_.path())); }  // where bare names are looked up
+    void initTestCase()  // where bare names are looked up; a first start opens the home folder
+    {
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        qputenv("HOME", dir_.filePath("here").toUtf8());
+    }
 
     // The current folder, then the command line are checked before anything loads; a failure ends
     // the start with one error box (names that are not clean UTF-8 are shown). Otherwise the window
     // shows with its argument (quotation marks and the program's path removed, blanks trimmed, cut
-    // at a NUL, a bare name found in the current folder) and "VISTREL" saves to "Vistrel.ini".
+    // at a NUL, a relative name made absolute against the current folder) open, or the home
+    // folder without one, and "VISTREL" saves to "Vistrel.ini".
     void start_data()
     {
         QTest::addColumn<QByteArray>("cwd");
@@ -48,7 +54,9 @@ private slots:
         row("program in other case", d.toLower() + "/vistrel", "");
         row("program then folder", program + " " + d + "/Größe ♫ 😀", d + "/Größe ♫ 😀");
         row("cut at NUL", QByteArray("\0 ", 2) + d, "");
-        row("bare name", "here", "here");
+        row("bare name", "here", d + "/here");
+        row("relative with dots", "./here/../a b/", d + "/a b/");
+        row("parent folder", "..", d + "/", {}, d + "/here");
         row("two names are one", d + "/no 1.mp3", "", "\"" + d + "/no 1.mp3\" isn't an existing file or folder - abort");
         row("name with a quote", d + "/c\"d", "", "\"" + d + "/cd\" isn't an existing file or folder - abort");
         row("U+FFFE quoted", "\"/m/a\xEF\xBF\xBE.mp3\"", "", bad + "/m/a\xEF\xBF\xBE.mp3");
@@ -73,16 +81,18 @@ private slots:
         program::CommandLineArg = "stale";
         test::MsgBoxRecorder recorder;
         QString shownTitle;
+        std::string opened;
         QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&shownTitle] {
+        connect(&poll, &QTimer::timeout, this, [&shownTitle, &opened] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (qobject_cast<MainWindow*>(w) && w->isVisible())
-                    shownTitle = w->windowTitle(), w->close();
+                if (const auto* window = qobject_cast<MainWindow*>(w); window && w->isVisible())
+                    opened = window->Browser().CurrentFolder(), shownTitle = w->windowTitle(), w->close();
         });
         poll.start(10);
         QCOMPARE(Main(env), error.isEmpty() ? 0 : 1);
         QCOMPARE(shownTitle, error.isEmpty() ? QString("Vistrel") : QString());
         QCOMPARE(QFile::exists(dir_.filePath("Vistrel.ini")), error.isEmpty());
+        QCOMPARE(opened, error.isEmpty() ? AddTrailingSlash(argument.isEmpty() ? Path("here") : argument.toStdString()) : "");
         QCOMPARE(program::CommandLineArg, error.isEmpty() ? argument.toStdString() : std::string("stale"));
         QCOMPARE(recorder.Messages().size(), size_t(error.isEmpty() ? 0 : 1));
         for (const test::RecordedMessage& m : recorder.Messages())
@@ -97,18 +107,15 @@ private slots:
         QVERIFY(::mkdir(closed.c_str(), 0700) == 0);
         test::WriteFile(inside, "x");
         QVERIFY(::chmod(closed.c_str(), 0) == 0);
-        QCOMPARE(test::RunUnprivileged([&] { return FileExists(inside) && !CleanCommandLine(inside, "/x").Failure ? 1 : 0; }), 1);
+        QCOMPARE(test::RunUnprivileged([&] { return FileExists(inside) && !CleanCommandLine(inside, "/x", "/").Failure ? 1 : 0; }), 1);
         QCOMPARE(test::RunUnprivileged([&] { return FileExists(Path("missing.mp3")) ? 1 : 0; }), 0);
         ::chmod(closed.c_str(), 0700);
     }
 
-    // A remembered folder may have vanished: the nearest existing one is used instead.
-    // A name is cut at 255 characters, not bytes.
+    // The nearest existing folder ends at the root, and a relative name has none. A name is
+    // cut at 255 characters, not bytes.
     void folderAndNameRoutines()
     {
-        const std::string root = dir_.path().toStdString();
-        QVERIFY(QDir(dir_.path()).mkpath("sub"));
-        QCOMPARE(GetNearestExistingFolder(root + "/sub/gone/more/x"), root + "/sub/");
         QCOMPARE(GetNearestExistingFolder("/nonexistent-vistrel-folder/x"), std::string("/"));
         QCOMPARE(GetNearestExistingFolder("relative"), std::string{});
         QCOMPARE(GetFileNamePart("/a/" + std::string(300, 'x')), std::string(255, 'x'));

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,6 +54,13 @@ std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
     WriteFile(path, bytes);
     return path;
+}
+
+bool MakeSpecialFile(const std::string& path, const std::string& kind)
+{
+    if (kind == "device")
+        return ::symlink("/dev/zero", path.c_str()) == 0;
+    return ::mknod(path.c_str(), (kind == "fifo" ? S_IFIFO : S_IFSOCK) | 0644, 0) == 0;
 }
 
 MsgBoxRecorder::MsgBoxRecorder(int answer)

@@ -26,6 +26,9 @@ std::vector<uint8_t> Cat(std::initializer_list<std::vector<uint8_t>> parts);
 inline std::vector<uint8_t> Zeros(size_t count) { return std::vector<uint8_t>(count, 0); }
 // Writes `bytes` as `name` inside `dir` and returns the file's full name.
 std::string WriteIn(const QTemporaryDir& dir, const std::string& name, const std::vector<uint8_t>& bytes);
+// Makes `path` a name that is no regular file: "fifo" (no writer), "socket" or "device"
+// (a link to /dev/zero). False when it cannot be made.
+bool MakeSpecialFile(const std::string& path, const std::string& kind);
 
 // Handcrafted headers: numbers in either byte order, texts, fills; positions 0-based.
 class ByteWriter {

@@ -27,11 +27,17 @@ private slots:
             return QString::fromStdString(vistrel::test::WriteIn(dir_, name, vistrel::test::Bytes(bytes)));
         };
         const QString notes = write("notes.mp3", std::string(64, 'a')), zip = write("clip.avi", "PK" + std::string(60, '\0'));
-        const QString odd = write("--json", std::string(64, '\0')), missing = dir_.filePath("missing");
-        const QString blocks = Block(notes, 0, "NO_MM", true, "", true, {"", "unknown"}) + "\n" +
-                               Block(odd, 110, "", false, "--json\n  is all zero", false) + "\n" +
-                               Block(missing, 200, "", false, "", false);
-        QTest::newRow("-- ends the options, three files") << QStringList{"--", notes, odd, missing} << 0 << blocks;
+        const QString odd = write("--json", std::string(64, '\0'));
+        QString blocks = Block(notes, 0, "NO_MM", true, "", true, {"", "unknown"}) + "\n" +
+                         Block(odd, 110, "", false, "--json\n  is all zero", false);
+        QStringList unreadable{dir_.filePath("missing")};  // and names a read would wait on for good
+        for (const char* kind : {"fifo", "socket", "device"}) {
+            unreadable << dir_.filePath(QString(kind) + ".mp3");
+            QVERIFY(vistrel::test::MakeSpecialFile(unreadable.last().toStdString(), kind));
+        }
+        for (const QString& file : unreadable)
+            blocks += "\n" + Block(file, 200, "", false, "", false);
+        QTest::newRow("-- ends the options, six files") << QStringList{"--", notes, odd} + unreadable << 0 << blocks;
         QTest::newRow("--help") << QStringList{"--help", notes} << 2 << "";
         const QJsonArray none{"", "", "", "", "", "", "", ""}, unknown{"", "unknown", "", "", "", "", "", ""};
         const QJsonArray json{QJsonObject{{"file", zip}, {"type", 107}, {"type_name", ""}, {"playable", false}, {"lines", none},
