@@ -1,5 +1,6 @@
 // The MCI voice layer on the real command service: a failed open shows the service's own
-// error text, and a paused title sought with the frame flag stops at the target in real time.
+// error text, and a paused title sought with the frame flag stops at the target in real time
+// (without it, and without playing on, it stays at the target).
 #include "playback/MciVoice.h"
 #include "support/TestSupport.h"
 
@@ -41,6 +42,8 @@ private slots:
         QVERIFY(mci::GetVoice1Mode() != "playing");
         const int32_t shown = mci::GetVoice1Position();
         QVERIFY2(std::abs(shown - 300) <= 40, qPrintable(QString::number(shown)));
+        QCOMPARE(mci::SeekVoice1(200, false, false), MciError(0));  // a paused title stays paused
+        QCOMPARE(mci::GetVoice1Mode() + " " + std::to_string(mci::GetVoice1Position()), std::string("stopped 200"));
         QVERIFY(boxes.Messages().empty());
     }
 };
