@@ -1,6 +1,5 @@
 // The MCI voice layer on the real command service: a failed open shows the service's own
-// error text, and a paused title sought with the frame flag stops at the target in real time
-// (without it, and without playing on, it stays at the target).
+// error text, and a paused title sought with the frame flag stops at the target in real time.
 #include "playback/MciVoice.h"
 #include "support/TestSupport.h"
 
