@@ -323,7 +323,7 @@ void PositionRail::SeekRelative(int32_t StepMS)
         StepMS = static_cast<int32_t>(std::lrint(StepMS / 2.0));
     ThrottleRelativeSeek();
     const int64_t target = int64_t{CallOr(host_.MPlayGetPosition, int32_t{0})} + StepMS;
-    SeekNow(static_cast<int32_t>(std::clamp<int64_t>(target, INT32_MIN, INT32_MAX)));
+    SeekNow(static_cast<int32_t>(std::clamp<int64_t>(target, 0, INT32_MAX)));  // back steps stop at 0
     const float rel = static_cast<float>(static_cast<double>(cur) / len);
     SetPosLabelCaption(rel, true);
     SetRailValue(rel);

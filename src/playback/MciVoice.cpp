@@ -137,11 +137,11 @@ void ShowFrameAt(int32_t target)
     SendOnly("setaudio voice1 on");
 }
 
-// A seek always continues into playback.
-void SeekAndContinue(int32_t target)
+// The device stands stopped at the target after a seek; `thenPlay` continues into playback.
+void SeekTo(int32_t target, bool thenPlay)
 {
     SendKept("seek voice1 to " + std::to_string(target));
-    if (GetVoice1Mode() != kPlaying)
+    if (thenPlay && GetVoice1Mode() != kPlaying)
         ResumeVoice1();
 }
 
@@ -247,12 +247,12 @@ MciError StopVoice1()
 // positioning command (the "play from to" of the frame display, or the seek and the
 // resume that follows it); the length is asked only when there is an error to judge, and
 // asking it does not replace the seek's code. Failed seeks to 0 or past the end are silent.
-MciError SeekVoice1(int32_t targetMs, bool showFrame)
+MciError SeekVoice1(int32_t targetMs, bool showFrame, bool thenPlay)
 {
     if (GetVoice1Mode() != kPlaying && showFrame)
         ShowFrameAt(targetMs);
     else
-        SeekAndContinue(targetMs);
+        SeekTo(targetMs, thenPlay);
     const MciError code = MCILastError;
     if (code != 0 && targetMs >= 1 && targetMs <= GetVoice1Length())
         ShowExclamation("seek: " + GetMCIErrorText(code));

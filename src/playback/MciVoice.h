@@ -56,7 +56,8 @@ bool PlayVoice1();
 MciError PauseVoice1();
 MciError ResumeVoice1();
 MciError StopVoice1();
-MciError SeekVoice1(int32_t targetMs, bool showFrame);
+// thenPlay false: the device stays stopped at the target (a paused title stays paused).
+MciError SeekVoice1(int32_t targetMs, bool showFrame, bool thenPlay = true);
 MciError SetVoice1TimeFormat(const std::string& format);
 void SetVoice1Volume(int32_t volume);
 std::string GetVoice1Mode();

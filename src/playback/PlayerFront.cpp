@@ -100,17 +100,19 @@ int32_t PlayerFront::MPlayResume()
     return 0;
 }
 
+// With no device open nothing plays: there is nothing to stop and no error to show.
 int32_t PlayerFront::MPlayStop()
 {
     if (UsesMCI())
-        return static_cast<int32_t>(mci::StopVoice1());
+        return mci::GetVoice1Mode().empty() ? 0 : static_cast<int32_t>(mci::StopVoice1());
     if (DirectShowBackend* ds = DirectShowOrNull())
         return ds->Stop();
     return 0;
 }
 
 // The same positive target as last time is not passed on again (LastSeekTarget lives for
-// the process, across titles); seeks to 0 always pass.
+// the process, across titles); seeks to 0 always pass. A paused title stays paused at its
+// new position, and the poll runs once to show it; a closed title has no position to poll.
 void PlayerFront::MPlaySeek(int32_t targetMs, bool showFrame)
 {
     if (!HasFrontEnd())
@@ -118,11 +120,12 @@ void PlayerFront::MPlaySeek(int32_t targetMs, bool showFrame)
     if (targetMs != LastSeekTarget || targetMs < 1) {
         LastSeekTarget = targetMs;
         if (UsesMCI())
-            mci::SeekVoice1(targetMs, showFrame);
+            mci::SeekVoice1(targetMs, showFrame, title_.playState != MMSTATE_PAUSE);
         else if (DirectShowBackend* ds = DirectShowOrNull())
             ds->Seek(targetMs, showFrame);
     }
-    if (Hooks.EnablePositionPoll)
+    const bool titleOpen = title_.playState != MMSTATE_NONE && title_.playState != MMSTATE_CLOSED;
+    if (Hooks.EnablePositionPoll && titleOpen)
         Hooks.EnablePositionPoll();
 }
 

@@ -118,6 +118,7 @@ void TitlePlayControl::Wait(int32_t ms) const
 void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
 {
     PlayStartTick = Now();
+    StallCount = 0;  // the last title's stall must not count for this one
     const bool wasForeground = host_.IsForeground();
     if (ReportUnreadable(fileName, keepLast))
         return;

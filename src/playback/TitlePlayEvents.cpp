@@ -16,7 +16,6 @@ constexpr int64_t kListPressQuietMs = 300;  // a click right after its press: ne
 constexpr int32_t kStallPolls = 15;
 constexpr int32_t kShortTitleMs = 5000;
 constexpr int64_t kStallGraceMs = 6000;
-constexpr int32_t kTinyTitleMs = 500;
 constexpr int32_t kStepMs = 10;
 constexpr float kNearEndRel = 0.99f;
 constexpr float kMaxRel = 0.999f;
@@ -208,8 +207,10 @@ void TitlePlayControl::PollPosition()
     lastPollIndex_ = title_.CurrentIndex;
 }
 
-// A position that has stood still for kStallPolls polls ends a short title at once, a
-// longer one only when it has played a while and stands near its end.
+// A position that has stood still for kStallPolls polls ends a title that has played a
+// while: a short one anywhere, a longer one near its end. A title still starting is not
+// ended, however short: a video may stand at its first frame for seconds while its
+// engine starts the sound.
 bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
 {
     if (pos != StallPos) {
@@ -220,8 +221,7 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
     if (++StallCount < kStallPolls)
         return false;
     const int32_t length = title_.CurrentTitleLengthMS;
-    const bool ended = length <= kShortTitleMs ||
-                       (Now() - PlayStartTick > kStallGraceMs && (rel > maxRel || length < kTinyTitleMs));
+    const bool ended = Now() - PlayStartTick > kStallGraceMs && (length <= kShortTitleMs || rel > maxRel);
     if (ended)
         StallCount = 0;
     return ended;

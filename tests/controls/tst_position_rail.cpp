@@ -166,7 +166,7 @@ private slots:
             });
         row("the knob shows the position read before the seek", "seek 90000, 1:25 0.944444",
             [](Harness& h) { h.position = 85000, h.rail->SeekRelative(10000), h.Note(); });
-        row("backward steps are not halved", "seek -7000",
+        row("backward steps stop at the start", "seek 0",
             [](Harness& h) { h.position = 3000, h.rail->SeekRelative(-10000); });
         row("relative seeks are spaced by 100 ms", "seek 1000, sleep 70, seek 2000, seek 3000", [](Harness& h) {
             h.rail->SeekRelative(1000), h.tick32 += 30, h.rail->SeekRelative(1000);

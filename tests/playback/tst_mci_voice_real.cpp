@@ -41,6 +41,8 @@ private slots:
         QVERIFY(mci::GetVoice1Mode() != "playing");
         const int32_t shown = mci::GetVoice1Position();
         QVERIFY2(std::abs(shown - 300) <= 40, qPrintable(QString::number(shown)));
+        QCOMPARE(mci::SeekVoice1(200, false, false), MciError(0));  // a paused title stays paused
+        QCOMPARE(mci::GetVoice1Mode() + " " + std::to_string(mci::GetVoice1Position()), std::string("stopped 200"));
         QVERIFY(boxes.Messages().empty());
     }
 };

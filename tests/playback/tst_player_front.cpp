@@ -35,6 +35,7 @@ private slots:
     void aRepeatedSeekTargetPassesOnceAcrossTitles()
     {
         Front f;
+        f.title.playState = MMSTATE_PLAY;  // the poll follows an open title only
         for (int32_t target : {0, 0, -1, -1, 3000, 3000})
             f.front.MPlaySeek(target, false);
         f.front.MPlayClose(false);

@@ -153,7 +153,8 @@ private slots:
     // Steps: "end" runs the title to its end in two polls; "@N" polls at N ms ("@NxK" K times);
     // "+N" moves the clock; "clickN" clicks row N, "ctrlN" with Ctrl; "caretN" moves the caret;
     // "listclick" is the list's click as the control gets it; "delete1", "rmdir" and "lock" take
-    // b.wav away; the others press the buttons. After them: the titles opened, CurrentIndex,
+    // b.wav away; "fwd" presses and releases the seek-forward button, and the poll ticks once if
+    // it runs; the others press the buttons. After them: the titles opened, CurrentIndex,
     // playState, the device, whether the poll runs, and the tip or box that says why not.
     void steps_data()
     {
@@ -179,7 +180,9 @@ private slots:
         row("stalled one poll less: not yet", all, "ab", {0}, "+7000 @9995x15", "a 0 play playing 9995 polling");
         row("stalled near the end within 6 s", all, "ab", {0}, "+5999 @9995x20", "a 0 play playing 9995 polling");
         row("stalled away from the end", all, "ab", {0}, "+7000 @9980x20", "a 0 play playing 9980 polling");
-        row("a title of 5 s or less stalled: ended", all, "1a", {0}, "@1200x16", "1a 1 play playing 0 polling");
+        row("5 s or less stalled after 6 s: ended", all, "1a", {0}, "+7000 @1200x16", "1a 1 play playing 0 polling");
+        row("short, starting: not ended", "", "1b", {1}, "@100x10 click0 @100x16", "b1 0 play playing 100 polling");
+        row("old title's stall ignored", "", "1b", {1}, "@100x10 click0 +7000 @100x6", "b1 0 play playing 100 polling");
         row("overlap: 350 ms left", ovl, "abc", {0, 1, 2}, "@5000 @9650", "a 0 play playing 9650 polling");
         row("overlap: 250 ms left", ovl, "abc", {0, 1, 2}, "@9650 @9750 @0 @100", "ab 1 play playing 100 polling");
         row("next after the last, prev before the first", "", "abc", {2}, "next prev", "cac 2 play playing 0 polling");
@@ -190,6 +193,9 @@ private slots:
         row("pause", "", "a", {0}, "@4000 pause", "a 0 pause paused 4000");
         row("pause again plays on", "", "a", {0}, "pause pause", "a 0 play playing 0 polling");
         row("stop", "", "a", {0}, "@4000 stop", "a 0 closed closed");
+        row("stop with nothing open", "", "a", {}, "stop", " -1 closed closed");
+        row("a seek while paused stays paused", "", "a", {0}, "@4000 pause fwd", "a 0 pause stopped 9000");
+        row("a seek after stop does not poll", all, "1a", {0}, "stop fwd", "1 0 closed closed");
         row("play after stop opens the selection again", "", "a", {0}, "stop play", "aa 0 play playing 0 polling");
         row("deleted", "", "ab", {0}, "delete1 click1", "a 1 closed closed tip: file not found");
         row("folder deleted", "", "ab", {0}, "rmdir click1", "a 1 closed closed tip: path not found");
@@ -229,7 +235,11 @@ private slots:
                 w->TitlePlay().Hooks.FileAccessLevel = [](const std::string&) { return kAccessLocked; };
             else if (step.startsWith("click") || step.startsWith("ctrl"))
                 Click(*w, {step.back().digitValue()}, step[1] == 't' ? Qt::ControlModifier : Qt::NoModifier);
-            else if (step.startsWith("caret"))
+            else if (step == "fwd") {
+                w->Rail().SeekButtonDown(1, kLeftButton), w->Rail().SeekButtonUp(1, kLeftButton);
+                if (w->Timers().positionTimer->isActive())
+                    w->TitlePlay().PollPosition();
+            } else if (step.startsWith("caret"))
                 c.fileList->setCurrentRow(step.back().digitValue(), QItemSelectionModel::NoUpdate);
             else
                 QTest::mouseClick(buttons.value(step), Qt::LeftButton);
