@@ -1,13 +1,14 @@
 // bench/click_to_sound [ROUNDS]: for a few files (MP3, WAV, MP4, MKV, MIDI), the median
 // time from PlayTitle (the click on a file) to the first position above 0 as the player front reports
-// it, next to the bare engine in the same process: libmpv opening and starting the same
-// file (GStreamer's midiparse ! fluiddec for MIDI) until its position is above 0. Prints
-// both medians and their ratio. Figures only; nothing passes or fails on time. Run it
-// with a sound server (PULSE_SERVER), e.g. under scripts/services.sh.
+// it, next to the bare engine in the same process: libmpv, with the player's engine options,
+// opening and starting the same file (GStreamer's midiparse ! fluiddec for MIDI) until its
+// position is above 0. Prints both medians and their ratio. Figures only; nothing passes
+// or fails on time. Run it with a sound server (PULSE_SERVER), e.g. under scripts/services.sh.
 #include "app/ProgramValues.h"
 #include "app/MainWindow.h"
 #include "playback/TitlePlayControl.h"
 #include "playback/PlayerFront.h"
+#include "platform/mci/MpvDevice.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,8 +65,8 @@ double BareMpvClickToSound(const std::string& file)
     QElapsedTimer clock;
     clock.start();
     mpv_handle* mpv = mpv_create();
-    mpv_set_option_string(mpv, "vo", "null");
-    mpv_set_option_string(mpv, "audio-client-name", "vistrel-bench");
+    for (const auto& [name, value] : vistrel::mci::MpvEngineOptions({}, false))
+        mpv_set_option_string(mpv, name, value);
     mpv_initialize(mpv);
     const char* command[] = {"loadfile", file.c_str(), nullptr};
     mpv_command(mpv, command);

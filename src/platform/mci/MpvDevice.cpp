@@ -22,8 +22,9 @@ constexpr auto kSeekTimeout = std::chrono::seconds(2);
 // Slice of the bounded waits, so that the end of the media is noticed between events.
 constexpr double kWaitSliceSeconds = 0.05;
 
-// `wid`: the video window's id in decimal, empty for none.
-std::vector<std::pair<const char*, const char*>> EngineOptionList(const std::string& wid, bool untimed)
+}  // namespace
+
+std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::string& wid, bool untimed)
 {
     const bool video = !wid.empty();
     std::vector<std::pair<const char*, const char*>> list = {
@@ -36,7 +37,6 @@ std::vector<std::pair<const char*, const char*>> EngineOptionList(const std::str
         {"osc", "no"},
         {"terminal", "no"},
         {"idle", "yes"},
-        {"pause", "yes"},
         {"audio-display", "no"},
         {"audio-client-name", "Vistrel"},
         {"resume-playback", "no"},
@@ -58,8 +58,6 @@ std::vector<std::pair<const char*, const char*>> EngineOptionList(const std::str
     }
     return list;
 }
-
-}  // namespace
 
 MciError MpvDevice::Open(const std::string& file, const EngineOptions& options, std::unique_ptr<MciDevice>& device)
 {
@@ -97,8 +95,9 @@ MciError MpvDevice::create(const EngineOptions& options)
     if (!mpv_)
         return MCIERR_CANNOT_LOAD_DRIVER;
     const std::string wid = window_ ? std::to_string(window_->id()) : std::string();
-    for (const auto& [name, value] : EngineOptionList(wid, options.untimed))
+    for (const auto& [name, value] : MpvEngineOptions(wid, options.untimed))
         mpv_set_option_string(mpv_, name, value);  // an option this mpv lacks is not needed
+    mpv_set_option_string(mpv_, "pause", "yes");  // opened: loaded and standing at the start
     if (mpv_initialize(mpv_) < 0)
         return MCIERR_CANNOT_LOAD_DRIVER;
     engineEndsEarly_ = !options.untimed;

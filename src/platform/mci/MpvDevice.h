@@ -11,11 +11,18 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_event;
 
 namespace vistrel::mci {
+
+// The options of every libmpv handle that plays for us, apart from the state a device
+// opens in. `wid`: the video window's id in decimal (the pointers point into it), empty
+// for none. bench/click_to_sound starts its bare engine with the same ones.
+std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::string& wid, bool untimed);
 
 class MpvDevice final : public MciDevice {
 public:
