@@ -73,10 +73,12 @@ FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidg
     connect(folderList_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
     folderList_->installEventFilter(this);
     driveBox_->installEventFilter(this);
+    files_->installEventFilter(this);
     filesViewport_ = files_->viewport();
     filesViewport_->setMouseTracking(true);
     filesViewport_->installEventFilter(this);
     connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FileListClicked);
+    connect(files_, &QAbstractItemView::clicked, this, &FileBrowser::FileListReleasedOnItem);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
 }
@@ -218,6 +220,8 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         return FolderListKeyDown(key->key(), key->modifiers());
     }
+    if (watched == files_ && event->type() == QEvent::KeyPress)
+        return FileListKeyPressed(static_cast<QKeyEvent*>(event));
     if (watched == driveBox_ && event->type() == QEvent::FocusIn) {
         DriveBoxFocused(static_cast<QFocusEvent*>(event)->reason());
         return false;
@@ -227,8 +231,10 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress)
+            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress) {
+                handedOverSincePress_ = false;
                 emit FileListPressed();
+            }
             if (mouse->button() != Qt::RightButton)
                 break;
             // The view's own right press would select as a left press does: consumed.
@@ -266,6 +272,7 @@ void FileBrowser::FolderListChanged()
     currentFolder_ = AddTrailingSlash(folderListTag_.empty() ? folderListPath_ : folderListTag_);
     folderListTag_.clear();
     FillFiles();
+    SelectPlayingTitle();
     emit FolderOpened(currentFolder_);
     FileNotificationStartStop("FolderListChanged", true);
 }
@@ -279,18 +286,26 @@ void FileBrowser::FillFiles()
     fileArray_ = FillFileList(currentFolder_, Patterns, DeferredDeletionList);
     files_->clear();
     for (size_t i = 0; i < fileArray_.size(); ++i) {
-        auto* item = new QListWidgetItem(Q(fileArray_[i]), files_);
+        auto* item = new QListWidgetItem(Q(ShownFileName(fileArray_[i])), files_);
         item->setData(Qt::UserRole, int(i));
     }
     ProgrammaticSelection = wasProgrammatic;
 }
 
-std::vector<std::string> FileBrowser::ItemTexts() const
+std::string FileBrowser::NameOfRow(int row) const
 {
-    std::vector<std::string> texts;
+    const QListWidgetItem* item = files_->item(row);
+    const int index = item ? item->data(Qt::UserRole).toInt() : -1;
+    return index >= 0 && size_t(index) < fileArray_.size() ? fileArray_[size_t(index)] : std::string{};
+}
+
+// The names of the items (a shown text may differ from its name).
+std::vector<std::string> FileBrowser::ItemNames() const
+{
+    std::vector<std::string> names;
     for (int i = 0; i < files_->count(); ++i)
-        texts.push_back(S(files_->item(i)->text()));
-    return texts;
+        names.push_back(NameOfRow(i));
+    return names;
 }
 
 std::vector<bool> FileBrowser::SelectedFlags() const
@@ -310,8 +325,8 @@ void FileBrowser::ApplySelection(const std::vector<bool>& selected)
 void FileBrowser::RefreshDirAndFileList()
 {
     ProgrammaticSelection = true;
-    const std::vector<std::string> saved = SelectedNames(ItemTexts(), SelectedFlags());
-    const QString caret = files_->currentItem() ? files_->currentItem()->text() : QString();
+    const std::vector<std::string> saved = SelectedNames(ItemNames(), SelectedFlags());
+    const std::string caret = NameOfRow(files_->currentRow());
     if (IsFolder(folderListPath_)) {
         FillDriveBox();
         ShowDriveOf(folderListPath_);
@@ -320,10 +335,11 @@ void FileBrowser::RefreshDirAndFileList()
     } else {
         SetFolder(folderListPath_);  // the nearest existing ancestor
     }
-    const auto caretItems = files_->findItems(caret, Qt::MatchExactly);
-    if (!caret.isEmpty() && !caretItems.isEmpty())
-        files_->setCurrentItem(caretItems.front(), QItemSelectionModel::NoUpdate);
-    ApplySelection(RestoreSelection(ItemTexts(), saved));
+    const std::vector<std::string> names = ItemNames();
+    const auto caretName = std::find(names.begin(), names.end(), caret);
+    if (!caret.empty() && caretName != names.end())
+        files_->setCurrentRow(int(caretName - names.begin()), QItemSelectionModel::NoUpdate);
+    ApplySelection(RestoreSelection(names, saved));
     files_->viewport()->update();
     ProgrammaticSelection = false;
 }
@@ -372,7 +388,7 @@ void FileBrowser::SelectFileByName(const std::string& name)
     const std::string wanted = folderListPath_ + name;
     for (int i = 0; i < files_->count(); ++i) {
         QListWidgetItem* item = files_->item(i);
-        if (folderListPath_ + S(item->text()) != wanted)
+        if (folderListPath_ + NameOfRow(i) != wanted)
             continue;
         item->setSelected(true);
         files_->setCurrentItem(item, QItemSelectionModel::Select);
@@ -380,10 +396,64 @@ void FileBrowser::SelectFileByName(const std::string& name)
     ProgrammaticSelection = false;
 }
 
+// Back in the folder of the title that plays: its file is selected again, so that the
+// title's end loops it or goes on with the next one as before.
+void FileBrowser::SelectPlayingTitle()
+{
+    const std::string title = PlayingTitle ? PlayingTitle() : std::string{};
+    if (!title.empty() && AddTrailingSlash(GetContainingFolder(title)) == folderListPath_)
+        SelectFileByName(GetFileNamePart(title));
+}
+
 void FileBrowser::FileListClicked()
 {
-    if (!ProgrammaticSelection && PlaySelectedTitle)
-        PlaySelectedTitle("fileList_click");
+    if (ProgrammaticSelection || !PlaySelectedTitle)
+        return;
+    handedOverSincePress_ = true;
+    PlaySelectedTitle("fileList_click");
+}
+
+// A left click whose press or release changed the selection has played already; one that
+// left the selection as it was (the only selected file clicked again) plays here.
+void FileBrowser::FileListReleasedOnItem()
+{
+    if (!handedOverSincePress_)
+        FileListClicked();
+}
+
+// ---- Keys on the file list ------------------------------------------------------------
+
+// Select-all and type-ahead would change the selection behind the click's back: both are
+// taken over here. Every other key (the arrows among them) is the list's own.
+bool FileBrowser::FileListKeyPressed(const QKeyEvent* key)
+{
+    if (key->matches(QKeySequence::SelectAll)) {
+        ToggleSelectAllFiles();
+        return true;
+    }
+    const QString text = key->text();
+    const bool typed = !text.isEmpty() && text.front().isPrint() && text != " " &&
+                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!typed)
+        return false;
+    TypeAhead(text);
+    return true;
+}
+
+// The list's search moves the caret to the next name starting with what was typed; the
+// file found is then selected and played as a click on it would.
+void FileBrowser::TypeAhead(const QString& text)
+{
+    const int before = files_->currentRow();
+    ProgrammaticSelection = true;
+    files_->keyboardSearch(text);
+    const QListWidgetItem* found = files_->currentItem();
+    const bool matched = found && (files_->currentRow() != before || found->text().startsWith(text, Qt::CaseInsensitive));
+    if (matched)
+        files_->setCurrentRow(files_->currentRow(), QItemSelectionModel::ClearAndSelect);
+    ProgrammaticSelection = false;
+    if (matched)
+        FileListClicked();
 }
 
 // ---- Right click and select-all -------------------------------------------------------
@@ -423,6 +493,8 @@ void FileBrowser::ToggleSelectAllFiles()
         files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
     files_->viewport()->update();
     ProgrammaticSelection = false;
+    if (AtEndOfList && AtEndOfList() && PlaySelectedTitle)
+        PlaySelectedTitle("select all files");
 }
 
 // ---- File-size tool tip ----------------------------------------------------------------

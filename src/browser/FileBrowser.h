@@ -15,6 +15,7 @@
 
 class QComboBox;
 class QFileSystemWatcher;
+class QKeyEvent;
 class QListWidget;
 class QListWidgetItem;
 class QTimer;
@@ -34,6 +35,13 @@ public:
     std::vector<std::string> DeferredDeletionList;
     // Set by the main window: plays the file list's selection. The argument is the caller tag.
     std::function<void(const std::string& callerTag)> PlaySelectedTitle;
+    // Set by the main window: true when play-all has played its last title (no title is
+    // current, the last one stands at its end); the select-all toggle then plays the new
+    // selection.
+    std::function<bool()> AtEndOfList;
+    // Set by the main window: the full name of the title that plays or is paused; "" when
+    // none.
+    std::function<std::string()> PlayingTitle;
 
     // Opens `folder`: the drive box shows its drive, folderList the folder, then FolderListChanged.
     void SetFolder(const std::string& folder);
@@ -77,7 +85,8 @@ public:
     void FileToolTipStep(const QPoint& pos);
 
 public slots:
-    // The select-all toggle: all selected gives only the caret item, otherwise all.
+    // The select-all toggle (Ctrl+A on the file list): all selected gives only the caret
+    // item, otherwise all. Plays nothing unless at the end of the list.
     void ToggleSelectAllFiles();
 
 signals:
@@ -99,13 +108,18 @@ private:
     void FillFolderList();
     void AddFolderItem(const std::string& path, const std::string& text, int depth);
     void FillFiles();
-    std::vector<std::string> ItemTexts() const;
+    std::string NameOfRow(int row) const;
+    std::vector<std::string> ItemNames() const;
     void ApplySelection(const std::vector<bool>& selected);
     void OpenFolderItem(QListWidgetItem* item);
     void OpenParentOfRow(int row);
     std::string FolderOfRow(int row) const;
     void FolderContentChanged();
+    void SelectPlayingTitle();
     void FileListClicked();
+    void FileListReleasedOnItem();
+    bool FileListKeyPressed(const QKeyEvent* key);
+    void TypeAhead(const QString& text);
     int ItemRowAt(const QPoint& pos) const;
     void ClearFileToolTip();
     void DriveBoxFocused(Qt::FocusReason reason);
@@ -124,6 +138,8 @@ private:
     int openFolderRow_ = -1;  // folderList's row of the open folder; its subfolders follow it
     std::vector<std::string> fileArray_;
     bool changingControls_ = false;
+    // Since the last left press on the file list, its click has been handed over.
+    bool handedOverSincePress_ = true;
     // Tool-tip state: the cursor at the last step, the item under it at the last move
     // (-1: none) and the full file name whose size is shown.
     QTimer* toolTipTimer_ = nullptr;

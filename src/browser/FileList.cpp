@@ -486,6 +486,23 @@ std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts, co
     return selected;
 }
 
+// ---- Shown names ----
+
+std::string ShownFileName(const std::string& name)
+{
+    QString shown = QString::fromStdString(name);
+    for (QChar& c : shown) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            c = QChar(0x2400 + u);
+        else if (u == 0x7F)
+            c = QChar(0x2421);
+        else if ((u >= 0x80 && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+            c = QChar(0xFFFD);
+    }
+    return shown.toStdString();
+}
+
 // ---- File-size tool tip ----
 
 std::string FileSizeText(int64_t size)

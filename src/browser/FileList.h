@@ -133,6 +133,13 @@ std::vector<std::string> SelectedNames(const std::vector<std::string>& itemTexts
 std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts,
                                    const std::vector<std::string>& savedNames);
 
+// ---- Shown names ----
+
+// `name` as the list shows it: one row whatever it holds. Control characters become their
+// visible symbols (U+2400 + c, U+2421 for DEL); C1 controls and the line and paragraph
+// separators become U+FFFD. Only the shown text changes; the file keeps its name.
+std::string ShownFileName(const std::string& name);
+
 // ---- File-size tool tip ----------------------------------------------------------------
 
 // "999 Bytes", "1.234 KB", "2.5 MB", "1.0 GB", "1.5 TB" (decimal point ".").

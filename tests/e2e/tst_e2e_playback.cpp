@@ -165,6 +165,7 @@ private slots:
         for (const std::string name :
              {"a_major_chord.mp3", "chime.wav", "vistrel_testcard.mp4", "p1_chime.wav", "p2_chime.wav", "p3_chime.wav"})
             test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(name[0] == 'p' ? "chime.wav" : name)));
+        QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path("other"))));
         test::WriteFile(fixture_.Path("page.mp3"), "<html><head><title>Not a song</title></head></html>");
         window_ = fixture_.Load("UseMCI=1\nOverlappedPlayTimeMS=" + std::to_string(kOverlapMs) + "\n", fixture_.Path());
         window_->show();
@@ -192,7 +193,8 @@ private slots:
     }
 
     // A clicked MP3 names the window, plays, has its PulseAudio stream and is heard in the
-    // null sink; before the click and after Stop the sink is silent.
+    // null sink; before the click and after Stop the sink is silent; a click on it then
+    // plays it again.
     void clickedMp3IsHeardInTheNullSink()
     {
         VerifySound("before the click", false);
@@ -205,6 +207,8 @@ private slots:
         QCOMPARE(Title().playState, MMSTATE_CLOSED);
         WAIT_VERIFY2(!VistrelSinkInputExists(), "the stream named Vistrel stayed after Stop");
         VerifySound("after Stop", false);
+        ClickFile("a_major_chord.mp3");  // the file still selected: the click plays it again
+        VerifySound("clicked again", true);
     }
 
     // The test card's colour bars appear on screen where videoArea is, and go with Stop.
@@ -220,7 +224,7 @@ private slots:
     }
 
     // Play on the files selected by click and Ctrl+click. With "loop" the one title plays
-    // to its end and starts again from 0. Several selected titles run in list order, each to
+    // to its end and starts again from 0, also after a visit to another folder. Several selected titles run in list order, each to
     // its end; after the last one no title is current ("") and the last title plays out.
     // With "overlapped" each title's end comes OverlappedPlayTimeMS early: the next one
     // starts then (the MCI service has one device, so the previous one is closed).
@@ -246,6 +250,11 @@ private slots:
             ClickFile(name, name == titles[0] ? Qt::NoModifier : Qt::ControlModifier);
         Click(2);
         Click(0);
+        if (loop) {  // away to another folder and back: the title is selected again and loops
+            window_->Browser().SetFolder(fixture_.Path("other"));
+            window_->Browser().SetFolder(fixture_.Path());
+            QVERIFY(Files()->item(RowOf(titles[0]))->isSelected());
+        }
         const Trace trace = Watch(n);
         const QByteArray text = Text(trace);
         QVERIFY2(trace.size() == size_t(n), text.constData());
