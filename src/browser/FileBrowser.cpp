@@ -13,7 +13,9 @@
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QFileSystemWatcher>
+#include <QAbstractListModel>
 #include <QKeyEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QTimer>
 #include <QTimerEvent>
@@ -21,7 +23,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace vistrel {
@@ -35,24 +36,6 @@ constexpr int kToolTipStillPixels = 2;  // a cursor that moved more is not yet r
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
 
-// The visible subfolders of `folder`, sorted case-blind.
-std::vector<std::string> SubfolderNames(const std::string& folder)
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (!name.empty() && name.front() != '.' && it->is_directory(typeError))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return UpperCaseUtf16(a) < UpperCaseUtf16(b);
-    });
-    return names;
-}
-
 // The folders from "/" down to `folder` (each with a trailing "/").
 std::vector<std::string> FolderChain(const std::string& folder)
 {
@@ -64,10 +47,38 @@ std::vector<std::string> FolderChain(const std::string& folder)
 
 }  // namespace
 
-FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent)
+// The file list's rows over the file array: a row is its entry's index. Texts are made
+// only for the rows the view asks for, so a folder of many files costs no more than its
+// names.
+class FileNameModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    const std::vector<std::string>& Names() const { return names_; }
+    void SetNames(std::vector<std::string> names)
+    {
+        beginResetModel();
+        names_ = std::move(names);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(names_.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= names_.size())
+            return {};
+        return Q(ShownFileName(names_[size_t(index.row())]));
+    }
+
+private:
+    std::vector<std::string> names_;
+};
+
+FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListView* fileList, QObject* parent)
     : QObject(parent), Patterns(DefaultFilePatterns()), driveBox_(driveBox), folderList_(folderList), files_(fileList),
-      watcher_(std::make_unique<QFileSystemWatcher>())
+      model_(new FileNameModel(this)), watcher_(std::make_unique<QFileSystemWatcher>())
 {
+    files_->setModel(model_);
+    files_->setUniformItemSizes(true);  // one row height for all: no per-row measuring
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(driveBox_, &QComboBox::activated, this, [this] { DriveChanged(); });
     connect(folderList_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
@@ -77,7 +88,7 @@ FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidg
     filesViewport_ = files_->viewport();
     filesViewport_->setMouseTracking(true);
     filesViewport_->installEventFilter(this);
-    connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FileListClicked);
+    connect(files_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileBrowser::FileListClicked);
     connect(files_, &QAbstractItemView::clicked, this, &FileBrowser::FileListReleasedOnItem);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
@@ -144,8 +155,11 @@ void FileBrowser::DriveChanged()
 
 // ---- Folder list -----------------------------------------------------------------------
 
+// The open folder is read once for both lists: the folder list takes its subfolders here,
+// the file list its files when it fills for the same folder right after.
 void FileBrowser::FillFolderList()
 {
+    freshListing_ = ReadFolder(folderListPath_, Patterns, DeferredDeletionList);
     folderList_->clear();
     const std::vector<std::string> chain = FolderChain(folderListPath_);
     for (size_t depth = 0; depth < chain.size(); ++depth) {
@@ -154,7 +168,7 @@ void FileBrowser::FillFolderList()
     }
     openFolderRow_ = folderList_->count() - 1;
     folderList_->setCurrentRow(openFolderRow_);
-    for (const std::string& name : SubfolderNames(folderListPath_))
+    for (const std::string& name : freshListing_->subfolders)
         AddFolderItem(folderListPath_ + name + "/", name, int(chain.size()));
 }
 
@@ -283,50 +297,84 @@ void FileBrowser::FillFiles()
 {
     const bool wasProgrammatic = ProgrammaticSelection;
     ProgrammaticSelection = true;
-    fileArray_ = FillFileList(currentFolder_, Patterns, DeferredDeletionList);
-    files_->clear();
-    for (size_t i = 0; i < fileArray_.size(); ++i) {
-        auto* item = new QListWidgetItem(Q(ShownFileName(fileArray_[i])), files_);
-        item->setData(Qt::UserRole, int(i));
-    }
+    const bool fresh = freshListing_ && currentFolder_ == folderListPath_;
+    model_->SetNames(fresh ? std::move(freshListing_->files) : FillFileList(currentFolder_, Patterns, DeferredDeletionList));
+    freshListing_.reset();
     ProgrammaticSelection = wasProgrammatic;
 }
 
+// The real name of a row (its shown text may differ).
 std::string FileBrowser::NameOfRow(int row) const
 {
-    const QListWidgetItem* item = files_->item(row);
-    const int index = item ? item->data(Qt::UserRole).toInt() : -1;
-    return index >= 0 && size_t(index) < fileArray_.size() ? fileArray_[size_t(index)] : std::string{};
+    const std::vector<std::string>& names = model_->Names();
+    return row >= 0 && size_t(row) < names.size() ? names[size_t(row)] : std::string{};
 }
 
-// The names of the items (a shown text may differ from its name).
-std::vector<std::string> FileBrowser::ItemNames() const
+int FileBrowser::RowCount() const
 {
-    std::vector<std::string> names;
-    for (int i = 0; i < files_->count(); ++i)
-        names.push_back(NameOfRow(i));
-    return names;
+    return model_->rowCount();
 }
 
 std::vector<bool> FileBrowser::SelectedFlags() const
 {
-    std::vector<bool> selected;
-    for (int i = 0; i < files_->count(); ++i)
-        selected.push_back(files_->item(i)->isSelected());
+    std::vector<bool> selected(model_->Names().size(), false);
+    for (const QItemSelectionRange& range : files_->selectionModel()->selection())
+        std::fill(selected.begin() + range.top(), selected.begin() + range.bottom() + 1, true);
     return selected;
 }
 
+// One selection change for the whole list, made of the runs of selected rows.
 void FileBrowser::ApplySelection(const std::vector<bool>& selected)
 {
-    for (int i = 0; i < files_->count() && size_t(i) < selected.size(); ++i)
-        files_->item(i)->setSelected(selected[size_t(i)]);
+    QItemSelection selection;
+    const int count = std::min(RowCount(), int(selected.size()));
+    for (int first = 0; first < count; ++first) {
+        if (!selected[size_t(first)])
+            continue;
+        int last = first;
+        while (last + 1 < count && selected[size_t(last + 1)])
+            ++last;
+        selection.select(model_->index(first), model_->index(last));
+        first = last;
+    }
+    files_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+int FileBrowser::CurrentRow() const
+{
+    return files_->currentIndex().row();
+}
+
+void FileBrowser::SetCaret(int row, QItemSelectionModel::SelectionFlags command)
+{
+    files_->selectionModel()->setCurrentIndex(model_->index(row), command);
+}
+
+void FileBrowser::MoveCaret(int row)
+{
+    SetCaret(row, QItemSelectionModel::NoUpdate);
+    files_->scrollTo(model_->index(row));
+}
+
+void FileBrowser::SelectOnly(int row)
+{
+    SetCaret(row, QItemSelectionModel::ClearAndSelect);
+    files_->scrollTo(model_->index(row));
+    files_->viewport()->update();
+}
+
+void FileBrowser::SelectQuietly(int row)
+{
+    ProgrammaticSelection = true;
+    files_->selectionModel()->select(model_->index(row), QItemSelectionModel::Select);
+    ProgrammaticSelection = false;
 }
 
 void FileBrowser::RefreshDirAndFileList()
 {
     ProgrammaticSelection = true;
-    const std::vector<std::string> saved = SelectedNames(ItemNames(), SelectedFlags());
-    const std::string caret = NameOfRow(files_->currentRow());
+    const std::vector<std::string> saved = SelectedNames(model_->Names(), SelectedFlags());
+    const std::string caret = NameOfRow(CurrentRow());
     if (IsFolder(folderListPath_)) {
         FillDriveBox();
         ShowDriveOf(folderListPath_);
@@ -335,10 +383,10 @@ void FileBrowser::RefreshDirAndFileList()
     } else {
         SetFolder(folderListPath_);  // the nearest existing ancestor
     }
-    const std::vector<std::string> names = ItemNames();
+    const std::vector<std::string>& names = model_->Names();
     const auto caretName = std::find(names.begin(), names.end(), caret);
     if (!caret.empty() && caretName != names.end())
-        files_->setCurrentRow(int(caretName - names.begin()), QItemSelectionModel::NoUpdate);
+        SetCaret(int(caretName - names.begin()), QItemSelectionModel::NoUpdate);
     ApplySelection(RestoreSelection(names, saved));
     files_->viewport()->update();
     ProgrammaticSelection = false;
@@ -346,10 +394,8 @@ void FileBrowser::RefreshDirAndFileList()
 
 std::string FileBrowser::GetFullFilename(int index) const
 {
-    std::vector<int> itemData;
-    for (int i = 0; i < files_->count(); ++i)
-        itemData.push_back(files_->item(i)->data(Qt::UserRole).toInt());
-    return vistrel::GetFullFilename(currentFolder_, fileArray_, itemData, index, files_->currentRow());
+    const std::string name = NameOfRow(index == -1 ? CurrentRow() : index);
+    return name.empty() ? std::string{} : GetFullFilenameByFilename(currentFolder_, name);
 }
 
 int FileBrowser::SelectedCount() const
@@ -386,12 +432,9 @@ void FileBrowser::SelectFileByName(const std::string& name)
 {
     ProgrammaticSelection = true;
     const std::string wanted = folderListPath_ + name;
-    for (int i = 0; i < files_->count(); ++i) {
-        QListWidgetItem* item = files_->item(i);
-        if (folderListPath_ + NameOfRow(i) != wanted)
-            continue;
-        item->setSelected(true);
-        files_->setCurrentItem(item, QItemSelectionModel::Select);
+    for (int i = 0; i < RowCount(); ++i) {
+        if (folderListPath_ + NameOfRow(i) == wanted)
+            SetCaret(i, QItemSelectionModel::Select);
     }
     ProgrammaticSelection = false;
 }
@@ -444,13 +487,13 @@ bool FileBrowser::FileListKeyPressed(const QKeyEvent* key)
 // file found is then selected and played as a click on it would.
 void FileBrowser::TypeAhead(const QString& text)
 {
-    const int before = files_->currentRow();
+    const int before = CurrentRow();
     ProgrammaticSelection = true;
     files_->keyboardSearch(text);
-    const QListWidgetItem* found = files_->currentItem();
-    const bool matched = found && (files_->currentRow() != before || found->text().startsWith(text, Qt::CaseInsensitive));
+    const QModelIndex found = files_->currentIndex();
+    const bool matched = found.isValid() && (found.row() != before || found.data().toString().startsWith(text, Qt::CaseInsensitive));
     if (matched)
-        files_->setCurrentRow(files_->currentRow(), QItemSelectionModel::ClearAndSelect);
+        SetCaret(found.row(), QItemSelectionModel::ClearAndSelect);
     ProgrammaticSelection = false;
     if (matched)
         FileListClicked();
@@ -460,8 +503,7 @@ void FileBrowser::TypeAhead(const QString& text)
 
 int FileBrowser::ItemRowAt(const QPoint& pos) const
 {
-    const QListWidgetItem* item = files_->itemAt(pos);
-    return item ? files_->row(item) : -1;
+    return files_->indexAt(pos).row();
 }
 
 void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers modifiers)
@@ -470,14 +512,14 @@ void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers 
     if (row < 0)
         return;
     ProgrammaticSelection = true;
-    ListSelection list{SelectedFlags(), files_->currentRow()};
+    ListSelection list{SelectedFlags(), CurrentRow()};
     const ClickModifier modifier = (modifiers & Qt::ShiftModifier)     ? ClickModifier::Shift
                                    : (modifiers & Qt::ControlModifier) ? ClickModifier::Ctrl
                                                                        : ClickModifier::None;
     RightClickSelect(list, row, modifier);
     ApplySelection(list.selected);
-    if (list.caret >= 0 && list.caret != files_->currentRow())
-        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+    if (list.caret >= 0 && list.caret != CurrentRow())
+        SetCaret(list.caret, QItemSelectionModel::NoUpdate);
     files_->viewport()->update();
     emit FileContextMenuRequested(files_->viewport()->mapToGlobal(pos));
     ProgrammaticSelection = false;
@@ -486,11 +528,11 @@ void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers 
 void FileBrowser::ToggleSelectAllFiles()
 {
     ProgrammaticSelection = true;
-    ListSelection list{SelectedFlags(), files_->currentRow()};
+    ListSelection list{SelectedFlags(), CurrentRow()};
     ToggleSelectAll(list);
     ApplySelection(list.selected);
     if (list.caret >= 0)
-        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+        SetCaret(list.caret, QItemSelectionModel::NoUpdate);
     files_->viewport()->update();
     ProgrammaticSelection = false;
     if (AtEndOfList && AtEndOfList() && PlaySelectedTitle)

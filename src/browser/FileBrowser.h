@@ -4,29 +4,36 @@
 // subfolders) and the file list fileList. MainWindow builds the widgets and hands them
 // over; the window-free rules live in FileList.h and Drives.h. Folders are held with a
 // trailing "/".
+#include "browser/FileList.h"
+
 #include <QBasicTimer>
+#include <QItemSelectionModel>
 #include <QObject>
 #include <QPoint>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QComboBox;
 class QFileSystemWatcher;
 class QKeyEvent;
+class QListView;
 class QListWidget;
 class QListWidgetItem;
 class QTimer;
 
 namespace vistrel {
 
+class FileNameModel;
+
 class FileBrowser : public QObject {
     Q_OBJECT
 
 public:
-    FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent = nullptr);
+    FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListView* fileList, QObject* parent = nullptr);
     ~FileBrowser() override;
 
     // The pattern list (starts with the 63 defaults) and the file operations'
@@ -62,6 +69,15 @@ public:
     // The file list's selection flags by row.
     std::vector<bool> SelectedFlags() const;
     int SelectedCount() const;
+    int RowCount() const;
+    // The caret (focus) row; -1: none.
+    int CurrentRow() const;
+    // Moves the caret to `row` and scrolls to it; the selection stays.
+    void MoveCaret(int row);
+    // Makes `row` the only selected row and the caret: a changed selection plays it.
+    void SelectOnly(int row);
+    // Adds `row` to the selection without playing it.
+    void SelectQuietly(int row);
     void FocusFileList();
     // fileListFocusTimer's tick: the focus goes to the file list until it has it.
     void OnFileListFocusTimer(QTimer* timer);
@@ -109,7 +125,7 @@ private:
     void AddFolderItem(const std::string& path, const std::string& text, int depth);
     void FillFiles();
     std::string NameOfRow(int row) const;
-    std::vector<std::string> ItemNames() const;
+    void SetCaret(int row, QItemSelectionModel::SelectionFlags command);
     void ApplySelection(const std::vector<bool>& selected);
     void OpenFolderItem(QListWidgetItem* item);
     void OpenParentOfRow(int row);
@@ -126,7 +142,9 @@ private:
 
     QComboBox* driveBox_;
     QListWidget* folderList_;
-    QListWidget* files_;
+    QListView* files_;
+    FileNameModel* model_;  // the file array
+    std::optional<FolderListing> freshListing_;  // the open folder as FillFolderList read it
     // Kept apart: while the list is being destroyed its viewport() may no longer be called.
     QWidget* filesViewport_ = nullptr;
     std::unique_ptr<QFileSystemWatcher> watcher_;  // unparented: not one of the window's children
@@ -136,7 +154,6 @@ private:
     std::string folderListTag_;
     std::string lastGoodDrive_;
     int openFolderRow_ = -1;  // folderList's row of the open folder; its subfolders follow it
-    std::vector<std::string> fileArray_;
     bool changingControls_ = false;
     // Since the last left press on the file list, its click has been handed over.
     bool handedOverSincePress_ = true;

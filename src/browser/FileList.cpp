@@ -385,26 +385,32 @@ void SortFileNames(std::vector<std::string>& names)
 // One directory read yields every name once, and each name is listed when its first
 // matching pattern is found, so no duplicate can arise. The deferred-deletion list is a
 // hash set.
-std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
-                                      const std::vector<std::string>& deferredDeletionList)
+FolderListing ReadFolder(const std::string& folder, const std::vector<std::string>& patterns,
+                         const std::vector<std::string>& deferredDeletionList)
 {
     const DirHandle dir(::opendir(folder.c_str()));
     if (!dir)
         return {};
     const FileNameFilter filter(patterns);
     const std::unordered_set<std::string> toDelete = NonEmptyEntries(deferredDeletionList);
-    std::vector<KeyedName> listed;
+    std::vector<KeyedName> listed, subfolders;
     while (const dirent* entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.')
             continue;
         std::u16string upper = UpperCaseUtf16(entry->d_name);
-        if (!filter.Matches(upper) || IsDirectoryEntry(dir.get(), *entry))
-            continue;
-        if (!toDelete.empty() && toDelete.count(GetFullFilenameByFilename(folder, entry->d_name)))
-            continue;
-        listed.push_back({entry->d_name, std::move(upper)});
+        if (IsDirectoryEntry(dir.get(), *entry))
+            subfolders.push_back({entry->d_name, std::move(upper)});
+        else if (filter.Matches(upper) &&
+                 (toDelete.empty() || !toDelete.count(GetFullFilenameByFilename(folder, entry->d_name))))
+            listed.push_back({entry->d_name, std::move(upper)});
     }
-    return SortedNames(listed);
+    return {SortedNames(listed), SortedNames(subfolders)};
+}
+
+std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
+                                      const std::vector<std::string>& deferredDeletionList)
+{
+    return ReadFolder(folder, patterns, deferredDeletionList).files;
 }
 
 // ---- Full file names ----
@@ -413,18 +419,6 @@ std::string GetFullFilenameByFilename(const std::string& folder, const std::stri
 {
     const size_t end = folder.find_last_not_of('/');
     return (end == std::string::npos ? std::string() : folder.substr(0, end + 1)) + "/" + name;
-}
-
-std::string GetFullFilename(const std::string& currentFolder, const std::vector<std::string>& fileArray,
-                            const std::vector<int>& itemData, int index, int focusIndex)
-{
-    const int item = index == -1 ? focusIndex : index;
-    if (item < 0 || static_cast<size_t>(item) >= itemData.size())
-        return {};
-    const int entry = itemData[static_cast<size_t>(item)];
-    if (entry < 0 || static_cast<size_t>(entry) >= fileArray.size())
-        return {};
-    return GetFullFilenameByFilename(currentFolder, fileArray[static_cast<size_t>(entry)]);
 }
 
 // ---- Selection ----

@@ -1,10 +1,12 @@
 // The browser in the main window: the folder list's keys, the command line's file or folder
-// handed over at start, the watch on the open folder, right clicks and the size tool tip.
+// handed over at start, the watch on the open folder, clicks and keys on the file list,
+// names with control characters and the size tool tip.
 #include "app/MainTimers.h"
 #include "support/MainWindowFixture.h"
 
 #include <QDir>
 #include <QFile>
+#include <QListWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -24,11 +26,13 @@ private:
             test::WriteFile(fixture_.Path(name + "/" + file.toStdString()), "x");
         return fixture_.Path(name) + "/";
     }
-    static QStringList Texts(const QListWidget* list)  // the selected items marked with "*"
+    static QStringList Texts(const QAbstractItemView* list)  // the selected items marked with "*"
     {
         QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts << (list->item(i)->isSelected() ? "*" : "") + list->item(i)->text().trimmed();
+        for (int i = 0; i < list->model()->rowCount(); ++i) {
+            const QModelIndex row = list->model()->index(i, 0);
+            texts << (list->selectionModel()->isSelected(row) ? "*" : "") + row.data().toString().trimmed();
+        }
         return texts;
     }
 
@@ -54,7 +58,7 @@ private slots:
         }
         emit folders->itemActivated(folders->item(folders->count() - 1));
         QCOMPARE(shown(), std::string("sub/deeper/ deeper"));
-        QVERIFY(window->Controls().fileList->count() == 0 && recorder.Messages().empty());
+        QVERIFY(window->Controls().fileList->model()->rowCount() == 0 && recorder.Messages().empty());
     }
 
     // The argument's folder opens with the file selected, which plays soon after by the timer;
@@ -96,14 +100,14 @@ private slots:
         test::MsgBoxRecorder recorder;
         const std::string parent = Folder("watch"), folder = Folder("watch/sub", {"keep.mp3", "old.mp3"});
         const auto window = fixture_.Load("Path=" + folder + "\n");
-        QListWidget* files = window->Controls().fileList;
+        QListView* files = window->Controls().fileList;
         test::SelectRows(*window, {0, 1}, 0);
         QSignalSpy fills(files->model(), &QAbstractItemModel::modelReset);
         QVERIFY(QFile::rename(QString::fromStdString(folder + "old.mp3"), QString::fromStdString(folder + "renamed.mp3")));
         for (const char* name : {"new.mp3", "note.txt", "f1.mp3", "f2.mp3", "f3.mp3"})
             test::WriteFile(folder + name, "x");
         QTest::qWait(50);
-        QCOMPARE(files->count(), 2);  // the refresh waits for 100 ms without changes
+        QCOMPARE(files->model()->rowCount(), 2);  // the refresh waits for 100 ms without changes
         QTRY_COMPARE_WITH_TIMEOUT(Texts(files), QStringList({"f1.mp3", "f2.mp3", "f3.mp3", "*keep.mp3", "new.mp3", "renamed.mp3"}), 2000);
         QTest::qWait(300);
         QCOMPARE(fills.count(), 1);
@@ -150,23 +154,23 @@ private slots:
         QFETCH(QStringList, played);
         test::MsgBoxRecorder recorder;
         const auto window = fixture_.Load("Path=" + Folder("five", {"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3"}) + "\n");
-        QListWidget* files = window->Controls().fileList;
+        QListView* files = window->Controls().fileList;
         QStringList handedOver, selected;
         window->Browser().PlaySelectedTitle = [&handedOver](const std::string& tag) { handedOver << QString::fromStdString(tag); };
         window->Browser().AtEndOfList = [&action] { return action.endsWith("at end"); };
         QSignalSpy menus(&window->Browser(), &FileBrowser::FileContextMenuRequested);
         test::SelectRows(*window, before.mid(0, before.size() - 1), before.last());
         const int row = action.section(' ', 1).toInt();
-        const QPoint at = files->visualItemRect(files->item(std::min(row, 4))).center() + QPoint(0, row > 4 ? 40 : 0);
+        const QPoint at = test::RowRect(*window, std::min(row, 4)).center() + QPoint(0, row > 4 ? 40 : 0);
         if (action.startsWith("^A"))
             QTest::keyClick(files, Qt::Key_A, Qt::ControlModifier);
         else if (action.startsWith("keys"))
             QTest::keyClicks(files, action.section(' ', 1));
         else
             QTest::mouseClick(files->viewport(), action.startsWith("right") ? Qt::RightButton : Qt::LeftButton, Qt::KeyboardModifiers(modifiers), at);
-        for (int i = 0; i < files->count(); ++i)
+        for (int i = 0; i < 5; ++i)
             selected << QString(after.mid(0, after.size() - 1).contains(i) ? "*%1.mp3" : "%1.mp3").arg(QChar('a' + i));
-        QVERIFY(Texts(files) == selected && files->currentRow() == after.last());
+        QVERIFY(Texts(files) == selected && window->Browser().CurrentRow() == after.last());
         QCOMPARE(QList<QVariantList>(menus), action.startsWith("right") && row < 5 ? QList<QVariantList>{{files->viewport()->mapToGlobal(at)}} : QList<QVariantList>{});
         QVERIFY(handedOver == played && !window->Browser().ProgrammaticSelection);
     }
@@ -181,12 +185,12 @@ private slots:
         const auto window = fixture_.Load("Path=" + folder + "\n");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QListWidget* files = window->Controls().fileList;
+        QListView* files = window->Controls().fileList;
         test::SelectRows(*window, {0}, 0);
         window->Browser().RefreshDirAndFileList();
         QCOMPARE(Texts(files), QStringList({"*a\u240Ab.mp3", "c\u2409d.mp3", "e.mp3"}));
-        const QRect first = files->visualItemRect(files->item(0));
-        QVERIFY(first.height() == files->visualItemRect(files->item(2)).height() && window->Browser().GetFullFilename(0) == folder + "a\nb.mp3");
+        const QRect first = test::RowRect(*window, 0);
+        QVERIFY(first.height() == test::RowRect(*window, 2).height() && window->Browser().GetFullFilename(0) == folder + "a\nb.mp3");
         for (int step = 0; step < 2; ++step)
             window->Browser().FileToolTipStep(first.center());
         QCOMPARE(files->toolTip(), QString(" 1.234 KB "));
@@ -203,9 +207,9 @@ private slots:
         const auto window = fixture_.Load("Path=" + folder + "\n");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QListWidget* files = window->Controls().fileList;
+        QListView* files = window->Controls().fileList;
         QTimer* timer = window->Timers().fileToolTipTimer;
-        const QPoint a = files->visualItemRect(files->item(0)).center(), b = files->visualItemRect(files->item(1)).center();
+        const QPoint a = test::RowRect(*window, 0).center(), b = test::RowRect(*window, 1).center();
         const std::tuple<bool, QPoint, const char*, bool> steps[] = {  // a step (or a move), where, the tip, the timer running
             {false, a, "", true}, {true, a, "", true}, {true, a + QPoint(2, -2), " 1.234 KB ", false}, {false, b, "", true}, {false, b + QPoint(0, 40), "", false}};
         for (const auto& [step, at, tip, running] : steps) {

@@ -91,16 +91,18 @@ private:
     std::unique_ptr<MainWindow> window_;
 
     const MainControls& Controls() const { return window_->Controls(); }
-    QListWidget* Files() const { return Controls().fileList; }
+    QListView* Files() const { return Controls().fileList; }
     const TitleState& Title() const { return window_->Title(); }
-    int RowOf(const QString& name) const { return Files()->row(Files()->findItems(name, Qt::MatchExactly).value(0)); }
+    int RowOf(const QString& name) const
+    {
+        return Files()->model()->match(Files()->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0).row();
+    }
     void Click(int button) { QTest::mouseClick(Controls().playButtons[button], Qt::LeftButton); }  // 0 Play, 2 Stop
     static void SetTicked(QCheckBox* box, bool ticked) { if (box->isChecked() != ticked) box->click(); }
 
     void ClickFile(const QString& name, Qt::KeyboardModifiers modifiers = {})
     {
-        const QRect rect = Files()->visualItemRect(Files()->item(RowOf(name)));
-        QTest::mouseClick(Files()->viewport(), Qt::LeftButton, modifiers, rect.center());
+        QTest::mouseClick(Files()->viewport(), Qt::LeftButton, modifiers, test::RowRect(*window_, RowOf(name)).center());
     }
 
     // Records 1.5 s of the null sink and checks it is loud or silent. Sound that waited in
@@ -253,7 +255,7 @@ private slots:
         if (loop) {  // away to another folder and back: the title is selected again and loops
             window_->Browser().SetFolder(fixture_.Path("other"));
             window_->Browser().SetFolder(fixture_.Path());
-            QVERIFY(Files()->item(RowOf(titles[0]))->isSelected());
+            QVERIFY(window_->Browser().SelectedFlags()[RowOf(titles[0])]);
         }
         const Trace trace = Watch(n);
         const QByteArray text = Text(trace);
