@@ -193,9 +193,12 @@ std::string GetFilePats(const std::vector<std::string>& patterns)
 
 // ---- Matching ----
 
-std::u16string UpperCaseUtf16(std::string_view utf8)
+namespace {
+
+// UpperCaseUtf16 into `out`, whose storage is reused.
+void AssignUpperCaseUtf16(std::u16string& out, std::string_view utf8)
 {
-    std::u16string out;
+    out.clear();
     out.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
         const auto byte = static_cast<unsigned char>(utf8[pos]);
@@ -213,6 +216,14 @@ std::u16string UpperCaseUtf16(std::string_view utf8)
         AppendUtf16(out, QChar::toUpper(cp.value));
         pos += cp.length;
     }
+}
+
+}  // namespace
+
+std::u16string UpperCaseUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    AssignUpperCaseUtf16(out, utf8);
     return out;
 }
 
@@ -394,15 +405,16 @@ FolderListing ReadFolder(const std::string& folder, const std::vector<std::strin
     const FileNameFilter filter(patterns);
     const std::unordered_set<std::string> toDelete = NonEmptyEntries(deferredDeletionList);
     std::vector<KeyedName> listed, subfolders;
+    std::u16string upper;  // reused: a name left out costs no allocation
     while (const dirent* entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.')
             continue;
-        std::u16string upper = UpperCaseUtf16(entry->d_name);
+        AssignUpperCaseUtf16(upper, entry->d_name);
         if (IsDirectoryEntry(dir.get(), *entry))
-            subfolders.push_back({entry->d_name, std::move(upper)});
+            subfolders.push_back({entry->d_name, upper});
         else if (filter.Matches(upper) &&
                  (toDelete.empty() || !toDelete.count(GetFullFilenameByFilename(folder, entry->d_name))))
-            listed.push_back({entry->d_name, std::move(upper)});
+            listed.push_back({entry->d_name, upper});
     }
     return {SortedNames(listed), SortedNames(subfolders)};
 }
