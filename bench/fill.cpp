@@ -3,10 +3,21 @@
 // turn, some names in upper case), the other half not. Then, alternating, ROUNDS times
 // (default 9) each:
 //   - a plain directory read: opendir/readdir, every name copied into a vector;
-//   - FillFileList: the same read, filtered, sorted.
-// Prints both medians and their ratio, and removes the folder. Figures only; nothing
-// passes or fails on time.
+//   - FillFileList: the same read, filtered, sorted;
+//   - what the user waits for: the main window's controls shown (offscreen platform unless
+//     QT_QPA_PLATFORM says otherwise), the browser on an empty folder, then from the folder
+//     change (SetFolder) until the file list holds the names and its viewport has painted.
+// Prints the medians and the ratios to the plain read, and removes the folder. Figures only;
+// nothing passes or fails on time.
+#include "app/MainControls.h"
+#include "browser/FileBrowser.h"
 #include "browser/FileList.h"
+
+#include <QAbstractItemView>
+#include <QListWidget>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
 
 #include <algorithm>
 #include <chrono>
@@ -120,6 +131,49 @@ double Median(std::vector<double> samples)
     return samples[samples.size() / 2];
 }
 
+// Counts the paint events of the file list's viewport.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
+    int Count() const { return count_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count_ += event->type() == QEvent::Paint;
+        return false;
+    }
+
+private:
+    int count_ = 0;
+};
+
+// The main window's controls with the browser over them, shown.
+struct ShownBrowser {
+    QWidget window;
+    vistrel::MainControls controls = vistrel::BuildMainControls(&window, 96, QString());
+    vistrel::FileBrowser browser{controls.driveBox, controls.folderList, controls.fileList};
+    PaintCounter paints{controls.fileList->viewport()};
+
+    ShownBrowser()
+    {
+        window.resize(800, 560);
+        window.show();
+        QApplication::processEvents();
+    }
+    // From the folder change until the list has painted; returns the number of rows.
+    size_t OpenAndPaint(const std::string& folder)
+    {
+        const int before = paints.Count();
+        browser.SetFolder(folder);
+        QElapsedTimer bound;
+        bound.start();
+        while (paints.Count() == before && bound.elapsed() < 60000)
+            QApplication::processEvents();
+        return size_t(controls.fileList->model()->rowCount());
+    }
+};
+
 std::string LoadAverage()
 {
     std::ifstream in("/proc/loadavg");
@@ -134,19 +188,26 @@ int main(int argc, char** argv)
 {
     const size_t files = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
     const int rounds = std::max(1, argc > 2 ? std::atoi(argv[2]) : 9);
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     try {
-        const TemporaryFolder folder;
+        const TemporaryFolder folder, empty;
         const auto createStart = Clock::now();
         const size_t matching = CreateFiles(folder.Path(), files);
         const double createSeconds = std::chrono::duration<double>(Clock::now() - createStart).count();
         const std::vector<std::string> patterns = vistrel::DefaultFilePatterns();
 
-        std::vector<double> plain, fill;
-        size_t read = 0, listed = 0;
+        ShownBrowser shown;
+        std::vector<double> plain, fill, open;
+        size_t read = 0, listed = 0, rows = 0;
         for (int r = 0; r < rounds; ++r) {
             plain.push_back(TimeMilliseconds([&] { return PlainDirectoryRead(folder.Path()); }, read));
             fill.push_back(TimeMilliseconds([&] { return vistrel::FillFileList(folder.Path(), patterns, {}).size(); },
                                             listed));
+            shown.OpenAndPaint(empty.Path());
+            open.push_back(TimeMilliseconds([&] { return shown.OpenAndPaint(folder.Path()); }, rows));
         }
         std::printf("bench/fill: %zu files (%zu match the %zu patterns), created in %.1f s; %d rounds, medians\n",
                     files, matching, patterns.size(), createSeconds, rounds);
@@ -156,7 +217,10 @@ int main(int argc, char** argv)
         std::printf("  FillFileList (match, skip, sort):             %9.2f ms, %zu listed%s\n", Median(fill), listed,
                     listed == matching ? "" : "  (UNEXPECTED COUNT)");
         std::printf("  ratio FillFileList / plain read:              %9.2f\n", Median(fill) / Median(plain));
-        return listed == matching ? 0 : 1;
+        std::printf("  folder change until the list painted:         %9.2f ms, %zu rows%s\n", Median(open), rows,
+                    rows == matching ? "" : "  (UNEXPECTED COUNT)");
+        std::printf("  ratio folder change / plain read:             %9.2f\n", Median(open) / Median(plain));
+        return listed == matching && rows == matching ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench/fill: %s\n", e.what());
         return 2;

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
@@ -67,7 +68,7 @@ QVBoxLayout* Builder::BrowserColumn()
 {
     c_.driveBox = Named(new QComboBox(central_), "driveBox");
     c_.folderList = Named(new QListWidget(central_), "folderList");
-    c_.fileList = Named(new QListWidget(central_), "fileList");
+    c_.fileList = Named(new QListView(central_), "fileList");
     c_.fileList->setAccessibleName("Media files");
     auto* column = new QVBoxLayout;
     column->addWidget(c_.driveBox);

@@ -12,6 +12,7 @@ class QFrame;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QListView;
 class QListWidget;
 class QPushButton;
 class QSlider;
@@ -25,7 +26,7 @@ struct MainControls {
     // The browser column.
     QComboBox* driveBox = nullptr;
     QListWidget* folderList = nullptr;
-    QListWidget* fileList = nullptr;
+    QListView* fileList = nullptr;
     // Play control.
     std::array<QPushButton*, 3> playButtons{};  // 0 play, 1 pause, 2 stop
     std::array<QPushButton*, 2> skipButtons{};         // 0 previous, 1 next

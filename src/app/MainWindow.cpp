@@ -196,12 +196,20 @@ void MainWindow::BuildPlayback()
     // selection; nothing plays yet at the command-line start, so nothing is kept.
     browser_->PlaySelectedTitle = [this](const std::string& caller) { titlePlay_->FileListClicked(caller); };
     connect(browser_, &FileBrowser::FileListPressed, this, [this] { titlePlay_->FileListPressed(); });
+    browser_->PlayingTitle = [this] { return TitleOpen() ? title_.CurrentTitle : std::string{}; };
+    // Play-all past its last title leaves that title open with no current index.
+    browser_->AtEndOfList = [this] { return TitleOpen() && title_.CurrentIndex == -1; };
     connect(browser_, &FileBrowser::FolderOpened, this, [this] { titlePlay_->FolderChanged = true; });
     controls_.videoArea->installEventFilter(this);
     OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
     WirePlayControls();
     BuildMciTestPanel();
     WireMciVoiceHooks();
+}
+
+bool MainWindow::TitleOpen() const
+{
+    return title_.playState == MMSTATE_PLAY || title_.playState == MMSTATE_PAUSE;
 }
 
 void MainWindow::WirePlayControls()

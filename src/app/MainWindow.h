@@ -70,6 +70,8 @@ private:
     void BuildBrowser();
     void BuildRail();
     void BuildPlayback();
+    // A title plays or is paused.
+    bool TitleOpen() const;
     void WirePlayControls();
     void WirePlayerFront();
     void WireMciVoiceHooks();

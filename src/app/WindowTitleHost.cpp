@@ -14,7 +14,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 
 namespace vistrel {
@@ -141,7 +141,7 @@ std::vector<bool> WindowTitleHost::SelectedRows() const
 
 int WindowTitleHost::CurrentRow() const
 {
-    return controls_.fileList->currentRow();
+    return browser_.CurrentRow();
 }
 
 std::string WindowTitleHost::FullName(int row) const
@@ -151,24 +151,17 @@ std::string WindowTitleHost::FullName(int row) const
 
 void WindowTitleHost::MoveCaret(int row)
 {
-    QListWidget* files = controls_.fileList;
-    files->setCurrentRow(row, QItemSelectionModel::NoUpdate);
-    files->scrollToItem(files->item(row));
+    browser_.MoveCaret(row);
 }
 
 void WindowTitleHost::SelectOnly(int row)
 {
-    QListWidget* files = controls_.fileList;
-    files->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    files->scrollToItem(files->item(row));
-    files->viewport()->update();
+    browser_.SelectOnly(row);
 }
 
 void WindowTitleHost::SelectQuietly(int row)
 {
-    browser_.ProgrammaticSelection = true;
-    controls_.fileList->item(row)->setSelected(true);
-    browser_.ProgrammaticSelection = false;
+    browser_.SelectQuietly(row);
 }
 
 void WindowTitleHost::FocusFileList()

@@ -13,7 +13,9 @@
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QFileSystemWatcher>
+#include <QAbstractListModel>
 #include <QKeyEvent>
+#include <QListView>
 #include <QListWidget>
 #include <QTimer>
 #include <QTimerEvent>
@@ -21,7 +23,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
 
 namespace vistrel {
@@ -35,24 +36,6 @@ constexpr int kToolTipStillPixels = 2;  // a cursor that moved more is not yet r
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
 
-// The visible subfolders of `folder`, sorted case-blind.
-std::vector<std::string> SubfolderNames(const std::string& folder)
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        std::error_code typeError;
-        if (!name.empty() && name.front() != '.' && it->is_directory(typeError))
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return UpperCaseUtf16(a) < UpperCaseUtf16(b);
-    });
-    return names;
-}
-
 // The folders from "/" down to `folder` (each with a trailing "/").
 std::vector<std::string> FolderChain(const std::string& folder)
 {
@@ -64,19 +47,49 @@ std::vector<std::string> FolderChain(const std::string& folder)
 
 }  // namespace
 
-FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent)
+// The file list's rows over the file array: a row is its entry's index. Texts are made
+// only for the rows the view asks for, so a folder of many files costs no more than its
+// names.
+class FileNameModel : public QAbstractListModel {
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    const std::vector<std::string>& Names() const { return names_; }
+    void SetNames(std::vector<std::string> names)
+    {
+        beginResetModel();
+        names_ = std::move(names);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(names_.size()); }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= names_.size())
+            return {};
+        return Q(ShownFileName(names_[size_t(index.row())]));
+    }
+
+private:
+    std::vector<std::string> names_;
+};
+
+FileBrowser::FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListView* fileList, QObject* parent)
     : QObject(parent), Patterns(DefaultFilePatterns()), driveBox_(driveBox), folderList_(folderList), files_(fileList),
-      watcher_(std::make_unique<QFileSystemWatcher>())
+      model_(new FileNameModel(this)), watcher_(std::make_unique<QFileSystemWatcher>())
 {
+    files_->setModel(model_);
+    files_->setUniformItemSizes(true);  // one row height for all: no per-row measuring
     files_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     connect(driveBox_, &QComboBox::activated, this, [this] { DriveChanged(); });
     connect(folderList_, &QListWidget::itemActivated, this, &FileBrowser::OpenFolderItem);
     folderList_->installEventFilter(this);
     driveBox_->installEventFilter(this);
+    files_->installEventFilter(this);
     filesViewport_ = files_->viewport();
     filesViewport_->setMouseTracking(true);
     filesViewport_->installEventFilter(this);
-    connect(files_, &QListWidget::itemSelectionChanged, this, &FileBrowser::FileListClicked);
+    connect(files_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &FileBrowser::FileListClicked);
+    connect(files_, &QAbstractItemView::clicked, this, &FileBrowser::FileListReleasedOnItem);
     connect(watcher_.get(), &QFileSystemWatcher::directoryChanged, this, &FileBrowser::FolderContentChanged);
     FillDriveBox();
 }
@@ -142,8 +155,11 @@ void FileBrowser::DriveChanged()
 
 // ---- Folder list -----------------------------------------------------------------------
 
+// The open folder is read once for both lists: the folder list takes its subfolders here,
+// the file list its files when it fills for the same folder right after.
 void FileBrowser::FillFolderList()
 {
+    freshListing_ = ReadFolder(folderListPath_, Patterns, DeferredDeletionList);
     folderList_->clear();
     const std::vector<std::string> chain = FolderChain(folderListPath_);
     for (size_t depth = 0; depth < chain.size(); ++depth) {
@@ -152,7 +168,7 @@ void FileBrowser::FillFolderList()
     }
     openFolderRow_ = folderList_->count() - 1;
     folderList_->setCurrentRow(openFolderRow_);
-    for (const std::string& name : SubfolderNames(folderListPath_))
+    for (const std::string& name : freshListing_->subfolders)
         AddFolderItem(folderListPath_ + name + "/", name, int(chain.size()));
 }
 
@@ -218,6 +234,8 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         return FolderListKeyDown(key->key(), key->modifiers());
     }
+    if (watched == files_ && event->type() == QEvent::KeyPress)
+        return FileListKeyPressed(static_cast<QKeyEvent*>(event));
     if (watched == driveBox_ && event->type() == QEvent::FocusIn) {
         DriveBoxFocused(static_cast<QFocusEvent*>(event)->reason());
         return false;
@@ -227,8 +245,10 @@ bool FileBrowser::eventFilter(QObject* watched, QEvent* event)
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             const auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress)
+            if (mouse->button() == Qt::LeftButton && event->type() == QEvent::MouseButtonPress) {
+                handedOverSincePress_ = false;
                 emit FileListPressed();
+            }
             if (mouse->button() != Qt::RightButton)
                 break;
             // The view's own right press would select as a left press does: consumed.
@@ -266,6 +286,7 @@ void FileBrowser::FolderListChanged()
     currentFolder_ = AddTrailingSlash(folderListTag_.empty() ? folderListPath_ : folderListTag_);
     folderListTag_.clear();
     FillFiles();
+    SelectPlayingTitle();
     emit FolderOpened(currentFolder_);
     FileNotificationStartStop("FolderListChanged", true);
 }
@@ -276,42 +297,84 @@ void FileBrowser::FillFiles()
 {
     const bool wasProgrammatic = ProgrammaticSelection;
     ProgrammaticSelection = true;
-    fileArray_ = FillFileList(currentFolder_, Patterns, DeferredDeletionList);
-    files_->clear();
-    for (size_t i = 0; i < fileArray_.size(); ++i) {
-        auto* item = new QListWidgetItem(Q(fileArray_[i]), files_);
-        item->setData(Qt::UserRole, int(i));
-    }
+    const bool fresh = freshListing_ && currentFolder_ == folderListPath_;
+    model_->SetNames(fresh ? std::move(freshListing_->files) : FillFileList(currentFolder_, Patterns, DeferredDeletionList));
+    freshListing_.reset();
     ProgrammaticSelection = wasProgrammatic;
 }
 
-std::vector<std::string> FileBrowser::ItemTexts() const
+// The real name of a row (its shown text may differ).
+std::string FileBrowser::NameOfRow(int row) const
 {
-    std::vector<std::string> texts;
-    for (int i = 0; i < files_->count(); ++i)
-        texts.push_back(S(files_->item(i)->text()));
-    return texts;
+    const std::vector<std::string>& names = model_->Names();
+    return row >= 0 && size_t(row) < names.size() ? names[size_t(row)] : std::string{};
+}
+
+int FileBrowser::RowCount() const
+{
+    return model_->rowCount();
 }
 
 std::vector<bool> FileBrowser::SelectedFlags() const
 {
-    std::vector<bool> selected;
-    for (int i = 0; i < files_->count(); ++i)
-        selected.push_back(files_->item(i)->isSelected());
+    std::vector<bool> selected(model_->Names().size(), false);
+    for (const QItemSelectionRange& range : files_->selectionModel()->selection())
+        std::fill(selected.begin() + range.top(), selected.begin() + range.bottom() + 1, true);
     return selected;
 }
 
+// One selection change for the whole list, made of the runs of selected rows.
 void FileBrowser::ApplySelection(const std::vector<bool>& selected)
 {
-    for (int i = 0; i < files_->count() && size_t(i) < selected.size(); ++i)
-        files_->item(i)->setSelected(selected[size_t(i)]);
+    QItemSelection selection;
+    const int count = std::min(RowCount(), int(selected.size()));
+    for (int first = 0; first < count; ++first) {
+        if (!selected[size_t(first)])
+            continue;
+        int last = first;
+        while (last + 1 < count && selected[size_t(last + 1)])
+            ++last;
+        selection.select(model_->index(first), model_->index(last));
+        first = last;
+    }
+    files_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+int FileBrowser::CurrentRow() const
+{
+    return files_->currentIndex().row();
+}
+
+void FileBrowser::SetCaret(int row, QItemSelectionModel::SelectionFlags command)
+{
+    files_->selectionModel()->setCurrentIndex(model_->index(row), command);
+}
+
+void FileBrowser::MoveCaret(int row)
+{
+    SetCaret(row, QItemSelectionModel::NoUpdate);
+    files_->scrollTo(model_->index(row));
+}
+
+void FileBrowser::SelectOnly(int row)
+{
+    SetCaret(row, QItemSelectionModel::ClearAndSelect);
+    files_->scrollTo(model_->index(row));
+    files_->viewport()->update();
+}
+
+void FileBrowser::SelectQuietly(int row)
+{
+    ProgrammaticSelection = true;
+    files_->selectionModel()->select(model_->index(row), QItemSelectionModel::Select);
+    ProgrammaticSelection = false;
 }
 
 void FileBrowser::RefreshDirAndFileList()
 {
     ProgrammaticSelection = true;
-    const std::vector<std::string> saved = SelectedNames(ItemTexts(), SelectedFlags());
-    const QString caret = files_->currentItem() ? files_->currentItem()->text() : QString();
+    const std::vector<std::string> saved = SelectedNames(model_->Names(), SelectedFlags());
+    const std::string caret = NameOfRow(CurrentRow());
     if (IsFolder(folderListPath_)) {
         FillDriveBox();
         ShowDriveOf(folderListPath_);
@@ -320,20 +383,19 @@ void FileBrowser::RefreshDirAndFileList()
     } else {
         SetFolder(folderListPath_);  // the nearest existing ancestor
     }
-    const auto caretItems = files_->findItems(caret, Qt::MatchExactly);
-    if (!caret.isEmpty() && !caretItems.isEmpty())
-        files_->setCurrentItem(caretItems.front(), QItemSelectionModel::NoUpdate);
-    ApplySelection(RestoreSelection(ItemTexts(), saved));
+    const std::vector<std::string>& names = model_->Names();
+    const auto caretName = std::find(names.begin(), names.end(), caret);
+    if (!caret.empty() && caretName != names.end())
+        SetCaret(int(caretName - names.begin()), QItemSelectionModel::NoUpdate);
+    ApplySelection(RestoreSelection(names, saved));
     files_->viewport()->update();
     ProgrammaticSelection = false;
 }
 
 std::string FileBrowser::GetFullFilename(int index) const
 {
-    std::vector<int> itemData;
-    for (int i = 0; i < files_->count(); ++i)
-        itemData.push_back(files_->item(i)->data(Qt::UserRole).toInt());
-    return vistrel::GetFullFilename(currentFolder_, fileArray_, itemData, index, files_->currentRow());
+    const std::string name = NameOfRow(index == -1 ? CurrentRow() : index);
+    return name.empty() ? std::string{} : GetFullFilenameByFilename(currentFolder_, name);
 }
 
 int FileBrowser::SelectedCount() const
@@ -370,28 +432,78 @@ void FileBrowser::SelectFileByName(const std::string& name)
 {
     ProgrammaticSelection = true;
     const std::string wanted = folderListPath_ + name;
-    for (int i = 0; i < files_->count(); ++i) {
-        QListWidgetItem* item = files_->item(i);
-        if (folderListPath_ + S(item->text()) != wanted)
-            continue;
-        item->setSelected(true);
-        files_->setCurrentItem(item, QItemSelectionModel::Select);
+    for (int i = 0; i < RowCount(); ++i) {
+        if (folderListPath_ + NameOfRow(i) == wanted)
+            SetCaret(i, QItemSelectionModel::Select);
     }
     ProgrammaticSelection = false;
 }
 
+// Back in the folder of the title that plays: its file is selected again, so that the
+// title's end loops it or goes on with the next one as before.
+void FileBrowser::SelectPlayingTitle()
+{
+    const std::string title = PlayingTitle ? PlayingTitle() : std::string{};
+    if (!title.empty() && AddTrailingSlash(GetContainingFolder(title)) == folderListPath_)
+        SelectFileByName(GetFileNamePart(title));
+}
+
 void FileBrowser::FileListClicked()
 {
-    if (!ProgrammaticSelection && PlaySelectedTitle)
-        PlaySelectedTitle("fileList_click");
+    if (ProgrammaticSelection || !PlaySelectedTitle)
+        return;
+    handedOverSincePress_ = true;
+    PlaySelectedTitle("fileList_click");
+}
+
+// A left click whose press or release changed the selection has played already; one that
+// left the selection as it was (the only selected file clicked again) plays here.
+void FileBrowser::FileListReleasedOnItem()
+{
+    if (!handedOverSincePress_)
+        FileListClicked();
+}
+
+// ---- Keys on the file list ------------------------------------------------------------
+
+// Select-all and type-ahead would change the selection behind the click's back: both are
+// taken over here. Every other key (the arrows among them) is the list's own.
+bool FileBrowser::FileListKeyPressed(const QKeyEvent* key)
+{
+    if (key->matches(QKeySequence::SelectAll)) {
+        ToggleSelectAllFiles();
+        return true;
+    }
+    const QString text = key->text();
+    const bool typed = !text.isEmpty() && text.front().isPrint() && text != " " &&
+                       !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!typed)
+        return false;
+    TypeAhead(text);
+    return true;
+}
+
+// The list's search moves the caret to the next name starting with what was typed; the
+// file found is then selected and played as a click on it would.
+void FileBrowser::TypeAhead(const QString& text)
+{
+    const int before = CurrentRow();
+    ProgrammaticSelection = true;
+    files_->keyboardSearch(text);
+    const QModelIndex found = files_->currentIndex();
+    const bool matched = found.isValid() && (found.row() != before || found.data().toString().startsWith(text, Qt::CaseInsensitive));
+    if (matched)
+        SetCaret(found.row(), QItemSelectionModel::ClearAndSelect);
+    ProgrammaticSelection = false;
+    if (matched)
+        FileListClicked();
 }
 
 // ---- Right click and select-all -------------------------------------------------------
 
 int FileBrowser::ItemRowAt(const QPoint& pos) const
 {
-    const QListWidgetItem* item = files_->itemAt(pos);
-    return item ? files_->row(item) : -1;
+    return files_->indexAt(pos).row();
 }
 
 void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers modifiers)
@@ -400,14 +512,14 @@ void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers 
     if (row < 0)
         return;
     ProgrammaticSelection = true;
-    ListSelection list{SelectedFlags(), files_->currentRow()};
+    ListSelection list{SelectedFlags(), CurrentRow()};
     const ClickModifier modifier = (modifiers & Qt::ShiftModifier)     ? ClickModifier::Shift
                                    : (modifiers & Qt::ControlModifier) ? ClickModifier::Ctrl
                                                                        : ClickModifier::None;
     RightClickSelect(list, row, modifier);
     ApplySelection(list.selected);
-    if (list.caret >= 0 && list.caret != files_->currentRow())
-        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+    if (list.caret >= 0 && list.caret != CurrentRow())
+        SetCaret(list.caret, QItemSelectionModel::NoUpdate);
     files_->viewport()->update();
     emit FileContextMenuRequested(files_->viewport()->mapToGlobal(pos));
     ProgrammaticSelection = false;
@@ -416,13 +528,15 @@ void FileBrowser::FileListRightClicked(const QPoint& pos, Qt::KeyboardModifiers 
 void FileBrowser::ToggleSelectAllFiles()
 {
     ProgrammaticSelection = true;
-    ListSelection list{SelectedFlags(), files_->currentRow()};
+    ListSelection list{SelectedFlags(), CurrentRow()};
     ToggleSelectAll(list);
     ApplySelection(list.selected);
     if (list.caret >= 0)
-        files_->setCurrentRow(list.caret, QItemSelectionModel::NoUpdate);
+        SetCaret(list.caret, QItemSelectionModel::NoUpdate);
     files_->viewport()->update();
     ProgrammaticSelection = false;
+    if (AtEndOfList && AtEndOfList() && PlaySelectedTitle)
+        PlaySelectedTitle("select all files");
 }
 
 // ---- File-size tool tip ----------------------------------------------------------------

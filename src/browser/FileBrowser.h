@@ -4,28 +4,36 @@
 // subfolders) and the file list fileList. MainWindow builds the widgets and hands them
 // over; the window-free rules live in FileList.h and Drives.h. Folders are held with a
 // trailing "/".
+#include "browser/FileList.h"
+
 #include <QBasicTimer>
+#include <QItemSelectionModel>
 #include <QObject>
 #include <QPoint>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QComboBox;
 class QFileSystemWatcher;
+class QKeyEvent;
+class QListView;
 class QListWidget;
 class QListWidgetItem;
 class QTimer;
 
 namespace vistrel {
 
+class FileNameModel;
+
 class FileBrowser : public QObject {
     Q_OBJECT
 
 public:
-    FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListWidget* fileList, QObject* parent = nullptr);
+    FileBrowser(QComboBox* driveBox, QListWidget* folderList, QListView* fileList, QObject* parent = nullptr);
     ~FileBrowser() override;
 
     // The pattern list (starts with the 63 defaults) and the file operations'
@@ -34,6 +42,13 @@ public:
     std::vector<std::string> DeferredDeletionList;
     // Set by the main window: plays the file list's selection. The argument is the caller tag.
     std::function<void(const std::string& callerTag)> PlaySelectedTitle;
+    // Set by the main window: true when play-all has played its last title (no title is
+    // current, the last one stands at its end); the select-all toggle then plays the new
+    // selection.
+    std::function<bool()> AtEndOfList;
+    // Set by the main window: the full name of the title that plays or is paused; "" when
+    // none.
+    std::function<std::string()> PlayingTitle;
 
     // Opens `folder`: the drive box shows its drive, folderList the folder, then FolderListChanged.
     void SetFolder(const std::string& folder);
@@ -54,6 +69,15 @@ public:
     // The file list's selection flags by row.
     std::vector<bool> SelectedFlags() const;
     int SelectedCount() const;
+    int RowCount() const;
+    // The caret (focus) row; -1: none.
+    int CurrentRow() const;
+    // Moves the caret to `row` and scrolls to it; the selection stays.
+    void MoveCaret(int row);
+    // Makes `row` the only selected row and the caret: a changed selection plays it.
+    void SelectOnly(int row);
+    // Adds `row` to the selection without playing it.
+    void SelectQuietly(int row);
     void FocusFileList();
     // fileListFocusTimer's tick: the focus goes to the file list until it has it.
     void OnFileListFocusTimer(QTimer* timer);
@@ -77,7 +101,8 @@ public:
     void FileToolTipStep(const QPoint& pos);
 
 public slots:
-    // The select-all toggle: all selected gives only the caret item, otherwise all.
+    // The select-all toggle (Ctrl+A on the file list): all selected gives only the caret
+    // item, otherwise all. Plays nothing unless at the end of the list.
     void ToggleSelectAllFiles();
 
 signals:
@@ -99,20 +124,27 @@ private:
     void FillFolderList();
     void AddFolderItem(const std::string& path, const std::string& text, int depth);
     void FillFiles();
-    std::vector<std::string> ItemTexts() const;
+    std::string NameOfRow(int row) const;
+    void SetCaret(int row, QItemSelectionModel::SelectionFlags command);
     void ApplySelection(const std::vector<bool>& selected);
     void OpenFolderItem(QListWidgetItem* item);
     void OpenParentOfRow(int row);
     std::string FolderOfRow(int row) const;
     void FolderContentChanged();
+    void SelectPlayingTitle();
     void FileListClicked();
+    void FileListReleasedOnItem();
+    bool FileListKeyPressed(const QKeyEvent* key);
+    void TypeAhead(const QString& text);
     int ItemRowAt(const QPoint& pos) const;
     void ClearFileToolTip();
     void DriveBoxFocused(Qt::FocusReason reason);
 
     QComboBox* driveBox_;
     QListWidget* folderList_;
-    QListWidget* files_;
+    QListView* files_;
+    FileNameModel* model_;  // the file array
+    std::optional<FolderListing> freshListing_;  // the open folder as FillFolderList read it
     // Kept apart: while the list is being destroyed its viewport() may no longer be called.
     QWidget* filesViewport_ = nullptr;
     std::unique_ptr<QFileSystemWatcher> watcher_;  // unparented: not one of the window's children
@@ -122,8 +154,9 @@ private:
     std::string folderListTag_;
     std::string lastGoodDrive_;
     int openFolderRow_ = -1;  // folderList's row of the open folder; its subfolders follow it
-    std::vector<std::string> fileArray_;
     bool changingControls_ = false;
+    // Since the last left press on the file list, its click has been handed over.
+    bool handedOverSincePress_ = true;
     // Tool-tip state: the cursor at the last step, the item under it at the last move
     // (-1: none) and the full file name whose size is shown.
     QTimer* toolTipTimer_ = nullptr;

@@ -193,9 +193,12 @@ std::string GetFilePats(const std::vector<std::string>& patterns)
 
 // ---- Matching ----
 
-std::u16string UpperCaseUtf16(std::string_view utf8)
+namespace {
+
+// UpperCaseUtf16 into `out`, whose storage is reused.
+void AssignUpperCaseUtf16(std::u16string& out, std::string_view utf8)
 {
-    std::u16string out;
+    out.clear();
     out.reserve(utf8.size());
     for (size_t pos = 0; pos < utf8.size();) {
         const auto byte = static_cast<unsigned char>(utf8[pos]);
@@ -213,6 +216,14 @@ std::u16string UpperCaseUtf16(std::string_view utf8)
         AppendUtf16(out, QChar::toUpper(cp.value));
         pos += cp.length;
     }
+}
+
+}  // namespace
+
+std::u16string UpperCaseUtf16(std::string_view utf8)
+{
+    std::u16string out;
+    AssignUpperCaseUtf16(out, utf8);
     return out;
 }
 
@@ -385,26 +396,33 @@ void SortFileNames(std::vector<std::string>& names)
 // One directory read yields every name once, and each name is listed when its first
 // matching pattern is found, so no duplicate can arise. The deferred-deletion list is a
 // hash set.
-std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
-                                      const std::vector<std::string>& deferredDeletionList)
+FolderListing ReadFolder(const std::string& folder, const std::vector<std::string>& patterns,
+                         const std::vector<std::string>& deferredDeletionList)
 {
     const DirHandle dir(::opendir(folder.c_str()));
     if (!dir)
         return {};
     const FileNameFilter filter(patterns);
     const std::unordered_set<std::string> toDelete = NonEmptyEntries(deferredDeletionList);
-    std::vector<KeyedName> listed;
+    std::vector<KeyedName> listed, subfolders;
+    std::u16string upper;  // reused: a name left out costs no allocation
     while (const dirent* entry = ::readdir(dir.get())) {
         if (entry->d_name[0] == '.')
             continue;
-        std::u16string upper = UpperCaseUtf16(entry->d_name);
-        if (!filter.Matches(upper) || IsDirectoryEntry(dir.get(), *entry))
-            continue;
-        if (!toDelete.empty() && toDelete.count(GetFullFilenameByFilename(folder, entry->d_name)))
-            continue;
-        listed.push_back({entry->d_name, std::move(upper)});
+        AssignUpperCaseUtf16(upper, entry->d_name);
+        if (IsDirectoryEntry(dir.get(), *entry))
+            subfolders.push_back({entry->d_name, upper});
+        else if (filter.Matches(upper) &&
+                 (toDelete.empty() || !toDelete.count(GetFullFilenameByFilename(folder, entry->d_name))))
+            listed.push_back({entry->d_name, upper});
     }
-    return SortedNames(listed);
+    return {SortedNames(listed), SortedNames(subfolders)};
+}
+
+std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
+                                      const std::vector<std::string>& deferredDeletionList)
+{
+    return ReadFolder(folder, patterns, deferredDeletionList).files;
 }
 
 // ---- Full file names ----
@@ -413,18 +431,6 @@ std::string GetFullFilenameByFilename(const std::string& folder, const std::stri
 {
     const size_t end = folder.find_last_not_of('/');
     return (end == std::string::npos ? std::string() : folder.substr(0, end + 1)) + "/" + name;
-}
-
-std::string GetFullFilename(const std::string& currentFolder, const std::vector<std::string>& fileArray,
-                            const std::vector<int>& itemData, int index, int focusIndex)
-{
-    const int item = index == -1 ? focusIndex : index;
-    if (item < 0 || static_cast<size_t>(item) >= itemData.size())
-        return {};
-    const int entry = itemData[static_cast<size_t>(item)];
-    if (entry < 0 || static_cast<size_t>(entry) >= fileArray.size())
-        return {};
-    return GetFullFilenameByFilename(currentFolder, fileArray[static_cast<size_t>(entry)]);
 }
 
 // ---- Selection ----
@@ -484,6 +490,23 @@ std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts, co
     for (size_t i = 0; i < itemTexts.size(); ++i)
         selected[i] = saved.count(itemTexts[i]) > 0;
     return selected;
+}
+
+// ---- Shown names ----
+
+std::string ShownFileName(const std::string& name)
+{
+    QString shown = QString::fromStdString(name);
+    for (QChar& c : shown) {
+        const char16_t u = c.unicode();
+        if (u < 0x20)
+            c = QChar(0x2400 + u);
+        else if (u == 0x7F)
+            c = QChar(0x2421);
+        else if ((u >= 0x80 && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+            c = QChar(0xFFFD);
+    }
+    return shown.toStdString();
 }
 
 // ---- File-size tool tip ----

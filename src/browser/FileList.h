@@ -92,15 +92,19 @@ void SortFileNames(std::vector<std::string>& names);
 // list (exact comparison). One directory read. A folder that cannot be read lists nothing.
 std::vector<std::string> FillFileList(const std::string& folder, const std::vector<std::string>& patterns,
                                       const std::vector<std::string>& deferredDeletionList);
+// FillFileList's names and the folder's visible subfolders (hidden ones left out, symbolic
+// links to folders included), sorted the same way, from the same one directory read.
+struct FolderListing {
+    std::vector<std::string> files;
+    std::vector<std::string> subfolders;
+};
+FolderListing ReadFolder(const std::string& folder, const std::vector<std::string>& patterns,
+                         const std::vector<std::string>& deferredDeletionList);
 
 // ---- Full file names -------------------------------------------------------------------
 
 // The folder without any trailing "/", then "/", then the name ("/name" at the root).
 std::string GetFullFilenameByFilename(const std::string& folder, const std::string& name);
-// The full name of list item `index` (-1: the focus item): `itemData[index]` names its
-// entry of `fileArray`. "" when an index is out of range.
-std::string GetFullFilename(const std::string& currentFolder, const std::vector<std::string>& fileArray,
-                            const std::vector<int>& itemData, int index, int focusIndex);
 
 // ---- Selection -------------------------------------------------------------------------
 // `selected[i]` is the selection flag of list item i.
@@ -132,6 +136,13 @@ std::vector<std::string> SelectedNames(const std::vector<std::string>& itemTexts
 // ... and the selection of the refilled list: every item whose text was saved.
 std::vector<bool> RestoreSelection(const std::vector<std::string>& itemTexts,
                                    const std::vector<std::string>& savedNames);
+
+// ---- Shown names ----
+
+// `name` as the list shows it: one row whatever it holds. Control characters become their
+// visible symbols (U+2400 + c, U+2421 for DEL); C1 controls and the line and paragraph
+// separators become U+FFFD. Only the shown text changes; the file keeps its name.
+std::string ShownFileName(const std::string& name);
 
 // ---- File-size tool tip ----------------------------------------------------------------
 

@@ -105,18 +105,6 @@ private slots:
         QCOMPARE(test::OpenDescriptorCount(), before);
     }
 
-    // List item i shows entry itemData[i] of the file array (-1: the focus item); indexes
-    // outside either give "".
-    void fullNameFollowsTheItemData()
-    {
-        const Names fileArray{"a.mp3", "<removed>", "c.mp3"};
-        QCOMPARE(GetFullFilename("/m//", fileArray, {0, 2}, 1, 0), std::string("/m/c.mp3"));
-        QCOMPARE(GetFullFilename("/", fileArray, {0, 2}, -1, 0), std::string("/a.mp3"));
-        for (const auto& [index, focus, data] : std::vector<std::tuple<int, int, std::vector<int>>>{
-                 {2, 0, {0, 2}}, {-1, -1, {0, 2}}, {-2, 0, {0, 2}}, {0, 0, {5}}, {0, 0, {-1}}})
-            QCOMPARE(GetFullFilename("/m/", fileArray, data, index, focus), std::string());
-    }
-
     void fileSizeToolTip()
     {
         for (const auto& [size, tip] : std::vector<std::pair<qint64, std::string>>{

@@ -91,16 +91,18 @@ private:
     std::unique_ptr<MainWindow> window_;
 
     const MainControls& Controls() const { return window_->Controls(); }
-    QListWidget* Files() const { return Controls().fileList; }
+    QListView* Files() const { return Controls().fileList; }
     const TitleState& Title() const { return window_->Title(); }
-    int RowOf(const QString& name) const { return Files()->row(Files()->findItems(name, Qt::MatchExactly).value(0)); }
+    int RowOf(const QString& name) const
+    {
+        return Files()->model()->match(Files()->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0).row();
+    }
     void Click(int button) { QTest::mouseClick(Controls().playButtons[button], Qt::LeftButton); }  // 0 Play, 2 Stop
     static void SetTicked(QCheckBox* box, bool ticked) { if (box->isChecked() != ticked) box->click(); }
 
     void ClickFile(const QString& name, Qt::KeyboardModifiers modifiers = {})
     {
-        const QRect rect = Files()->visualItemRect(Files()->item(RowOf(name)));
-        QTest::mouseClick(Files()->viewport(), Qt::LeftButton, modifiers, rect.center());
+        QTest::mouseClick(Files()->viewport(), Qt::LeftButton, modifiers, test::RowRect(*window_, RowOf(name)).center());
     }
 
     // Records 1.5 s of the null sink and checks it is loud or silent. Sound that waited in
@@ -165,6 +167,7 @@ private slots:
         for (const std::string name :
              {"a_major_chord.mp3", "chime.wav", "vistrel_testcard.mp4", "p1_chime.wav", "p2_chime.wav", "p3_chime.wav"})
             test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(name[0] == 'p' ? "chime.wav" : name)));
+        QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path("other"))));
         test::WriteFile(fixture_.Path("page.mp3"), "<html><head><title>Not a song</title></head></html>");
         window_ = fixture_.Load("UseMCI=1\nOverlappedPlayTimeMS=" + std::to_string(kOverlapMs) + "\n", fixture_.Path());
         window_->show();
@@ -192,7 +195,8 @@ private slots:
     }
 
     // A clicked MP3 names the window, plays, has its PulseAudio stream and is heard in the
-    // null sink; before the click and after Stop the sink is silent.
+    // null sink; before the click and after Stop the sink is silent; a click on it then
+    // plays it again.
     void clickedMp3IsHeardInTheNullSink()
     {
         VerifySound("before the click", false);
@@ -205,6 +209,8 @@ private slots:
         QCOMPARE(Title().playState, MMSTATE_CLOSED);
         WAIT_VERIFY2(!VistrelSinkInputExists(), "the stream named Vistrel stayed after Stop");
         VerifySound("after Stop", false);
+        ClickFile("a_major_chord.mp3");  // the file still selected: the click plays it again
+        VerifySound("clicked again", true);
     }
 
     // The test card's colour bars appear on screen where videoArea is, and go with Stop.
@@ -220,7 +226,7 @@ private slots:
     }
 
     // Play on the files selected by click and Ctrl+click. With "loop" the one title plays
-    // to its end and starts again from 0. Several selected titles run in list order, each to
+    // to its end and starts again from 0, also after a visit to another folder. Several selected titles run in list order, each to
     // its end; after the last one no title is current ("") and the last title plays out.
     // With "overlapped" each title's end comes OverlappedPlayTimeMS early: the next one
     // starts then (the MCI service has one device, so the previous one is closed).
@@ -246,6 +252,11 @@ private slots:
             ClickFile(name, name == titles[0] ? Qt::NoModifier : Qt::ControlModifier);
         Click(2);
         Click(0);
+        if (loop) {  // away to another folder and back: the title is selected again and loops
+            window_->Browser().SetFolder(fixture_.Path("other"));
+            window_->Browser().SetFolder(fixture_.Path());
+            QVERIFY(window_->Browser().SelectedFlags()[RowOf(titles[0])]);
+        }
         const Trace trace = Watch(n);
         const QByteArray text = Text(trace);
         QVERIFY2(trace.size() == size_t(n), text.constData());

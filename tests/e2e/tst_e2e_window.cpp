@@ -30,10 +30,10 @@ private slots:
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         QCOMPARE(window->windowTitle(), QString("Vistrel"));
-        const QListWidget* files = window->Controls().fileList;
+        const QListView* files = window->Controls().fileList;
         QStringList listed;
-        for (int i = 0; i < files->count(); ++i)
-            listed << files->item(i)->text();
+        for (int i = 0; i < files->model()->rowCount(); ++i)
+            listed << files->model()->index(i, 0).data().toString();
         QCOMPARE(listed, QStringList({"a_major_chord.mp3", "chime.wav", "mandelbrot.mkv", "twinkle.mid",
                                       "vistrel_testcard.mp4"}));
 

@@ -92,10 +92,9 @@ class TestTitlePlay : public QObject {
     // Left clicks on the file list's `rows`: the first with `first`, the others with Ctrl.
     static void Click(const MainWindow& w, const QList<int>& rows, Qt::KeyboardModifiers first = Qt::NoModifier)
     {
-        QListWidget* files = w.Controls().fileList;
         for (qsizetype i = 0; i < rows.size(); ++i)
-            QTest::mouseClick(files->viewport(), Qt::LeftButton, i ? Qt::ControlModifier : first,
-                              files->visualItemRect(files->item(rows[i])).center());
+            QTest::mouseClick(w.Controls().fileList->viewport(), Qt::LeftButton, i ? Qt::ControlModifier : first,
+                              test::RowRect(w, rows[i]).center());
     }
 
     void PollAt(const MainWindow& w, int32_t ms)
@@ -240,7 +239,7 @@ private slots:
                 if (w->Timers().positionTimer->isActive())
                     w->TitlePlay().PollPosition();
             } else if (step.startsWith("caret"))
-                c.fileList->setCurrentRow(step.back().digitValue(), QItemSelectionModel::NoUpdate);
+                w->Browser().MoveCaret(step.back().digitValue());
             else
                 QTest::mouseClick(buttons.value(step), Qt::LeftButton);
         }

@@ -6,7 +6,7 @@
 #include "browser/FileBrowser.h"
 #include "support/TestSupport.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -43,13 +43,20 @@ private:
 // Selects `rows` with the caret on `caret` as the program does, so that nothing plays.
 inline void SelectRows(MainWindow& window, const QList<int>& rows, int caret)
 {
-    QListWidget* files = window.Controls().fileList;
+    QListView* files = window.Controls().fileList;
     window.Browser().ProgrammaticSelection = true;
     files->clearSelection();
-    files->setCurrentRow(caret, QItemSelectionModel::NoUpdate);
+    files->selectionModel()->setCurrentIndex(files->model()->index(caret, 0), QItemSelectionModel::NoUpdate);
     for (const int row : rows)
-        files->item(row)->setSelected(true);
+        files->selectionModel()->select(files->model()->index(row, 0), QItemSelectionModel::Select);
     window.Browser().ProgrammaticSelection = false;
+}
+
+// Where the file list shows `row`, in its viewport's coordinates.
+inline QRect RowRect(const MainWindow& window, int row)
+{
+    const QListView* files = window.Controls().fileList;
+    return files->visualRect(files->model()->index(row, 0));
 }
 
 }  // namespace vistrel::test
