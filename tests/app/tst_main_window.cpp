@@ -117,10 +117,10 @@ private slots:
         const auto window = fixture_.Load("Path=" + folder + "\n", commandLine ? name : "");
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        QListWidget* files = window->Controls().fileList;
-        QCOMPARE(files->count(), 1);
+        QListView* files = window->Controls().fileList;
+        QCOMPARE(files->model()->rowCount(), 1);
         if (!commandLine)
-            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualItemRect(files->item(0)).center());
+            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, test::RowRect(*window, 0).center());
         QTRY_COMPARE(window->Controls().tipLabel->text(), QString("access denied"));
         QVERIFY(!window->Controls().tipBox->isHidden() && recorder.Messages().empty());
     }
