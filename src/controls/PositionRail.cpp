@@ -125,7 +125,8 @@ void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
     }
     if (Refresh)
         row_.elapsedLabel->repaint();
-    CallIfSet(host_.SetFullscreenElapsedText, row_.elapsedLabel->text().toStdString());
+    if (host_.SetFullscreenElapsedText)
+        host_.SetFullscreenElapsedText(row_.elapsedLabel->text().toStdString());
 }
 
 // ---- Seeking to the rail's position ------------------------------------------------

@@ -2,12 +2,13 @@
 
 #include "controls/RailControl.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <qdrawutil.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vistrel {
@@ -100,6 +101,29 @@ void SeekButton::mouseReleaseEvent(QMouseEvent* event)
     emit MouseUp(ButtonMask(event->button()));
 }
 
+// ---- TimeLabel -------------------------------------------------------------------------
+
+TimeLabel::TimeLabel(const char* name, int minHeight, int padding, QWidget* parent)
+    : QLabel("0:00", parent), minHeight_(minHeight), padding_(padding)
+{
+    setObjectName(name);
+    setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    FitSize();
+}
+
+void TimeLabel::FitSize()
+{
+    setFixedSize(fontMetrics().horizontalAdvance("0000:00") + padding_, std::max(minHeight_, sizeHint().height()));
+}
+
+// The window's font setting reaches the labels after they were made.
+void TimeLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        FitSize();
+}
+
 // ---- PositionRailWidget ------------------------------------------------------------
 
 PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(parent), dpi_(dpi > 0 ? dpi : 96)
@@ -112,8 +136,8 @@ PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(paren
     railPicture->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     railKnob = new RailKnob(railPicture);
     railKnob->setGeometry(0, 0, Scaled(kKnobWidthAt96), Scaled(kRailHeightAt96));
-    elapsedLabel = MakeTimeLabel("elapsedLabel");
-    lengthLabel = MakeTimeLabel("lengthLabel");
+    elapsedLabel = new TimeLabel("elapsedLabel", Scaled(kRailHeightAt96), Scaled(4), this);
+    lengthLabel = new TimeLabel("lengthLabel", Scaled(kRailHeightAt96), Scaled(4), this);
 
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
@@ -128,15 +152,6 @@ PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(paren
 int PositionRailWidget::Scaled(int pixelsAt96) const
 {
     return static_cast<int>(std::lrint(pixelsAt96 * dpi_ / 96.0));
-}
-
-QLabel* PositionRailWidget::MakeTimeLabel(const char* name)
-{
-    auto* label = new QLabel("0:00", this);
-    label->setObjectName(name);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("0000:00") + Scaled(4));
-    return label;
 }
 
 }  // namespace vistrel

@@ -3,12 +3,11 @@
 // railPicture with its hidden knob railKnob, seekButtons(1) "Seek Forward", the
 // time labels elapsedLabel and lengthLabel. Sizes
 // follow the logical dpi (ScreenDpi). The logic lives in PositionRail.
+#include <QLabel>
 #include <QPoint>
 #include <QWidget>
 
 #include <array>
-
-class QLabel;
 
 namespace vistrel {
 
@@ -56,6 +55,25 @@ private:
     bool pressed_ = false;
 };
 
+// A time label ("m:ss") of a fixed size: wide enough for "0000:00", as high as the rail.
+// Its text changes every second while a title plays; a label whose size may change would
+// lay out the whole window again each time.
+class TimeLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    TimeLabel(const char* name, int minHeight, int padding, QWidget* parent);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void FitSize();
+
+    int minHeight_;
+    int padding_;
+};
+
 class PositionRailWidget : public QWidget {
     Q_OBJECT
 
@@ -73,8 +91,6 @@ public:
     QLabel* lengthLabel = nullptr;
 
 private:
-    QLabel* MakeTimeLabel(const char* name);
-
     int dpi_;
 };
 

@@ -29,10 +29,10 @@ RailPicture::RailPicture(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void RailPicture::SetImage(const QPixmap& image)
+void RailPicture::SwapImage(QPixmap& image, const QRect& changed)
 {
-    image_ = image;
-    update();
+    image_.swap(image);
+    update(changed);
 }
 
 void RailPicture::paintEvent(QPaintEvent*)
@@ -156,7 +156,6 @@ void RailControl::PaintEmptyTrack(RailPair& pair)
     pair.emptyTrack.fill(palette.color(QPalette::Base));
     QPainter p(&pair.emptyTrack);
     qDrawWinPanel(&p, QRect(QPoint(0, 0), size), palette, true, nullptr);
-    pair.composedRail = QPixmap(size);
 }
 
 void RailControl::DrawRail(int Index)
@@ -166,23 +165,48 @@ void RailControl::DrawRail(int Index)
     if (Index == 1 && host_.Closing && host_.Closing())
         return;
     RailPair& pair = rails_[Index];
-    if (pair.emptyTrack.size() != pair.rail->size().expandedTo(QSize(1, 1)))
+    const bool resized = pair.emptyTrack.size() != pair.rail->size().expandedTo(QSize(1, 1));
+    if (resized)
         PaintEmptyTrack(pair);
-    const int travel = pair.rail->width() - pair.knob->width();
-    pair.knobLeft = static_cast<int>(std::lrint(travel * static_cast<double>(position_)));
+    // Only the columns the knob leaves and enters change, unless the whole rail is new.
+    const auto knobColumns = [&pair](int left) { return QRect(left, 0, pair.knob->width(), pair.rail->height()); };
+    const bool whole = resized || pair.rail->Image().size() != pair.emptyTrack.size();
+    const QRect changed = whole ? pair.rail->rect() : knobColumns(pair.knobLeft) | knobColumns(KnobLeftFor(pair));
+    pair.knobLeft = KnobLeftFor(pair);
+    // The buffer handed back by the rail is null at first and of the old size after a resize.
+    if (pair.composedRail.size() != pair.emptyTrack.size())
+        pair.composedRail = QPixmap(pair.emptyTrack.size());
     pair.knob->move(pair.knobLeft, pair.knob->y());
     {
         QPainter p(&pair.composedRail);
         p.drawPixmap(0, 0, pair.emptyTrack);
         p.drawPixmap(pair.knobLeft, Index == 0 ? 0 : 1, pair.knob->Image());
     }
-    pair.rail->SetImage(pair.composedRail);
+    pair.rail->SwapImage(pair.composedRail, changed);
 }
 
+int RailControl::KnobLeftFor(const RailPair& pair) const
+{
+    const int travel = pair.rail->width() - pair.knob->width();
+    return static_cast<int>(std::lrint(travel * static_cast<double>(position_)));
+}
+
+// The rail as drawn already shows the knob where the position puts it.
+bool RailControl::ShowsPosition(int Index) const
+{
+    const RailPair& pair = rails_[Index];
+    return !pair.rail->Image().isNull() && pair.emptyTrack.size() == pair.rail->size().expandedTo(QSize(1, 1)) &&
+           pair.knobLeft == KnobLeftFor(pair);
+}
+
+// A rail whose knob would stay where it is (the poll runs about once per knob pixel, and
+// a paused or ended title keeps its position) is not composed and painted again.
 void RailControl::DrawBothRails()
 {
-    for (int i = 0; i < RailCount; ++i)
-        DrawRail(i);
+    for (int i = 0; i < RailCount; ++i) {
+        if (Attached(i) && !ShowsPosition(i))
+            DrawRail(i);
+    }
 }
 
 void RailControl::SetPosition(float Pos)

@@ -27,7 +27,10 @@ class RailPicture : public QWidget {
 
 public:
     explicit RailPicture(QWidget* parent = nullptr);
-    void SetImage(const QPixmap& image);
+    // Shows `image`, which differs from the one shown before only within `changed`, and
+    // hands that one back, so that the next composition reuses its buffer rather than
+    // copying the one on screen.
+    void SwapImage(QPixmap& image, const QRect& changed);
     const QPixmap& Image() const { return image_; }
 
 signals:
@@ -112,6 +115,8 @@ private:
 
     bool ValidIndex(int Index) const;
     bool Attached(int Index) const;
+    int KnobLeftFor(const RailPair& pair) const;
+    bool ShowsPosition(int Index) const;
     void PaintEmptyTrack(RailPair& pair);
     void DrawBothRails();
     void Detach(RailPair& pair);

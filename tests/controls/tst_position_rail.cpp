@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QtTest>
 
+#include <utility>
+
 using namespace vistrel;
 
 namespace {
@@ -78,6 +80,15 @@ struct Harness {
 };
 
 using Scenario = std::function<void(Harness&)>;
+
+// Counts the events of one type that reach `target`; Take() gives the count and restarts it.
+struct EventCounter : QObject {
+    EventCounter(QObject* target, QEvent::Type type) : type(type) { target->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override { return count += event->type() == type, false; }
+    int Take() { return std::exchange(count, 0); }
+    QEvent::Type type;
+    int count = 0;
+};
 
 }  // namespace
 
@@ -168,6 +179,18 @@ private slots:
             [](Harness& h) { h.position = 85000, h.rail->SeekRelative(10000), h.Note(); });
         row("backward steps stop at the start", "seek 0",
             [](Harness& h) { h.position = 3000, h.rail->SeekRelative(-10000); });
+        // A poll that leaves the knob on its pixel paints nothing; a new second repaints the
+        // elapsed time without laying out the window again.
+        row("polls repaint only what changed", "paints 0, layouts 0, paints 1, layouts 0", [](Harness& h) {
+            h.row.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&h.row));
+            h.rail->SetRailValue(0.5f), QCoreApplication::processEvents();
+            EventCounter paints(h.row.railPicture, QEvent::Paint), layouts(&h.row, QEvent::LayoutRequest);
+            for (const float value : {0.501f, 0.52f}) {
+                h.rail->SetRailValue(value), QCoreApplication::processEvents();
+                h.calls << QString("paints %1").arg(paints.Take()) << QString("layouts %1").arg(layouts.Take());
+            }
+        });
         row("relative seeks are spaced by 100 ms", "seek 1000, sleep 70, seek 2000, seek 3000", [](Harness& h) {
             h.rail->SeekRelative(1000), h.tick32 += 30, h.rail->SeekRelative(1000);
             h.tick32 += 150, h.rail->SeekRelative(1000);

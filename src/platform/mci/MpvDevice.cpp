@@ -149,6 +149,7 @@ void MpvDevice::hideWindowWithoutVideo()
 void MpvDevice::onWakeup(void* self)
 {
     auto* device = static_cast<MpvDevice*>(self);
+    device->eventsQueued_ = true;
     if (device->drainPosted_.exchange(true))
         return;
     QMetaObject::invokeMethod(
@@ -164,34 +165,44 @@ void MpvDevice::pollEngine()
 {
     // The state the device reports is read from properties; events are only drained so
     // that mpv's queue never fills.
+    reads_ = {};
+    if (!eventsQueued_.exchange(false))
+        return;
     while (mpv_wait_event(mpv_, 0)->event_id != MPV_EVENT_NONE) {
     }
 }
 
 double MpvDevice::engineDurationMs()
 {
-    return doubleProperty("duration").value_or(0.0) * 1000.0;
+    if (!reads_.durationMs)
+        reads_.durationMs = doubleProperty("duration").value_or(0.0) * 1000.0;
+    return *reads_.durationMs;
 }
 
 double MpvDevice::enginePositionMs()
 {
-    return doubleProperty("time-pos").value_or(0.0) * 1000.0;
+    if (!reads_.positionMs)
+        reads_.positionMs = doubleProperty("time-pos").value_or(0.0) * 1000.0;
+    return *reads_.positionMs;
 }
 
 bool MpvDevice::engineAtEnd()
 {
-    return flagProperty("eof-reached");
+    if (!reads_.atEnd)
+        reads_.atEnd = flagProperty("eof-reached");
+    return *reads_.atEnd;
 }
 
 void MpvDevice::setEnginePaused(bool paused)
 {
+    reads_ = {};
     int flag = paused ? 1 : 0;
     mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
 bool MpvDevice::seekEngine(int64_t ms)
 {
-    pollEngine();  // an earlier PLAYBACK_RESTART must not end this wait
+    pollEngine();  // an earlier PLAYBACK_RESTART must not end this wait; forgets the reads
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.3f", double(ms) / 1000.0);
     const char* command[] = {"seek", seconds, "absolute+exact", nullptr};
@@ -203,7 +214,7 @@ bool MpvDevice::seekEngine(int64_t ms)
         if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
             return true;
         // A seek to the very end ends in eof-reached rather than a restart.
-        if (event->event_id == MPV_EVENT_NONE && engineAtEnd())
+        if (event->event_id == MPV_EVENT_NONE && flagProperty("eof-reached"))
             return true;
     }
     return false;
@@ -211,6 +222,7 @@ bool MpvDevice::seekEngine(int64_t ms)
 
 MciError MpvDevice::setEngineSpeed(uint32_t speed)
 {
+    reads_ = {};
     double factor = speed / 1000.0;
     return mpv_set_property(mpv_, "speed", MPV_FORMAT_DOUBLE, &factor) < 0 ? MCIERR_OUTOFRANGE : 0;
 }

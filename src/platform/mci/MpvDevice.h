@@ -68,7 +68,20 @@ private:
     // Lives on the GUI thread: mpv's wakeup callback posts the event drain to it.
     std::unique_ptr<QObject> eventReceiver_;
     std::atomic<bool> drainPosted_{false};
+    // Set by mpv's wakeup callback, which runs whenever an event is queued: pollEngine
+    // asks mpv for events only when there are some, as even an empty mpv_wait_event
+    // costs more than the rest of a status command.
+    std::atomic<bool> eventsQueued_{true};
     bool hasVideo_ = false;
+    // The values one command reads, each read from mpv once: a command reads the length
+    // and the position several times, and every read stops mpv's core thread. Forgotten
+    // when the next command starts (pollEngine) and whenever the engine is told to act.
+    struct CommandReads {
+        std::optional<double> durationMs;
+        std::optional<double> positionMs;
+        std::optional<bool> atEnd;
+    };
+    CommandReads reads_;
 };
 
 }  // namespace vistrel::mci

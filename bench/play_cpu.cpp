@@ -1,0 +1,308 @@
+// bench/play_cpu [SECONDS] [ROUNDS]: the CPU time the whole process spends per minute of
+// playback, Vistrel against bare libmpv on the same file in the same run.
+//
+// Vistrel: the real main window (shown; offscreen unless QT_QPA_PLATFORM says otherwise)
+// opens a temporary folder, the file is selected in the list and played by the list's
+// click, so the position poll, the rail and the time labels run as they do for a user.
+// Bare: a child process of this program (`--bare`) with one libmpv handle playing the same
+// file with the same engine options that decide the work (video output, hardware decoding,
+// no scripts), and nothing else. Each side measures its own process CPU time (every thread,
+// mpv's included) over SECONDS of wall time once the position moves.
+//
+// The MP3 is the demo chord's frames repeated into one continuous title of about a minute;
+// the video clips are short, so they loop (the window's "Loop" box, mpv's loop-file).
+// Figures only; nothing passes or fails on time. Run it with a sound server (PULSE_SERVER),
+// e.g. under scripts/services.sh.
+#include "app/MainControls.h"
+#include "app/MainTimers.h"
+#include "app/MainWindow.h"
+#include "app/ProgramValues.h"
+#include "browser/FileBrowser.h"
+#include "platform/mci/VideoChildWindow.h"
+#include "playback/PlayerFront.h"
+#include "playback/TitlePlayControl.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QListWidget>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <mpv/client.h>
+
+#include <algorithm>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kSettleMs = 1000;       // after the first movement, before measuring
+constexpr int kStartGiveUpMs = 10000;
+constexpr int kMp3Copies = 15;        // 15 x 4 s of the demo chord
+
+double CpuMs(clockid_t clock)
+{
+    timespec t{};
+    clock_gettime(clock, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+double ProcessCpuMs()
+{
+    return CpuMs(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+// The calling thread only: for Vistrel the GUI thread, where the poll, the rail and the
+// labels run (mpv decodes and plays on threads of its own).
+double ThreadCpuMs()
+{
+    return CpuMs(CLOCK_THREAD_CPUTIME_ID);
+}
+
+struct Sample {
+    double cpuMs = 0;
+    double wallMs = 0;
+    double PercentOfCore() const { return wallMs > 0 ? 100.0 * cpuMs / wallMs : 0; }
+    double CpuMsPerMinute() const { return wallMs > 0 ? cpuMs * 60000.0 / wallMs : 0; }
+};
+
+// ---- The bare engine (child process) ----------------------------------------------
+
+bool HasVideoOutput()
+{
+    return qEnvironmentVariable("QT_QPA_PLATFORM") == "xcb";
+}
+
+void SetBareOptions(mpv_handle* mpv, bool loop)
+{
+    const bool video = HasVideoOutput();
+    const bool direct = video && vistrel::mci::XServerHasDirectRendering();
+    mpv_set_option_string(mpv, "vo", !video ? "null" : direct ? "gpu,x11" : "x11");
+    if (video && !direct)
+        mpv_set_option_string(mpv, "override-display-fps", "60");
+    mpv_set_option_string(mpv, "hwdec", "auto-safe");
+    mpv_set_option_string(mpv, "terminal", "no");
+    mpv_set_option_string(mpv, "audio-display", "no");
+    mpv_set_option_string(mpv, "load-scripts", "no");
+    mpv_set_option_string(mpv, "ytdl", "no");
+    mpv_set_option_string(mpv, "input-default-bindings", "no");
+    mpv_set_option_string(mpv, "audio-client-name", "vistrel-bench");
+    if (loop)
+        mpv_set_option_string(mpv, "loop-file", "inf");
+}
+
+// Waits on mpv's events (as a player without a window would) until `untilMs` on `clock`.
+void DrainUntil(mpv_handle* mpv, const QElapsedTimer& clock, qint64 untilMs)
+{
+    while (clock.elapsed() < untilMs) {
+        const double left = (untilMs - clock.elapsed()) / 1000.0;
+        mpv_wait_event(mpv, std::max(0.0, left));
+    }
+}
+
+int RunBare(const char* file, int seconds, bool loop)
+{
+    mpv_handle* mpv = mpv_create();
+    SetBareOptions(mpv, loop);
+    if (mpv_initialize(mpv) < 0)
+        return 2;
+    const char* command[] = {"loadfile", file, nullptr};
+    mpv_command(mpv, command);
+    QElapsedTimer clock;
+    clock.start();
+    double position = 0;
+    while (clock.elapsed() < kStartGiveUpMs &&
+           !(mpv_get_property(mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) == 0 && position > 0))
+        mpv_wait_event(mpv, 0.005);
+    DrainUntil(mpv, clock, clock.elapsed() + kSettleMs);
+    const double cpu0 = ProcessCpuMs();
+    const qint64 wall0 = clock.nsecsElapsed();
+    DrainUntil(mpv, clock, clock.elapsed() + seconds * 1000);
+    const double cpuMs = ProcessCpuMs() - cpu0;
+    const double wallMs = (clock.nsecsElapsed() - wall0) / 1e6;
+    std::printf("%.3f %.3f\n", cpuMs, wallMs);
+    mpv_terminate_destroy(mpv);
+    return 0;
+}
+
+Sample MeasureBare(const QString& self, const QString& file, int seconds, bool loop)
+{
+    QProcess child;
+    child.start(self, {"--bare", file, QString::number(seconds), loop ? "loop" : "once"});
+    Sample sample;
+    if (!child.waitForFinished((seconds + 30) * 1000)) {
+        child.kill();
+        child.waitForFinished(2000);
+        return sample;
+    }
+    std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf", &sample.cpuMs, &sample.wallMs);
+    return sample;
+}
+
+// ---- Vistrel --------------------------------------------------------------------------
+
+void RunEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct VistrelSample {
+    Sample cpu;
+    double guiThreadMs = 0;
+    int polls = 0;
+};
+
+VistrelSample MeasureVistrel(vistrel::MainWindow& window, const std::string& name, int seconds, bool loop)
+{
+    window.Controls().loopCheck->setChecked(loop);
+    vistrel::FileBrowser& browser = window.Browser();
+    browser.ProgrammaticSelection = true;
+    window.Controls().fileList->clearSelection();
+    browser.ProgrammaticSelection = false;
+    browser.SelectFileByName(name);
+    window.TitlePlay().FileListClicked("bench");
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartGiveUpMs && window.Front().MPlayGetPosition() <= 0)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    RunEventLoopFor(kSettleMs);
+
+    VistrelSample sample;
+    QObject counter;
+    QObject::connect(window.Timers().positionTimer, &QTimer::timeout, &counter, [&sample] { ++sample.polls; });
+    const double cpu0 = ProcessCpuMs();
+    const double gui0 = ThreadCpuMs();
+    const qint64 wall0 = clock.nsecsElapsed();
+    RunEventLoopFor(seconds * 1000);
+    sample.cpu = {ProcessCpuMs() - cpu0, (clock.nsecsElapsed() - wall0) / 1e6};
+    sample.guiThreadMs = ThreadCpuMs() - gui0;
+    if (qEnvironmentVariableIsSet("BENCH_TRACE"))
+        std::printf("  %s: poll every %d ms, state %d, position %d of %d ms, window %dx%d\n", name.c_str(),
+                    window.Timers().positionTimer->interval(), window.Title().playState,
+                    window.Front().MPlayGetPosition(), window.Title().CurrentTitleLengthMS, window.width(),
+                    window.height());
+    window.TitlePlay().PlayControlClicked(2);  // Stop
+    return sample;
+}
+
+// ---- The files --------------------------------------------------------------------------
+
+// The frames of an MP3 without its ID3v2 tag and without the first frame when that holds
+// the encoder's "Info"/"Xing" length summary (which would give the copies the length of one).
+QByteArray Mp3Frames(const QByteArray& file)
+{
+    qsizetype start = 0;
+    if (file.startsWith("ID3") && file.size() > 10) {
+        const auto b = [&](int i) { return static_cast<unsigned char>(file[i]) & 0x7f; };
+        start = 10 + ((b(6) << 21) | (b(7) << 14) | (b(8) << 7) | b(9));
+    }
+    const qsizetype summary = std::max(file.indexOf("Info", start), file.indexOf("Xing", start));
+    if (summary > start && summary < start + 64) {
+        const qsizetype next = file.indexOf("\xff\xfb", summary);
+        start = next > 0 ? next : start;
+    }
+    return file.mid(start);
+}
+
+bool WriteLongMp3(const QString& from, const QString& to)
+{
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray frames = Mp3Frames(in.readAll());
+    for (int i = 0; i < kMp3Copies; ++i)
+        out.write(frames);
+    return true;
+}
+
+QByteArray LoadAverage()
+{
+    QFile file("/proc/loadavg");
+    return file.open(QIODevice::ReadOnly) ? file.readAll().left(14).trimmed() : QByteArray("?");
+}
+
+struct Case {
+    const char* label;
+    QString name;  // in the temporary folder
+    bool loop;
+};
+
+void Report(const Case& c, const VistrelSample& ours, const Sample& bare)
+{
+    const double perMinute = ours.cpu.wallMs > 0 ? 60000.0 / ours.cpu.wallMs : 0;
+    std::printf("%-26s %8.0f %8.0f %8.0f %6.2f %7.1f %8.0f\n", c.label, ours.cpu.CpuMsPerMinute(),
+                ours.guiThreadMs * perMinute, bare.CpuMsPerMinute(),
+                bare.cpuMs > 0 ? ours.cpu.cpuMs / bare.cpuMs : 0.0, ours.polls * 1000.0 / std::max(1.0, ours.cpu.wallMs),
+                ours.polls > 0 ? 1000.0 * ours.guiThreadMs / ours.polls : 0.0);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::strcmp(argv[1], "--bare") == 0) {
+        std::setlocale(LC_NUMERIC, "C");
+        return RunBare(argv[2], std::atoi(argv[3]), std::strcmp(argv[4], "loop") == 0);
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
+    const QString only = argc > 3 ? QString(argv[3]) : QString();  // a part of the cases' labels
+
+    QTemporaryDir dir;
+    const QString demo = VISTREL_SOURCE_DIR "/demo/";
+    if (!WriteLongMp3(demo + "a_major_chord.mp3", dir.filePath("chord_x15.mp3")) ||
+        !QFile::copy(demo + "a_major_chord.mp3", dir.filePath("a_major_chord.mp3")) ||
+        !QFile::copy(demo + "mandelbrot.mkv", dir.filePath("mandelbrot.mkv")) ||
+        !QFile::copy(demo + "vistrel_testcard.mp4", dir.filePath("vistrel_testcard.mp4"))) {
+        std::fprintf(stderr, "cannot prepare the files in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    const std::vector<Case> cases = {
+        {"MP3 chord x15 (60 s)", "chord_x15.mp3", false},
+        {"MP3 chord (4 s, looped)", "a_major_chord.mp3", true},
+        {"MKV mandelbrot (looped)", "mandelbrot.mkv", true},
+        {"MP4 testcard (looped)", "vistrel_testcard.mp4", true},
+    };
+
+    vistrel::program::IniFile = dir.filePath("Vistrel.ini").toStdString();
+    vistrel::program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
+    vistrel::MainWindow window(dir.filePath("vistrel").toStdString());
+    window.show();  // as the program does: the rail and the labels paint
+    window.Browser().SetFolder(dir.path().toStdString());
+
+    std::printf("CPU per minute of playback, %d s per measurement, platform %s, load average %s\n", seconds,
+                qPrintable(QApplication::platformName()), LoadAverage().constData());
+    std::printf("CPU ms per minute: the whole process (Vistrel's GUI thread apart), bare libmpv in a child;\n"
+                "ratio Vistrel / bare; polls per second; GUI thread CPU per poll in microseconds\n");
+    std::printf("%-26s %8s %8s %8s %6s %7s %8s\n", "file", "Vistrel", "GUI", "bare", "ratio", "polls/s", "us/poll");
+    // The first title of a process also starts the sound output and paints the window for
+    // the first time: played once before anything is measured.
+    MeasureVistrel(window, cases.front().name.toStdString(), 1, false);
+    for (int round = 0; round < rounds; ++round) {
+        for (const Case& c : cases) {  // alternating, so drifts hit both alike
+            if (!QString(c.label).contains(only, Qt::CaseInsensitive))
+                continue;
+            const VistrelSample ours = MeasureVistrel(window, c.name.toStdString(), seconds, c.loop);
+            const Sample bare = MeasureBare(QCoreApplication::applicationFilePath(), dir.filePath(c.name), seconds, c.loop);
+            Report(c, ours, bare);
+        }
+    }
+    window.close();
+    return 0;
+}
