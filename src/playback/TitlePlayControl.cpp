@@ -240,7 +240,6 @@ void TitlePlayControl::StartOpenedTitle()
     if (video) {
         StartVideoMoving();
         ShowVideo();
-        timers_.mouseTimer->start();
     } else {
         title_.innerVideoWindow = 0;
     }
