@@ -58,7 +58,7 @@ MciError MciDevice::pause()
 {
     poll();
     if (state_ == State::Playing) {
-        setEnginePaused(true);
+        pauseEngineHolding(positionMs());
         state_ = State::Paused;
         limitTimer_.stop();
         drain_.reset();
@@ -81,7 +81,7 @@ MciError MciDevice::resume()
 MciError MciDevice::stop()
 {
     poll();
-    setEnginePaused(true);
+    pauseEngineHolding(positionMs());
     state_ = State::Stopped;
     playTo_.reset();
     limitTimer_.stop();
@@ -212,6 +212,14 @@ void MciDevice::startPlaying()
         limitTimer_.start();
     else
         limitTimer_.stop();
+}
+
+// A paused engine's clock may still settle by a few ms after the pause; the device reports
+// where it stood when told to halt, until it plays or seeks again.
+void MciDevice::pauseEngineHolding(int64_t ms)
+{
+    setEnginePaused(true);
+    heldPosition_ = ms;
 }
 
 // The limit was passed (by a check interval, or more when the clock jumped): go back to it

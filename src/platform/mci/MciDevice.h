@@ -69,6 +69,7 @@ private:
     int64_t positionMs();
     void startPlaying();
     void stopAt(int64_t ms);
+    void pauseEngineHolding(int64_t ms);
     void followDrain();
     std::string modeWord() const;
 
