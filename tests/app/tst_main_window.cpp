@@ -114,9 +114,7 @@ private slots:
         const std::string folder = fixture_.Path(QTest::currentDataTag()) + "/", name = folder + kind.toStdString() + ".mp3";
         QVERIFY(QDir().mkpath(QString::fromStdString(folder)) && test::MakeSpecialFile(name, kind.toStdString()));
         test::MsgBoxRecorder recorder;
-        const auto window = fixture_.Load("Path=" + folder + "\n", commandLine ? name : "");
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto window = fixture_.Show("Path=" + folder + "\n", commandLine ? name : "");
         QListView* files = window->Controls().fileList;
         QCOMPARE(files->model()->rowCount(), 1);
         if (!commandLine)

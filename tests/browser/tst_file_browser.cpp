@@ -182,9 +182,7 @@ private slots:
         test::MsgBoxRecorder recorder;
         const std::string folder = Folder("control", {"a\nb.mp3", "c\td.mp3", "e.mp3"});
         QVERIFY(QFile::resize(QString::fromStdString(folder + "a\nb.mp3"), 1234));
-        const auto window = fixture_.Load("Path=" + folder + "\n");
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto window = fixture_.Show("Path=" + folder + "\n");
         QListView* files = window->Controls().fileList;
         test::SelectRows(*window, {0}, 0);
         window->Browser().RefreshDirAndFileList();
@@ -204,9 +202,7 @@ private slots:
         test::MsgBoxRecorder recorder;
         const std::string folder = Folder("tip", {"a.mp3", "b.mp3"});
         QVERIFY(QFile::resize(QString::fromStdString(folder + "a.mp3"), 1234));
-        const auto window = fixture_.Load("Path=" + folder + "\n");
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto window = fixture_.Show("Path=" + folder + "\n");
         QListView* files = window->Controls().fileList;
         QTimer* timer = window->Timers().fileToolTipTimer;
         const QPoint a = test::RowRect(*window, 0).center(), b = test::RowRect(*window, 1).center();

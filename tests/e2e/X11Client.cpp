@@ -37,9 +37,7 @@ std::vector<uint32_t> X11Client::ShownWindows(const std::string& name)
 {
     xcb_connection_t* c = connection_;
     std::vector<uint32_t> shown;
-    const auto tree = Own(xcb_query_tree_reply(c, xcb_query_tree(c, root_), nullptr));
-    for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i) {
-        const xcb_window_t window = xcb_query_tree_children(tree.get())[i];
+    for (const uint32_t window : Children(root_)) {
         const auto cookie = xcb_get_property(c, 0, window, Atom("_NET_WM_NAME"), XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
         const auto title = Own(xcb_get_property_reply(c, cookie, nullptr));
         const auto geometry = Geometry(window);
@@ -49,6 +47,13 @@ std::vector<uint32_t> X11Client::ShownWindows(const std::string& name)
             shown.push_back(window);
     }
     return shown;
+}
+
+std::vector<uint32_t> X11Client::Children(uint32_t parent)
+{
+    const auto tree = Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, parent), nullptr));
+    const xcb_window_t* list = tree ? xcb_query_tree_children(tree.get()) : nullptr;
+    return {list, list + (tree ? xcb_query_tree_children_length(tree.get()) : 0)};
 }
 
 std::optional<X11Geometry> X11Client::Geometry(uint32_t window)

@@ -1,6 +1,7 @@
 #pragma once
-// A few X11 requests for the tests that start the real program: find its shown top-level
-// windows by name, read where they are, and ask one to close as a window manager would.
+// A few X11 requests for the tests that look at real windows: find the program's shown
+// top-level windows by name or a window's children, read where they are, and ask one to
+// close as a window manager would.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ public:
     // The viewable top-level windows named `name` (Qt also names an unmapped 1x1 helper
     // window after the application).
     std::vector<uint32_t> ShownWindows(const std::string& name);
+    std::vector<uint32_t> Children(uint32_t parent);
     std::optional<X11Geometry> Geometry(uint32_t window);  // empty once the window is destroyed
     void RequestClose(uint32_t window);
 

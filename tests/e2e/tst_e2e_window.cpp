@@ -26,9 +26,7 @@ private slots:
     {
         QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: use ./test.sh");
         test::MainWindowFixture fixture;
-        const auto window = fixture.Load({}, VISTREL_SOURCE_DIR "/demo");
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        const auto window = fixture.Show({}, VISTREL_SOURCE_DIR "/demo");
         QCOMPARE(window->windowTitle(), QString("Vistrel"));
         const QListView* files = window->Controls().fileList;
         QStringList listed;

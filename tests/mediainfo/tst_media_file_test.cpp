@@ -8,7 +8,6 @@
 
 using namespace vistrel;
 using Bytes = std::vector<uint8_t>;
-Q_DECLARE_METATYPE(vistrel::InfoLines)
 
 class TestMediaFileTest : public QObject {
     Q_OBJECT

@@ -8,7 +8,6 @@
 using namespace vistrel;
 using namespace std::string_view_literals;
 using Bytes = std::vector<uint8_t>;
-Q_DECLARE_METATYPE(Bytes)
 
 class TestMediaType : public QObject {
     Q_OBJECT

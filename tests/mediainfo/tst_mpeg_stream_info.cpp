@@ -1,5 +1,6 @@
 // MPEG streams: program, video and transport streams built byte by byte for the search
-// windows and limits, the video header tables, and the lines of real files.
+// windows and limits, the video header tables, and the lines of real files; MPEG audio: frame
+// header decoding, the Xing and VBRI averages, and the frame search with its ID3v2 rules.
 #include "mediainfo/MediaType.h"
 #include "mediainfo/MpegStreamInfo.h"
 #include "support/TestSupport.h"
@@ -8,8 +9,6 @@ using namespace vistrel;
 using test::Cat;
 using test::Lines;
 using Bytes = std::vector<uint8_t>;
-Q_DECLARE_METATYPE(Bytes)
-Q_DECLARE_METATYPE(vistrel::InfoLines)
 
 namespace {
 
@@ -52,6 +51,15 @@ Bytes ProgramStream(bool mpeg2, const std::vector<Bytes>& packets)
         w.PlaceAt(i * kPackSpacing, mpeg2 ? Pack2() : Pack1()).PlaceAt(i * kPackSpacing + (mpeg2 ? 14 : 12), packets[i]);
     return w.Fill(packets.size() * kPackSpacing - w.Size());
 }
+Bytes Hex(const char* hex) { return HexToBytes(hex); }
+// A Xing header (frames at +8, bytes at +12) and a VBRI header (bytes at +10, frames at +14).
+Bytes Xing(uint32_t frames, uint32_t bytes) { return test::ByteWriter().Text("Xing").BE32(15).BE32(frames).BE32(bytes); }
+Bytes Vbri(uint32_t bytes, uint32_t frames) { return test::ByteWriter().Text("VBRI").Fill(6).BE32(bytes).BE32(frames); }
+// An ID3v2 tag header whose size field holds `size` in 7-bit groups.
+Bytes Id3(uint32_t s)
+{
+    return test::ByteWriter().Text("ID3").BE24(0x030000).U8(s >> 21 & 127).U8(s >> 14 & 127).U8(s >> 7 & 127).U8(s & 127);
+}
 
 }  // namespace
 
@@ -61,6 +69,73 @@ class TestMpegStreamInfo : public QObject {
     QTemporaryDir dir_;
 
 private slots:
+    // A frame header, with the buffer searched for a Xing or VBRI header (layer 3 only), and
+    // lines 0 to 2 joined by "|"; none when the header is refused.
+    void decode_data()
+    {
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<Bytes>("buffer");
+        QTest::addColumn<QString>("lines");
+        const auto row = [](const char* name, const char* header, const Bytes& buffer, const char* lines) {
+            QTest::newRow(name) << header << buffer << lines;
+        };
+        row("MPEG-1 layer 3", "FFFB9064", {}, "MPEG-1 Audio Stream|Layer-3  128kbps CBR |44100Hz  Joint Stereo");
+        row("MPEG-1 layer 3, index 14", "FFFBE0C0", {}, "MPEG-1 Audio Stream|Layer-3  320kbps CBR |44100Hz  Mono");
+        row("MPEG-1 layer 2", "FFFDE800", {}, "MPEG-1 Audio Stream|Layer-2  384kbps |32000Hz  Stereo");
+        row("MPEG-1 layer 1", "FFFFE400", {}, "MPEG-1 Audio Stream|Layer-1  448kbps |48000Hz  Stereo");
+        row("MPEG-2 layer 3", "FFF39848", {}, "MPEG-2 Audio Stream|Layer-3  80kbps CBR |16000Hz  Joint Stereo");
+        row("MPEG-2 layer 1", "FFF7E000", {}, "MPEG-2 Audio Stream|Layer-1  256kbps |22050Hz  Stereo");
+        // Version bits 01 read as 2.5, with its own layer 3 rates (12 and 20 at indexes 2 and 3).
+        row("MPEG-2.5 index 2", "FFEB2080", {}, "MPEG-2.5 Audio Stream|Layer-3  12kbps CBR |11025Hz  Dual Channel");
+        row("MPEG-2.5 index 3", "FFEB3440", {}, "MPEG-2.5 Audio Stream|Layer-3  20kbps CBR |12000Hz  Joint Stereo");
+        // Without a rate table (2.5, layers 1 and 2) and in free format the rate is left out.
+        row("MPEG-2.5 layer 1", "FFEF90C0", {}, "MPEG-2.5 Audio Stream|Layer-1|11025Hz  Mono");
+        row("free format, protected", "FFFA0000", {}, "MPEG-1 Audio Stream|Layer-3  CBR |44100Hz  Stereo");
+        // A variable rate: the average of the Xing or VBRI counts, rounded half up.
+        const Bytes xing = test::Cat({Hex("FFFB9064"), Bytes(32), Xing(1000, 417959), Bytes(100)});
+        row("Xing wins over an earlier VBRI", "FFFB9064", test::Cat({Vbri(3879, 21), xing}),
+            "MPEG-1 Audio Stream|Layer-3  128kbps VBR |44100Hz  Joint Stereo");
+        row("128.5 rounds up", "FFFB9400", Xing(2, 771), "MPEG-1 Audio Stream|Layer-3  129kbps VBR |48000Hz  Stereo");
+        row("128.17 rounds down", "FFFB9400", Xing(2, 769), "MPEG-1 Audio Stream|Layer-3  128kbps VBR |48000Hz  Stereo");
+        row("MPEG-2, 144 too", "FFF39064", Xing(1000, 200000), "MPEG-2 Audio Stream|Layer-3  31kbps VBR |22050Hz  Joint Stereo");
+        row("byte count cut off", "FFFB9064", test::ByteWriter().Text("Xing").Fill(4).BE32(10),
+            "MPEG-1 Audio Stream|Layer-3  VBR |44100Hz  Joint Stereo");
+        row("layer 2 ignores Xing", "FFFD8004", Xing(1000, 417959), "MPEG-1 Audio Stream|Layer-2  128kbps |44100Hz  Stereo");
+        row("version bits 00", "FFE39064", {}, "");
+        row("layer bits 00", "FFF99064", {}, "");
+        row("rate index 15", "FFFBF064", {}, "");
+        row("sample-rate index 3", "FFFB9C64", {}, "");
+        row("Xing with 0 frames", "FFFB9064", Xing(0, 417959), "");
+        row("Xing cut before its frame count", "FFFB9064", test::ByteWriter().Fill(10).Text("Xing").Fill(4), "");
+    }
+    void decode()
+    {
+        QFETCH(QString, header);
+        QFETCH(Bytes, buffer);
+        QFETCH(QString, lines);
+        const Bytes h = HexToBytes(header.toStdString());
+        MpegAudioInfo info;
+        QCOMPARE(ParseMpegAudioHeader(info, buffer, {h[0], h[1], h[2], h[3]}) && info.Valid, !lines.isEmpty());
+        const auto decoded = MpegAudioLines(info);
+        if (info.Valid)
+            QCOMPARE(QString::fromStdString(decoded[0] + "|" + decoded[1] + "|" + decoded[2]), lines);
+    }
+
+    void frameSearch()
+    {
+        // the first 0xFF whose next byte has its top three bits set; after ID3v2 layer 3 only
+        const Bytes bytes = Hex("00FF00FFDF12FFE0FFFB9064");
+        QCOMPARE(FindMpegAudioFrame(bytes, false), size_t{6});
+        QCOMPARE(FindMpegAudioFrame(bytes, true), size_t{8});
+        QCOMPARE(FindMpegAudioFrame(bytes, false, 7), size_t{8});
+        QCOMPARE(FindMpegAudioFrame(bytes, false, 0, 6), kNotFound);
+        QCOMPARE(FindMpegAudioFrame(Hex("0000FF"), false), kNotFound);
+        // the top bit of each ID3v2 size byte is not masked
+        const int64_t unmasked = (int64_t{0x80} << 21) + (0x80 << 14) + (0x80 << 7) + 0xFF;
+        QCOMPARE(Id3v2TagSize(Hex("494433030000808080FF")).value_or(0), unmasked);
+        QVERIFY(!Id3v2TagSize(test::Bytes("ID2xxxxxxx")));
+    }
+
     void packHeaderNeedsTheNextCodeAt12To20()
     {
         for (const auto& [distance, found] : {std::pair{11, false}, {12, true}, {20, true}, {21, false}})
@@ -156,6 +231,20 @@ private slots:
         row("nothing found", "a.mpg", Bytes(100), Lines({"", "unknown"}), 0);
         row("a pack wins over a frame sync", "a.mpg", Cat({HexToBytes("FFFB9064"), ProgramStream(false, {Code(0xBB)})}),
             Lines({ps1}), 0);
+        // Audio files: no pack or sequence header, so the frame search, after ID3v2 layer 3 only.
+        const InfoLines cbr = Lines({"MPEG-1 Audio Stream", "Layer-3  128kbps CBR ", "44100Hz  Joint Stereo"});
+        const auto mp3 = [&](const char* what, const Bytes& bytes, const InfoLines& lines) { row(what, "audio.mp3", bytes, lines, 0); };
+        const Bytes layer2 = Cat({Hex("FFF544C4"), Bytes(20), Hex("FFFB9064"), Bytes(400)});
+        mp3("only the first candidate", Cat({Hex("FFE01234FFFB9064"), Bytes(100)}), Lines({"", "unknown"}));
+        mp3("header cut by the end", Cat({Bytes(40), Hex("FFFB90")}), Lines({"", "unknown"}));
+        mp3("first candidate, layer 2", layer2, Lines({"MPEG-2 Audio Stream", "Layer-2  32kbps ", "24000Hz  Mono"}));
+        mp3("after ID3v2, layer 3 only", Cat({Id3(100), Bytes(100), layer2}), cbr);
+        // The refill overwrites the buffer from its start; a frame further in stays found.
+        mp3("refill keeps later bytes", test::ByteWriter().Raw(Id3(60)).Fill(80).PlaceAt(40, Hex("FFFB9064")), cbr);
+        // The buffer holds 1,024,000 bytes: a larger tag leaves nothing to search.
+        mp3("tag larger than the buffer", test::ByteWriter().Raw(Id3(2000000)).Raw(Hex("FFFB9064")).Fill(1100000 - 14),
+            Lines({"", "unknown"}));
+        mp3("tag of 1,000,000 bytes", test::ByteWriter().Raw(Id3(1000000)).Fill(1000000).Raw(Hex("FFFB9064")).Fill(99986), cbr);
         const auto file = [&](const char* name, const InfoLines& lines, int flags) {
             row(name, name, test::ReadFile(test::Fixture(name)), lines, flags);
         };
@@ -165,6 +254,9 @@ private slots:
         file("mpeg2_ps_dvd_dts_lpcm.vob", Lines({ps2, "160x120  4:3  25fps", "1x DTS", "1x PCM"}), 3);
         // no pack header: the first sequence header with its GOP makes it a video stream
         file("mpegts_mpeg2_mp2.ts", Lines({v2, "64x48  4:3  25fps", "MP@ML", "DAR=1.3333"}), 0);
+        file("mp3_vbr_xing.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  54kbps VBR ", "44100Hz  Stereo"}), 0);
+        file("mp3_vbr_vbri.mp3", Lines({"MPEG-1 Audio Stream", "Layer-3  57kbps VBR ", "44100Hz  Joint Stereo"}), 0);
+        file("riff_rmp3_with_mp3_frames.mp3", cbr, 0);
     }
     void streams()
     {

@@ -12,16 +12,7 @@ using test::BusService;
 using test::FakeBusService;
 using Hold = KeepAwakeInhibitor::Hold;
 
-namespace {
-
 enum Fake { Absent, Answers, Hangs };
-
-std::unique_ptr<FakeBusService> Serve(BusService service, int fake)
-{
-    return fake == Absent ? nullptr : std::make_unique<FakeBusService>(service, fake == Answers);
-}
-
-}  // namespace
 
 class TestKeepAwake : public QObject {
     Q_OBJECT
@@ -29,45 +20,39 @@ class TestKeepAwake : public QObject {
 private slots:
     void inhibitsWhatTheTitleNeeds_data()
     {
-        QTest::addColumn<int>("screenSaver");
-        QTest::addColumn<int>("portal");
-        QTest::addColumn<int>("logind");
+        QTest::addColumn<QList<int>>("fakes");  // the screen saver's, the portal's, logind's
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<int>("heldFirst");
-        QTest::addColumn<QStringList>("screenSaverCalls");
-        QTest::addColumn<QStringList>("portalCalls");
-        QTest::addColumn<QStringList>("logindCalls");
+        QTest::addColumn<QList<QStringList>>("calls");  // that each fake took
         const QStringList video{"Inhibit Vistrel Playing video", "UnInhibit 7"};
         const QStringList portal{"Inhibit 4 Playing audio", "Close"};
         const QStringList logind{"Inhibit sleep Vistrel Playing audio block", "Released"};
         // No stop at the end: the inhibitor's destructor releases.
-        QTest::newRow("video, then audio through the portal") << int(Answers) << int(Answers) << int(Answers)
-            << QStringList{"video", "video", "audio"} << int(Hold::Display) << video << portal << QStringList();
-        QTest::newRow("audio through logind without a portal, then video") << int(Answers) << int(Absent) << int(Answers)
-            << QStringList{"audio", "audio", "video", "stop"} << int(Hold::Sleep) << video << QStringList() << logind;
-        QTest::newRow("no service: nothing") << int(Absent) << int(Absent) << int(Absent)
-            << QStringList{"video", "audio", "stop"} << int(Hold::None) << QStringList() << QStringList() << QStringList();
-        QTest::newRow("screen saver never answers") << int(Hangs) << int(Absent) << int(Absent)
-            << QStringList{"video", "stop"} << int(Hold::None) << video.mid(0, 1) << QStringList() << QStringList();
+        QTest::newRow("video, then audio through the portal") << QList<int>{Answers, Answers, Answers}
+            << QStringList{"video", "video", "audio"} << int(Hold::Display) << QList<QStringList>{video, portal, {}};
+        QTest::newRow("audio through logind without a portal, then video") << QList<int>{Answers, Absent, Answers}
+            << QStringList{"audio", "audio", "video", "stop"} << int(Hold::Sleep) << QList<QStringList>{video, {}, logind};
+        QTest::newRow("no service: nothing") << QList<int>{Absent, Absent, Absent}
+            << QStringList{"video", "audio", "stop"} << int(Hold::None) << QList<QStringList>{{}, {}, {}};
+        QTest::newRow("screen saver never answers") << QList<int>{Hangs, Absent, Absent}
+            << QStringList{"video", "stop"} << int(Hold::None) << QList<QStringList>{video.mid(0, 1), {}, {}};
         // The portal's late answer must not outlive the request: its handle is closed.
-        QTest::newRow("portal never answers: logind") << int(Absent) << int(Hangs) << int(Answers)
-            << QStringList{"audio", "stop"} << int(Hold::Sleep) << QStringList() << portal << logind;
-        QTest::newRow("logind never answers") << int(Absent) << int(Absent) << int(Hangs)
-            << QStringList{"audio", "stop"} << int(Hold::None) << QStringList() << QStringList() << logind.mid(0, 1);
+        QTest::newRow("portal never answers: logind") << QList<int>{Absent, Hangs, Answers}
+            << QStringList{"audio", "stop"} << int(Hold::Sleep) << QList<QStringList>{{}, portal, logind};
+        QTest::newRow("logind never answers") << QList<int>{Absent, Absent, Hangs}
+            << QStringList{"audio", "stop"} << int(Hold::None) << QList<QStringList>{{}, {}, logind.mid(0, 1)};
     }
 
     void inhibitsWhatTheTitleNeeds()
     {
-        QFETCH(int, screenSaver);
-        QFETCH(int, portal);
-        QFETCH(int, logind);
+        QFETCH(QList<int>, fakes);
         QFETCH(QStringList, steps);
         QFETCH(int, heldFirst);
-        const auto screenSaverFake = Serve(BusService::ScreenSaver, screenSaver);
-        const auto portalFake = Serve(BusService::Portal, portal);
-        const auto logindFake = Serve(BusService::Logind, logind);
-        for (const auto* fake : {screenSaverFake.get(), portalFake.get(), logindFake.get()})
-            QVERIFY2(!fake || fake->Registered(), "needs the test buses: use ./test.sh");
+        std::unique_ptr<FakeBusService> served[3];
+        for (int i = 0; i < 3; ++i) {
+            served[i] = fakes[i] == Absent ? nullptr : std::make_unique<FakeBusService>(BusService(i), fakes[i] == Answers);
+            QVERIFY2(!served[i] || served[i]->Registered(), "needs the test buses: use ./test.sh");
+        }
         {
             KeepAwakeInhibitor inhibitor;
             for (const QString& step : steps) {
@@ -78,12 +63,9 @@ private slots:
                     QCOMPARE(int(inhibitor.Held()), heldFirst);
             }
         }
-        QFETCH(QStringList, screenSaverCalls);
-        QFETCH(QStringList, portalCalls);
-        QFETCH(QStringList, logindCalls);
-        QTRY_COMPARE(screenSaverFake ? screenSaverFake->Calls() : QStringList(), screenSaverCalls);
-        QTRY_COMPARE(portalFake ? portalFake->Calls() : QStringList(), portalCalls);
-        QTRY_COMPARE(logindFake ? logindFake->Calls() : QStringList(), logindCalls);
+        QFETCH(QList<QStringList>, calls);
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(served[i] ? served[i]->Calls() : QStringList(), calls[i]);
     }
 };
 

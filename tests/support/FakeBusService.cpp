@@ -18,21 +18,14 @@ namespace {
 constexpr uint kCookie = 7;
 
 struct ServiceName {
-    const char* connection;
-    const char* name;
-    const char* path;
+    const char *connection, *name, *path;
 };
 
-constexpr ServiceName kNames[] = {
+constexpr ServiceName kNames[] = {  // by BusService
     {"fake-screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"},
     {"fake-portal", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"},
     {"fake-logind", "org.freedesktop.login1", "/org/freedesktop/login1"},
 };
-
-const ServiceName& NameOf(BusService service)
-{
-    return kNames[static_cast<int>(service)];
-}
 
 // Where the portal puts a request: under the caller's unique name and its handle token.
 QString RequestPath(const QString& sender, const QString& token)
@@ -44,20 +37,14 @@ QString RequestPath(const QString& sender, const QString& token)
 
 }  // namespace
 
-ServiceResponder::~ServiceResponder()
-{
-    for (const int fd : lockEnds_)
-        close(fd);
-}
-
-QStringList ServiceResponder::Calls()
+QStringList FakeBusService::Calls()
 {
     QMutexLocker lock(&mutex_);
     NoteReleasedLocks();
     return calls_;
 }
 
-bool ServiceResponder::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
+bool FakeBusService::handleMessage(const QDBusMessage& message, const QDBusConnection& connection)
 {
     QMutexLocker lock(&mutex_);
     NoteReleasedLocks();
@@ -81,7 +68,7 @@ bool ServiceResponder::handleMessage(const QDBusMessage& message, const QDBusCon
     return true;
 }
 
-QVariant ServiceResponder::Grant()
+QVariant FakeBusService::Grant()
 {
     if (service_ == BusService::ScreenSaver)
         return kCookie;
@@ -96,7 +83,7 @@ QVariant ServiceResponder::Grant()
     return QVariant::fromValue(callerEnd);
 }
 
-void ServiceResponder::NoteReleasedLocks()
+void FakeBusService::NoteReleasedLocks()
 {
     for (auto it = lockEnds_.begin(); it != lockEnds_.end();) {
         pollfd end{*it, POLLIN, 0};
@@ -110,21 +97,21 @@ void ServiceResponder::NoteReleasedLocks()
     }
 }
 
-FakeBusService::FakeBusService(BusService service, bool answers) : service_(service), responder_(service, answers)
+FakeBusService::FakeBusService(BusService service, bool answers) : service_(service), answers_(answers)
 {
-    const ServiceName& name = NameOf(service);
+    const ServiceName& name = kNames[int(service)];
     const auto busType = service == BusService::Logind ? QDBusConnection::SystemBus : QDBusConnection::SessionBus;
     QDBusConnection bus = QDBusConnection::connectToBus(busType, name.connection);
     // Registered before it moves: the registration gives it children, which move along.
-    registered_ = bus.registerVirtualObject(name.path, &responder_, QDBusConnection::SubPath);
-    responder_.moveToThread(&thread_);
+    registered_ = bus.registerVirtualObject(name.path, this, QDBusConnection::SubPath);
+    moveToThread(&thread_);
     thread_.start();
     registered_ = registered_ && bus.registerService(name.name);
 }
 
 FakeBusService::~FakeBusService()
 {
-    const ServiceName& name = NameOf(service_);
+    const ServiceName& name = kNames[int(service_)];
     {
         QDBusConnection bus(name.connection);
         bus.unregisterService(name.name);
@@ -133,6 +120,8 @@ FakeBusService::~FakeBusService()
     QDBusConnection::disconnectFromBus(name.connection);
     thread_.quit();
     thread_.wait();
+    for (const int fd : lockEnds_)
+        close(fd);
 }
 
 }  // namespace vistrel::test

@@ -14,12 +14,16 @@ namespace vistrel::test {
 
 enum class BusService { ScreenSaver, Portal, Logind };
 
-class ServiceResponder : public QDBusVirtualObject {
-    Q_OBJECT
-
+class FakeBusService : public QDBusVirtualObject {
 public:
-    ServiceResponder(BusService service, bool answers) : service_(service), answers_(answers) {}
-    ~ServiceResponder() override;
+    // A service that does not answer takes every call and never replies.
+    explicit FakeBusService(BusService service, bool answers = true);
+    ~FakeBusService() override;
+
+    bool Registered() const { return registered_; }
+    // In the order they came: "Inhibit Vistrel Playing video", "UnInhibit 7" (screen
+    // saver); "Inhibit 4 Playing audio", "Close" (portal); "Inhibit sleep Vistrel Playing
+    // audio block", "Released" when the caller closed the lock (logind).
     QStringList Calls();
 
     QString introspect(const QString&) const override { return {}; }
@@ -31,32 +35,11 @@ private:
 
     const BusService service_;
     const bool answers_;
-    QMutex mutex_;
-    QStringList calls_;
-    QStringList portalRequests_;
-    // Our ends of the sleep locks handed out; the caller closing its end releases one.
-    std::vector<int> lockEnds_;
-};
-
-class FakeBusService {
-public:
-    // A service that does not answer takes every call and never replies.
-    explicit FakeBusService(BusService service, bool answers = true);
-    ~FakeBusService();
-    FakeBusService(const FakeBusService&) = delete;
-    FakeBusService& operator=(const FakeBusService&) = delete;
-
-    bool Registered() const { return registered_; }
-    // In the order they came: "Inhibit Vistrel Playing video", "UnInhibit 7" (screen
-    // saver); "Inhibit 4 Playing audio", "Close" (portal); "Inhibit sleep Vistrel Playing
-    // audio block", "Released" when the caller closed the lock (logind).
-    QStringList Calls() { return responder_.Calls(); }
-
-private:
-    const BusService service_;
-    QThread thread_;
-    ServiceResponder responder_;
     bool registered_ = false;
+    QThread thread_;
+    QMutex mutex_;
+    QStringList calls_, portalRequests_;
+    std::vector<int> lockEnds_;  // ours of the sleep locks handed out; the caller closing its end releases one
 };
 
 }  // namespace vistrel::test

@@ -36,6 +36,15 @@ public:
         return window;
     }
 
+    // As Load, and shown on the screen.
+    std::unique_ptr<MainWindow> Show(const std::string& keys = {}, const std::string& commandLineArg = {})
+    {
+        auto window = Load(keys, commandLineArg);
+        window->show();
+        QTEST_ASSERT(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
+
 private:
     QTemporaryDir dir_;
 };

@@ -90,6 +90,9 @@ int RunUnprivileged(const std::function<int()>& check);
 
 }  // namespace vistrel::test
 
+Q_DECLARE_METATYPE(std::vector<uint8_t>)  // handcrafted file bytes, as a test data column
+Q_DECLARE_METATYPE(vistrel::InfoLines)
+
 // Readable failure messages for the standard types the tests compare.
 namespace QTest {
 template <>
