@@ -9,11 +9,14 @@
 // thread of its own: the first chunk holding a sample above kLoudSample, timed on arrival on the
 // clock that starts at the click. The monitor's read latency (the sink's render step plus parec's
 // fragment) is added equally to both sides, so the difference and the ratio stay fair; the
-// absolute figures are that much late. Before every round the monitor must have been silent for
+// absolute figures are that much late. Recording changes what it observes a little: the null sink
+// renders in steps as short as the shortest latency asked of it, so the 5 ms recording makes it
+// step every 5 ms for both sides (BENCH_MONITOR_LATENCY_MS sets another). Before every round the monitor must have been silent for
 // kSilentBeforeRoundMs, so one round's tail never counts as the next one's sound. A last row plays
 // a silent WAV as a control: its sound column must read -1.
 //
-// -1: never within the give-up time, or no monitor (parec missing or no data). Figures only;
+// BENCH_ONLY=TEXT runs only the rows whose name holds TEXT; BENCH_TRACE=1 prints when PlayTitle
+// returned. -1: never within the give-up time, or no monitor (parec missing or no data). Figures only;
 // nothing passes or fails on time. Run it with a sound server (PULSE_SERVER) whose default sink
 // is the only one, e.g. under scripts/services.sh.
 #include "app/ProgramValues.h"
@@ -141,8 +144,9 @@ private:
     {
         QProcess parec;
         parec.setStandardErrorFile(QProcess::nullDevice());
+        const QString latency = qEnvironmentVariable("BENCH_MONITOR_LATENCY_MS", "5");
         parec.start("parec", {"--device=@DEFAULT_MONITOR@", "--raw", "--format=s16le", "--channels=1",
-                              "--rate=48000", "--latency-msec=5"});
+                              "--rate=48000", "--latency-msec=" + latency});
         const bool started = parec.waitForStarted(kMonitorStartMs);
         QByteArray pending;  // an odd byte waits for its pair
         while (started && !stop_ && parec.state() == QProcess::Running) {
@@ -283,6 +287,8 @@ int Missed(const std::vector<double>& values)
 void Report(const char* name, const Side& vistrel, const Side& bare, const std::string& file, int rounds,
             MonitorRecorder& monitor)
 {
+    if (const QByteArray only = qgetenv("BENCH_ONLY"); !only.isEmpty() && !QByteArray(name).contains(only))
+        return;
     std::vector<double> ourSound, bareSound, ourPosition, barePosition;
     for (int i = 0; i < rounds; ++i) {  // alternating, so drifts hit both alike
         if (monitor.Available() && !monitor.WaitForSilence())
