@@ -9,16 +9,17 @@
 // thread of its own: the first chunk holding a sample above kLoudSample, timed on arrival on the
 // clock that starts at the click. The monitor's read latency (the sink's render step plus parec's
 // fragment) is added equally to both sides, so the difference and the ratio stay fair; the
-// absolute figures are that much late. Recording changes what it observes a little: the null sink
-// renders in steps as short as the shortest latency asked of it, so the 5 ms recording makes it
-// step every 5 ms for both sides (BENCH_MONITOR_LATENCY_MS sets another). Before every round the monitor must have been silent for
-// kSilentBeforeRoundMs, so one round's tail never counts as the next one's sound. A last row plays
-// a silent WAV as a control: its sound column must read -1.
+// absolute figures are that much late. Recording changes what it observes a little: the null
+// sink renders in steps as short as the shortest latency asked of it, so the 5 ms recording
+// makes it step every 5 ms for both sides (BENCH_MONITOR_LATENCY_MS sets another). Before every
+// round the monitor must have been silent for kSilentBeforeRoundMs, so one round's tail never
+// counts as the next one's sound. A last row plays a silent WAV as a control: its sound column
+// must read -1.
 //
 // BENCH_ONLY=TEXT runs only the rows whose name holds TEXT; BENCH_TRACE=1 prints when PlayTitle
-// returned. -1: never within the give-up time, or no monitor (parec missing or no data). Figures only;
-// nothing passes or fails on time. Run it with a sound server (PULSE_SERVER) whose default sink
-// is the only one, e.g. under scripts/services.sh.
+// returned. -1: never within the give-up time, or no monitor (parec missing or no data). Figures
+// only; nothing passes or fails on time. Run it with a sound server (PULSE_SERVER) whose default
+// sink is the only one, e.g. under scripts/services.sh.
 #include "app/ProgramValues.h"
 #include "app/MainWindow.h"
 #include "playback/TitlePlayControl.h"
@@ -193,7 +194,8 @@ private:
 
 // Runs the event loop until the position is above 0 and the monitor has carried sound (or each
 // has been given up); both times on `clock`, which started at the click.
-Timing Measure(const QElapsedTimer& clock, MonitorRecorder& monitor, const std::function<bool()>& positionAboveZero)
+Timing Measure(const QElapsedTimer& clock, MonitorRecorder& monitor,
+               const std::function<bool()>& positionAboveZero)
 {
     Timing timing;
     while (clock.elapsed() < kGiveUpMs) {
@@ -201,8 +203,9 @@ Timing Measure(const QElapsedTimer& clock, MonitorRecorder& monitor, const std::
         if (timing.positionMs < 0 && positionAboveZero())
             timing.positionMs = NsToMs(clock.nsecsElapsed());
         timing.soundMs = monitor.FirstSoundMs();
-        const bool soundSettled = timing.soundMs >= 0 || !monitor.Available() ||
-                                  (timing.positionMs >= 0 && clock.elapsed() > timing.positionMs + kSoundAfterPositionMs);
+        const bool soundGivenUp =
+            timing.positionMs >= 0 && clock.elapsed() > timing.positionMs + kSoundAfterPositionMs;
+        const bool soundSettled = timing.soundMs >= 0 || !monitor.Available() || soundGivenUp;
         if (timing.positionMs >= 0 && soundSettled)
             break;
     }
@@ -302,10 +305,13 @@ void Report(const char* name, const Side& vistrel, const Side& bare, const std::
         ourPosition.push_back(ours.positionMs);
         barePosition.push_back(theirs.positionMs);
     }
-    const double a = Median(ourSound), b = Median(bareSound), c = Median(ourPosition), d = Median(barePosition);
+    const double a = Median(ourSound), b = Median(bareSound);
+    const double c = Median(ourPosition), d = Median(barePosition);
     std::printf("%-22s %8.1f %8.1f %6.2f   %8.1f %8.1f %6.2f\n", name, a, b, Ratio(a, b), c, d, Ratio(c, d));
-    for (const auto& [column, values] : {std::pair{"Vistrel sound", &ourSound}, {"bare sound", &bareSound},
-                                         {"Vistrel position", &ourPosition}, {"bare position", &barePosition}})
+    const std::pair<const char*, const std::vector<double>*> columns[] = {
+        {"Vistrel sound", &ourSound}, {"bare sound", &bareSound},
+        {"Vistrel position", &ourPosition}, {"bare position", &barePosition}};
+    for (const auto& [column, values] : columns)
         if (const int missed = Missed(*values); missed > 0 && missed < rounds)
             std::printf("  %s: no figure in %d of %d rounds\n", column, missed, rounds);
 }
