@@ -4,9 +4,9 @@
 // Vistrel: the real main window (shown; offscreen unless QT_QPA_PLATFORM says otherwise)
 // opens a temporary folder, the file is selected in the list and played by the list's
 // click, so the position poll, the rail and the time labels run as they do for a user.
-// Bare: a child process of this program (`--bare`) with one libmpv handle playing the same
-// file with the same engine options that decide the work (video output, hardware decoding,
-// no scripts), and nothing else. Each side measures its own process CPU time (every thread,
+// Bare: a child process of this program (`--bare`), playing at the same time, with one
+// libmpv handle on the same file with the same engine options that decide the work (video
+// output, hardware decoding, no scripts), and nothing else. Each side measures its own process CPU time (every thread,
 // mpv's included) over SECONDS of wall time once the position moves.
 //
 // The MP3 is the demo chord's frames repeated into one continuous title of about a minute;
