@@ -344,9 +344,10 @@ bool MainWindow::HandOverCommandLineArg()
     const bool isFile = !IsFolder(arg);
     currentFolder_ = GetContainingFolder(arg);
     if (isFile) {
-        const std::string pattern = "*." + LowerCase(GetExtension(GetFileNamePart(arg)));
-        if (!FindFilePattern(browser_->Patterns, pattern))
-            AddFilePattern(browser_->Patterns, pattern);
+        // Asked by matching, not by the pattern's text: "*.mpe" occurs inside "*.mpeg"
+        // but lists no "y.mpe".
+        if (!FileNameFilter(browser_->Patterns).Matches(GetFileNamePart(arg)))
+            AddFilePattern(browser_->Patterns, "*." + LowerCase(GetExtension(GetFileNamePart(arg))));
     }
     browser_->SetFolder(currentFolder_);
     browser_->FocusFileList();

@@ -177,12 +177,6 @@ void AddFilePattern(std::vector<std::string>& patterns, const std::string& patte
         patterns.push_back(lower);
 }
 
-bool FindFilePattern(const std::vector<std::string>& patterns, const std::string& text)
-{
-    return std::any_of(patterns.begin(), patterns.end(),
-                       [&](const std::string& pattern) { return pattern.find(text) != std::string::npos; });
-}
-
 std::string GetFilePats(const std::vector<std::string>& patterns)
 {
     std::string text;

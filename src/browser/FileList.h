@@ -22,8 +22,6 @@ namespace vistrel {
 std::vector<std::string> DefaultFilePatterns();
 // Ignores an empty text; otherwise appends it lower-cased unless an equal entry exists.
 void AddFilePattern(std::vector<std::string>& patterns, const std::string& pattern);
-// True when `text` occurs (case-sensitive) inside any pattern.
-bool FindFilePattern(const std::vector<std::string>& patterns, const std::string& text);
 // Every pattern followed by ", " (diagnostic text).
 std::string GetFilePats(const std::vector<std::string>& patterns);
 

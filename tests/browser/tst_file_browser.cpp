@@ -19,7 +19,7 @@ private:
     test::MainWindowFixture fixture_;
 
     // A folder with `files` (by default two that are listed and three that are not) and "sub".
-    std::string Folder(const std::string& name, const QStringList& files = {"a.MP3", "B.wav", "c.txt", ".hidden.mp3", "x.xyz"}) const
+    std::string Folder(const std::string& name, const QStringList& files = {"a.MP3", "B.wav", "c.txt", ".hidden.mp3", "x.xyz", "y.mpe"}) const
     {
         QDir().mkpath(QString::fromStdString(fixture_.Path(name + "/sub")));
         for (const QString& file : files)
@@ -71,6 +71,7 @@ private slots:
         QTest::addColumn<QByteArray>("message");
         QTest::newRow("file") << QByteArray("%1B.wav") << QStringList{"a.MP3", "*B.wav"} << QByteArray();
         QTest::newRow("outside the patterns") << QByteArray("%1x.xyz") << QStringList{"a.MP3", "B.wav", "*x.xyz"} << QByteArray();
+        QTest::newRow("pattern inside another") << QByteArray("%1y.mpe") << QStringList{"a.MP3", "B.wav", "*y.mpe"} << QByteArray();
         QTest::newRow("folder") << QByteArray("%1") << QStringList{"a.MP3", "B.wav"} << QByteArray();
         QTest::newRow("vanished") << QByteArray("%1gone.mp3") << QStringList{"start.mp3"} << QByteArray("'%1gone.mp3'  not found");
     }
