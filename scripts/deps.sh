@@ -8,7 +8,7 @@ BUILD_PKGS=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools lib
 RUN_PKGS=(libmpv2 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
           gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl
           libgl1-mesa-dri fonts-dejavu-core ffmpeg qt6-qpa-plugins)
-TEST_PKGS=(gstreamer1.0-tools mpv xvfb xauth x11-utils xdotool pulseaudio pulseaudio-utils
+TEST_PKGS=(gstreamer1.0-tools mpv xvfb xauth x11-utils xdotool xclip pulseaudio pulseaudio-utils
            dbus-daemon mediainfo)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 
