@@ -61,6 +61,7 @@ MainMenus::MainMenus(QWidget* owner)
     copyToMenu = BuildDestinationMenu(owner, "copyToMenu", "copyToEntries", "copyToEntries");
     goToMenu = BuildDestinationMenu(owner, "goToMenu", "goToEntries", "goToEntries");
     goToMenu.browse->setObjectName("goToBrowseAction");
+    goToMenu.browse->setEnabled(true);
     BuildFileMenu(owner);
     BuildFolderMenu(owner);
     BuildVideoMenu(owner);
@@ -79,7 +80,7 @@ DestinationMenu MainMenus::BuildDestinationMenu(QWidget* owner, const char* popu
     m.addCurrent = NamedAction(m.popup, (prefix + "AddCurrent").c_str(), "Add Current Folder");
     m.config = NamedAction(m.popup, (prefix + "Config").c_str(), "Configure List...");
     m.browse = NamedAction(m.popup, (prefix + "Browse").c_str(), "Browse...");
-    DisableAll({m.addCurrent, m.config, m.browse});
+    DisableAll({m.browse});
     return m;
 }
 
@@ -173,7 +174,7 @@ void MainMenus::BuildListMenus(const Settings& settings)
     const bool haveOpenWith = !settings.OpenWith.empty();
     openWithMenu->menuAction()->setVisible(haveOpenWith);
     openWithSeparator->setVisible(haveOpenWith);
-    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get(), goToMenu.entries.get(), openWithEntries.get()})
+    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get(), openWithEntries.get()})
         DisableEntries(*array);
 }
 

@@ -203,6 +203,7 @@ void MainWindow::BuildPlayback()
     controls_.videoArea->installEventFilter(this);
     OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
     WirePlayControls();
+    WireRecentFolders();
     BuildMciTestPanel();
     WireMciVoiceHooks();
 }
@@ -297,6 +298,7 @@ void MainWindow::WireMenus()
     controls_.moveToButton->setMenu(menus_->moveToMenu.popup);
     controls_.copyToButton->setMenu(menus_->copyToMenu.popup);
     controls_.goToButton->setMenu(menus_->goToMenu.popup);
+    WireListMenus();
 }
 
 // Settings first, then the extra file pattern, then the command-line argument or the

@@ -51,6 +51,8 @@ public:
     std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
+    // The goto list's entry `index` (1-based): opens its folder, or says that it cannot.
+    void GoToListEntry(int index);
 
 public slots:
     void ExpandClicked();
@@ -78,6 +80,13 @@ private:
     void BuildMciTestPanel();
     void DisableUnbuiltControls();
     void WireMenus();
+    // The destination lists' menu actions and recent folders (MainWindowLists.cpp).
+    void WireListMenus();
+    void WireRecentFolders();
+    void AddCurrentFolder(std::vector<PathItem>& list);
+    void ConfigureList(std::vector<PathItem>& list, const char* caption);
+    void GoToBrowse();
+    void ListsChanged();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);

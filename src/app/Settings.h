@@ -3,6 +3,8 @@
 // ReadSetting / SaveSetting, the in-memory record of all settings, the bulk load and save.
 // Applying settings to the main window (placement, fonts, tool tips, check boxes, menus,
 // media-interface label) is the main window's business; this code only fills the record.
+#include "browser/DestinationLists.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,26 +14,8 @@
 namespace vistrel {
 
 constexpr const char* kSettingsSection = "Settings";
-constexpr int kMaxListEntries = 20;          // copy/move, goto and Open-with lists
 constexpr int kMaxHisExcludeIndex = 100;     // HisExclude0 .. HisExclude100
 constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool beside the program
-
-// An entry of the copy/move or goto list. `Name` is the display name: the loaded name, or
-// the path when the name is empty. "+++" stands for a separator line in the list's menu.
-struct PathItem {
-    std::string Name;
-    std::string Path;
-    bool operator==(const PathItem&) const = default;
-};
-
-// An entry of the Open-with list; Hotkey 0 = none.
-struct OpenWithItem {
-    std::string Name;
-    std::string Path;
-    std::string Param;
-    int16_t Hotkey = 0;
-    bool operator==(const OpenWithItem&) const = default;
-};
 
 // Every setting that the bulk load reads and the bulk save writes. The
 // initial values are those a missing INI file yields (PathToDivFix, TempPath and TempPath2

@@ -38,9 +38,19 @@ void MenuArray::LoadElements(int count)
     while (elements_.size() < wanted) {
         auto* action = new QAction(menu_);
         action->setObjectName(QString::fromStdString(name_ + "_" + std::to_string(elements_.size())));
+        action->setData(static_cast<int>(elements_.size()));
+        QObject::connect(action, &QAction::triggered, [handler = onTriggered_, action] {
+            if (*handler)
+                (*handler)(action->data().toInt());
+        });
         menu_->insertAction(before_, action);
         elements_.push_back(action);
     }
+}
+
+void MenuArray::SetTriggeredHandler(std::function<void(int index)> handler)
+{
+    *onTriggered_ = std::move(handler);
 }
 
 void MenuArray::Build(const std::vector<std::string>& names, const std::string& hotkeyPrefix, int firstCode,

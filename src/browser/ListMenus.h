@@ -4,6 +4,8 @@
 // element 0 is a hidden template, elements 1..n show the list's entries.
 #include <QObject>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,10 @@ public:
     void Build(const std::vector<std::string>& names, const std::string& hotkeyPrefix, int firstCode,
                bool showHotkeys);
 
+    // `handler(i)` runs when element i is chosen; i travels in the element's data, so
+    // rebuilding the array keeps the route.
+    void SetTriggeredHandler(std::function<void(int index)> handler);
+
 private:
     void LoadElements(int count);
 
@@ -46,6 +52,8 @@ private:
     QAction* before_;
     std::string name_;
     std::vector<QAction*> elements_;  // [0] the template
+    // Shared with the elements' connections, which may outlive the array.
+    std::shared_ptr<std::function<void(int)>> onTriggered_ = std::make_shared<std::function<void(int)>>();
 };
 
 }  // namespace vistrel
