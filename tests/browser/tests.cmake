@@ -1,6 +1,3 @@
 vistrel_add_test(tst_file_list browser/tst_file_list.cpp unit)
 vistrel_add_test(tst_file_browser browser/tst_file_browser.cpp gui)
 target_link_libraries(tst_file_browser PRIVATE vistrel_ui)
-vistrel_add_test(tst_destination_lists browser/tst_destination_lists.cpp unit)
-vistrel_add_test(tst_list_editor browser/tst_list_editor.cpp gui)
-target_link_libraries(tst_list_editor PRIVATE vistrel_ui)
