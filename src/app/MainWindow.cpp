@@ -297,6 +297,7 @@ void MainWindow::WireMenus()
     controls_.moveToButton->setMenu(menus_->moveToMenu.popup);
     controls_.copyToButton->setMenu(menus_->copyToMenu.popup);
     controls_.goToButton->setMenu(menus_->goToMenu.popup);
+    WireShellMenus();
 }
 
 // Settings first, then the extra file pattern, then the command-line argument or the

@@ -15,6 +15,7 @@
 namespace vistrel {
 
 class FileBrowser;
+class FileManager;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
@@ -51,6 +52,8 @@ public:
     std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
+    // Runs entry `index` (1-based) of the "Open with" list with the one selected file.
+    void OpenWithEntry(int index);
 
 public slots:
     void ExpandClicked();
@@ -78,6 +81,8 @@ private:
     void BuildMciTestPanel();
     void DisableUnbuiltControls();
     void WireMenus();
+    void WireShellMenus();
+    void ShowFileProperties();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
@@ -94,6 +99,7 @@ private:
     Settings settings_;
     MainTimers* timers_ = nullptr;
     FileBrowser* browser_ = nullptr;
+    FileManager* fileManager_ = nullptr;
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
     TitleState title_;
