@@ -16,3 +16,7 @@ target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig:
 # Keeping the machine awake over the screen saver, the portal or logind.
 vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
 target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)
+
+# Open with: programs and desktop entries started for real, with a recorder script.
+vistrel_add_test(tst_launcher platform/tst_launcher.cpp unit)
+target_link_libraries(tst_launcher PRIVATE vistrel_platform)
