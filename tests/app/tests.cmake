@@ -5,3 +5,7 @@ vistrel_add_test(tst_main_window app/tst_main_window.cpp gui)
 foreach(name tst_startup tst_main_window)
   target_link_libraries(${name} PRIVATE vistrel_ui)
 endforeach()
+
+# Open with, Properties and the folder menu's entries in the running window.
+vistrel_add_test(tst_shell_menus app/tst_shell_menus.cpp gui)
+target_link_libraries(tst_shell_menus PRIVATE vistrel_ui)
