@@ -22,9 +22,9 @@ class TestShellMenus : public QObject {
 
     std::string Folder() const { return fixture_.Path("music"); }
 
-    std::unique_ptr<MainWindow> Window(const std::string& program)
+    std::unique_ptr<MainWindow> Window(const std::string& program, const std::string& folder)
     {
-        return fixture_.Load("Path=" + Folder() + "/\nShellName1=Rec\nShellPath1=" + program + "\nShellParam1=%file%\n");
+        return fixture_.Load("Path=" + folder + "/\nShellName1=Rec\nShellPath1=" + program + "\nShellParam1=%file%\n");
     }
 
 public slots:
@@ -63,7 +63,7 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QString, message);
         QFETCH(QByteArray, started);
-        const auto window = Window(program.toStdString());
+        const auto window = Window(program.toStdString(), Folder());
         test::SelectRows(*window, rows, 0);
         test::MsgBoxRecorder boxes;
         window->Menus().openWithEntries->Element(1)->trigger();
@@ -84,27 +84,32 @@ private slots:
     void folderAndPropertiesEntries_data()
     {
         QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("folder");
         QTest::addColumn<QList<int>>("rows");
         QTest::addColumn<QString>("clipboard");
         QTest::addColumn<QList<QByteArray>>("opened");
         QTest::addColumn<bool>("dialog");
         const QString folder = QString::fromStdString(Folder());
-        QTest::newRow("&Copy Path") << "copyPathAction" << QList<int>{} << folder << QList<QByteArray>{} << false;
-        QTest::newRow("&Copy Folder Name") << "copyFolderAction" << QList<int>{} << "music" << QList<QByteArray>{} << false;
-        QTest::newRow("Explorer from here") << "exploreFromHereAction" << QList<int>{} << ""
+        const QList<QByteArray> none;
+        QTest::newRow("&Copy Path") << "copyPathAction" << folder << QList<int>{} << folder << none << false;
+        QTest::newRow("&Copy Path, root") << "copyPathAction" << "" << QList<int>{} << "/" << none << false;
+        QTest::newRow("&Copy Folder Name") << "copyFolderAction" << folder << QList<int>{} << "music" << none << false;
+        QTest::newRow("&Copy Folder Name, root") << "copyFolderAction" << "" << QList<int>{} << "" << none << false;
+        QTest::newRow("Explorer from here") << "exploreFromHereAction" << folder << QList<int>{} << ""
                                             << QList<QByteArray>{"file://" + folder.toUtf8()} << false;
-        QTest::newRow("Properties of the focus file") << "propertiesAction" << QList<int>{0} << "" << QList<QByteArray>{} << true;
-        QTest::newRow("Properties, two selected") << "propertiesAction" << QList<int>{0, 1} << "" << QList<QByteArray>{} << false;
+        QTest::newRow("Properties of the focus file") << "propertiesAction" << folder << QList<int>{0} << "" << none << true;
+        QTest::newRow("Properties, two selected") << "propertiesAction" << folder << QList<int>{0, 1} << "" << none << false;
     }
 
     void folderAndPropertiesEntries()
     {
         QFETCH(QString, action);
+        QFETCH(QString, folder);
         QFETCH(QList<int>, rows);
         QFETCH(QString, clipboard);
         QFETCH(QList<QByteArray>, opened);
         QFETCH(bool, dialog);
-        const auto window = Window("/nope");
+        const auto window = Window("/nope", folder.toStdString());
         test::SelectRows(*window, rows, 0);
         QApplication::clipboard()->clear();
         openedUrls_.clear();
