@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramValues.h"
 #include "mediainfo/MediaType.h"
+#include "platform/shell/Launcher.h"
 #include "support/MsgBox.h"
 
 #include <QEventLoop>
@@ -108,8 +109,10 @@ void SelectX11PlatformWhenPossible()
 {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const char* display = std::getenv("DISPLAY");
-    if ((!platform || !*platform) && display && *display)
+    if ((!platform || !*platform) && display && *display) {
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        launcher::MarkQtPlatformChosenByUs();
+    }
 }
 
 }  // namespace vistrel

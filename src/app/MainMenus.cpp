@@ -99,7 +99,7 @@ void MainMenus::BuildFileMenu(QWidget* owner)
     openWithEntries = std::make_unique<MenuArray>(openWithMenu, nullptr, "openWithEntries");
     fileMenu->addMenu(openWithMenu);
     propertiesAction = NamedAction(fileMenu, "propertiesAction", "Properties");
-    DisableAll({renameAction, deleteAction, propertiesAction});
+    DisableAll({renameAction, deleteAction});
 }
 
 void MainMenus::BuildFolderMenu(QWidget* owner)
@@ -109,7 +109,7 @@ void MainMenus::BuildFolderMenu(QWidget* owner)
     copyPathAction = NamedAction(folderMenu, "copyPathAction", "&Copy Path");
     copyFolderAction = NamedAction(folderMenu, "copyFolderAction", "&Copy Folder Name");
     newFolderAction = NamedAction(folderMenu, "newFolderAction", "New Folder");
-    DisableAll({exploreFromHereAction, copyPathAction, copyFolderAction, newFolderAction});
+    DisableAll({newFolderAction});
 }
 
 void MainMenus::BuildVideoMenu(QWidget* owner)
@@ -174,7 +174,7 @@ void MainMenus::BuildListMenus(const Settings& settings)
     const bool haveOpenWith = !settings.OpenWith.empty();
     openWithMenu->menuAction()->setVisible(haveOpenWith);
     openWithSeparator->setVisible(haveOpenWith);
-    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get(), openWithEntries.get()})
+    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get()})
         DisableEntries(*array);
 }
 

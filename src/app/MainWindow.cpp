@@ -299,6 +299,7 @@ void MainWindow::WireMenus()
     controls_.copyToButton->setMenu(menus_->copyToMenu.popup);
     controls_.goToButton->setMenu(menus_->goToMenu.popup);
     WireListMenus();
+    WireShellMenus();
 }
 
 // Settings first, then the extra file pattern, then the command-line argument or the

@@ -15,6 +15,7 @@
 namespace vistrel {
 
 class FileBrowser;
+class FileManager;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
@@ -53,6 +54,8 @@ public:
     const std::string& CurrentFolder() const { return currentFolder_; }
     // The goto list's entry `index` (1-based): opens its folder, or says that it cannot.
     void GoToListEntry(int index);
+    // Runs entry `index` (1-based) of the "Open with" list with the one selected file.
+    void OpenWithEntry(int index);
 
 public slots:
     void ExpandClicked();
@@ -87,6 +90,8 @@ private:
     void ConfigureList(std::vector<PathItem>& list, const char* caption);
     void GoToBrowse();
     void ListsChanged();
+    void WireShellMenus();
+    void ShowFileProperties();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
@@ -103,6 +108,7 @@ private:
     Settings settings_;
     MainTimers* timers_ = nullptr;
     FileBrowser* browser_ = nullptr;
+    FileManager* fileManager_ = nullptr;
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
     TitleState title_;

@@ -7,3 +7,7 @@ foreach(name tst_startup tst_main_window)
 endforeach()
 vistrel_add_test(tst_destination_lists app/tst_destination_lists.cpp gui)
 target_link_libraries(tst_destination_lists PRIVATE vistrel_ui)
+
+# Open with, Properties and the folder menu's entries in the running window.
+vistrel_add_test(tst_shell_menus app/tst_shell_menus.cpp gui)
+target_link_libraries(tst_shell_menus PRIVATE vistrel_ui)

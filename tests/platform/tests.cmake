@@ -16,3 +16,11 @@ target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig:
 # Keeping the machine awake over the screen saver, the portal or logind.
 vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
 target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)
+
+# Open with: programs and desktop entries started for real, with a recorder script.
+vistrel_add_test(tst_launcher platform/tst_launcher.cpp unit)
+target_link_libraries(tst_launcher PRIVATE vistrel_platform)
+
+# Properties and folders through the desktop's file manager (a fake on the test bus), else our own.
+vistrel_add_test(tst_file_manager platform/tst_file_manager.cpp unit)
+target_link_libraries(tst_file_manager PRIVATE vistrel_platform Qt6::Widgets Qt6::DBus)

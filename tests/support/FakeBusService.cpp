@@ -25,6 +25,7 @@ constexpr ServiceName kNames[] = {  // by BusService
     {"fake-screensaver", "org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver"},
     {"fake-portal", "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop"},
     {"fake-logind", "org.freedesktop.login1", "/org/freedesktop/login1"},
+    {"fake-filemanager", "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1"},
 };
 
 // Where the portal puts a request: under the caller's unique name and its handle token.
@@ -60,7 +61,7 @@ bool FakeBusService::handleMessage(const QDBusMessage& message, const QDBusConne
             words << message.path();  // a request the portal never handed out
     } else {
         for (const QVariant& arg : args)
-            words << arg.toString();
+            words << (arg.typeId() == QMetaType::QStringList ? arg.toStringList().join(' ') : arg.toString());
     }
     calls_ << words.join(QLatin1Char(' '));
     if (answers_)

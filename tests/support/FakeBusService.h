@@ -1,8 +1,8 @@
 #pragma once
-// Fakes of the desktop services that keep the machine awake, each served from its own
-// thread and bus connection, so that the program's calls really pass through the bus
-// daemons scripts/services.sh starts (a session bus, and a second bus standing in for the
-// system bus). Registered while the object lives.
+// Fakes of the desktop services that keep the machine awake and of the file manager, each
+// served from its own thread and bus connection, so that the program's calls really pass
+// through the bus daemons scripts/services.sh starts (a session bus, and a second bus
+// standing in for the system bus). Registered while the object lives.
 #include <QDBusVirtualObject>
 #include <QMutex>
 #include <QStringList>
@@ -12,7 +12,7 @@
 
 namespace vistrel::test {
 
-enum class BusService { ScreenSaver, Portal, Logind };
+enum class BusService { ScreenSaver, Portal, Logind, FileManager };
 
 class FakeBusService : public QDBusVirtualObject {
 public:
@@ -23,7 +23,8 @@ public:
     bool Registered() const { return registered_; }
     // In the order they came: "Inhibit Vistrel Playing video", "UnInhibit 7" (screen
     // saver); "Inhibit 4 Playing audio", "Close" (portal); "Inhibit sleep Vistrel Playing
-    // audio block", "Released" when the caller closed the lock (logind).
+    // audio block", "Released" when the caller closed the lock (logind); "ShowFolders
+    // file:///a%20b " (file manager: the URIs, then the startup id).
     QStringList Calls();
 
     QString introspect(const QString&) const override { return {}; }
