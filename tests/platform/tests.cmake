@@ -16,3 +16,7 @@ target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig:
 # Keeping the machine awake over the screen saver, the portal or logind.
 vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
 target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)
+
+# File names as URI lists (drag and drop, clipboard).
+vistrel_add_test(tst_uri_list platform/tst_uri_list.cpp unit)
+target_link_libraries(tst_uri_list PRIVATE vistrel_platform)

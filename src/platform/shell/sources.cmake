@@ -3,3 +3,6 @@
 target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FsOps.cpp
 )
+target_sources(vistrel_platform PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/UriList.cpp
+)
