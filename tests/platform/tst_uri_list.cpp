@@ -15,10 +15,9 @@ private slots:
     void hostileNamesRoundTrip_data()
     {
         QTest::addColumn<QByteArray>("name");
-        const QByteArray names[] = {"a'b.mp3", "new\nline.mp3", "cr\r\n.mp3", "-rf.mp3", "$(touch X).mp3", "*.mp3",
-                                    "\xff\xfe.mp3", "%41#?.mp3", "sp ace+%20.mp3", "b\xc3\xa4r.mp3",
-                                    QByteArray(251, 'n') + ".mp3"};
-        for (const QByteArray& name : names)
+        for (const QByteArray& name : {QByteArray("a'b.mp3"), QByteArray("new\nline\r\n.mp3"), QByteArray("-rf.mp3"), QByteArray("$(touch X).mp3"),
+                                       QByteArray("*.mp3"), QByteArray("\xff\xfe.mp3"), QByteArray("%41#?.mp3"), QByteArray("sp ace+%20.mp3"),
+                                       QByteArray("b\xc3\xa4r.mp3"), QByteArray(251, 'n') + ".mp3"})
             QTest::newRow(name.toPercentEncoding().left(40)) << name;
     }
     void hostileNamesRoundTrip()
@@ -26,41 +25,37 @@ private slots:
         QFETCH(QByteArray, name);
         const std::vector<std::string> files{"/m/" + name.toStdString(), "/m/neighbour"};
         const std::string list = shell::EncodeUriList(files);
-        QCOMPARE(std::count(list.begin(), list.end(), '\n'), 2);
-        QVERIFY(std::all_of(list.begin(), list.end(), [](char c) { return c == '\r' || c == '\n' || (c > ' ' && c < 127); }));
+        QVERIFY(std::count(list.begin(), list.end(), '\n') == 2 && std::all_of(list.begin(), list.end(), [](char c) { return c == '\r' || c == '\n' || (c > ' ' && c < 127); }));
         QCOMPARE(shell::DecodeUriList(list), files);
         for (const bool cut : {false, true}) {
             const std::optional<shell::CopiedFiles> copied = shell::DecodeCopiedFiles(shell::EncodeCopiedFiles({cut, files}));
             QVERIFY(copied && copied->cut == cut && copied->files == files);
         }
-        if (QUtf8StringView(name).isValidUtf8())  // what other programs decode
+        if (QUtf8StringView(name).isValidUtf8())  // as other programs decode it
             QCOMPARE(QUrl(QString::fromStdString(shell::FileUri(files[0]))).toLocalFile().toStdString(), files[0]);
     }
 
-    // Lists as other programs write them; "|" joins the names read.
+    // What other programs send, read as a URI list or (`copied`) a copied-files offer; the
+    // result is "copy " or "cut " and the names joined by "|", or "none".
     void foreignForms_data()
     {
-        QTest::addColumn<QByteArray>("uriList");
-        QTest::addColumn<QByteArray>("copiedFiles");
+        QTest::addColumn<bool>("copied");
+        QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("names");
-        QTest::newRow("LF, localhost, lower-case escapes") << QByteArray("file://localhost/a%c3%a4\nFILE:///b%2fc\n") << QByteArray()
-                                                           << QByteArray("/a\xc3\xa4|/b/c");
-        QTest::newRow("comments and blank lines") << QByteArray("# from a browser\r\n\r\nfile:///x\r\n#file:///y\r\n") << QByteArray()
-                                                  << QByteArray("/x");
-        QTest::newRow("other schemes and hosts") << QByteArray("http://h/a\r\nfile://server/b\r\nsmb://s/c\r\nfile:///d") << QByteArray()
-                                                 << QByteArray("/d");
-        QTest::newRow("query, fragment, bad escapes, NUL") << QByteArray("file:///a?b\r\nfile:///c#d\r\nfile:///e%4\r\nfile:///f%zz\r\nfile:///g%00h\r\nfile:///i%25")
-                                                           << QByteArray() << QByteArray("/i%");
-        QTest::newRow("relative") << QByteArray("file:a\r\nfile://\r\n/plain/path") << QByteArray() << QByteArray();
-        QTest::newRow("copied") << QByteArray() << QByteArray("copy\nfile:///p%20q\nfile:///r") << QByteArray("copy /p q|/r");
-        QTest::newRow("cut, trailing LF and NUL") << QByteArray() << QByteArray("cut\nfile:///s\n", 15) << QByteArray("cut /s");
-        QTest::newRow("no verb") << QByteArray() << QByteArray("file:///t\nfile:///u") << QByteArray("none");
-        QTest::newRow("verb only") << QByteArray() << QByteArray("copy") << QByteArray("copy ");
+        QTest::newRow("LF, localhost, escapes") << false << QByteArray("file://localhost/a%c3%a4\nFILE:///b%2fc\n") << QByteArray("/a\xc3\xa4|/b/c");
+        QTest::newRow("comments, blank lines") << false << QByteArray("# from a browser\r\n\r\nfile:///x\r\n#file:///y\r\n") << QByteArray("/x");
+        QTest::newRow("other schemes and hosts") << false << QByteArray("http://h/a\r\nfile://server/b\r\nsmb://s/c\r\nfile:///d") << QByteArray("/d");
+        QTest::newRow("query, fragment, bad escapes, NUL") << false << QByteArray("file:///a?b\r\nfile:///c#d\r\nfile:///e%4\r\nfile:///f%zz\r\nfile:///g%00h\r\nfile:///i%25") << QByteArray("/i%");
+        QTest::newRow("relative") << false << QByteArray("file:a\r\nfile://\r\n/plain/path") << QByteArray();
+        QTest::newRow("copy") << true << QByteArray("copy\nfile:///p%20q\nfile:///r") << QByteArray("copy /p q|/r");
+        QTest::newRow("cut, trailing LF and NUL") << true << QByteArray("cut\nfile:///s\n", 15) << QByteArray("cut /s");
+        QTest::newRow("no verb") << true << QByteArray("file:///t\nfile:///u") << QByteArray("none");
+        QTest::newRow("verb only") << true << QByteArray("copy") << QByteArray("copy ");
     }
     void foreignForms()
     {
-        QFETCH(QByteArray, uriList);
-        QFETCH(QByteArray, copiedFiles);
+        QFETCH(bool, copied);
+        QFETCH(QByteArray, text);
         QFETCH(QByteArray, names);
         const auto joined = [](const std::vector<std::string>& files) {
             QByteArrayList list;
@@ -68,12 +63,10 @@ private slots:
                 list << QByteArray::fromStdString(file);
             return list.join('|');
         };
-        if (copiedFiles.isEmpty()) {
-            QCOMPARE(joined(shell::DecodeUriList(uriList.toStdString())), names);
-            return;
-        }
-        const std::optional<shell::CopiedFiles> copied = shell::DecodeCopiedFiles(copiedFiles.toStdString());
-        QCOMPARE(copied ? QByteArray(copied->cut ? "cut " : "copy ") + joined(copied->files) : QByteArray("none"), names);
+        const std::optional<shell::CopiedFiles> offer = shell::DecodeCopiedFiles(text.toStdString());
+        const QByteArray read = !copied ? joined(shell::DecodeUriList(text.toStdString()))
+                                : offer ? (offer->cut ? "cut " : "copy ") + joined(offer->files) : "none";
+        QCOMPARE(read, names);
     }
 };
 
