@@ -135,6 +135,7 @@ void MainWindow::BuildControls()
     menus_ = std::make_unique<MainMenus>(this);
     WireMenus();
     BuildPlayback();
+    WireFileDragDrop();
     DisableUnbuiltControls();
 }
 

@@ -4,6 +4,7 @@
 // closes. Each subsystem's logic lives in its own class.
 #include "app/MainControls.h"
 #include "app/Settings.h"
+#include "browser/FileTransfer.h"
 #include "support/TitleState.h"
 
 #include <QMainWindow>
@@ -50,6 +51,13 @@ public:
     // Set by the file operations once they exist; OnUnload calls it: writes and starts the
     // deletion script when files wait for deletion, and then ends the process.
     std::function<void()> StartDeletionScriptIfNeeded;
+    // Copies and moves the files dropped onto the file list or pasted into it (the copy
+    // engine with its dialogs); empty: drops are refused and pastes do nothing.
+    FileTransfer TransferFiles;
+    // Ctrl+C: the file list's selected files go on the clipboard.
+    void CopyFilesToClipboard() const;
+    // Ctrl+V: the clipboard's files are copied into the open folder.
+    void PasteFilesFromClipboard();
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
     // The goto list's entry `index` (1-based): opens its folder, or says that it cannot.
@@ -92,6 +100,7 @@ private:
     void ListsChanged();
     void WireShellMenus();
     void ShowFileProperties();
+    void WireFileDragDrop();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);

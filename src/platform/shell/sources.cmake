@@ -4,5 +4,6 @@ target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FsOps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../desktop/FileManager.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UriList.cpp
 )
 target_link_libraries(vistrel_platform PRIVATE Qt6::Widgets)
