@@ -4,6 +4,7 @@
 // closes. Each subsystem's logic lives in its own class.
 #include "app/MainControls.h"
 #include "app/Settings.h"
+#include "controls/KeyCommands.h"
 #include "support/TitleState.h"
 
 #include <QMainWindow>
@@ -27,6 +28,21 @@ class WindowTitleHost;
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
 
+// What the file keys do; set by the file operations, an empty one does nothing. Entries
+// are 1-based, as the list menus number them.
+struct KeyActions {
+    std::function<void(bool noAsk)> Delete;
+    std::function<void()> Rename;
+    std::function<void()> CopyToClipboard;
+    std::function<void()> PasteFromClipboard;
+    std::function<void(int entry)> Goto;
+    std::function<void(int entry)> CopyTo;
+    std::function<void(int entry)> MoveTo;
+    std::function<void(int entry)> OpenWith;
+    // Numeric + / - over a video: the overscan zoom's percent, +1 / -1.
+    std::function<void(int step)> ChangeOverscan;
+};
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -49,6 +65,7 @@ public:
     // Set by the file operations once they exist; OnUnload calls it: writes and starts the
     // deletion script when files wait for deletion, and then ends the process.
     std::function<void()> StartDeletionScriptIfNeeded;
+    KeyActions Keys;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
 
@@ -88,6 +105,14 @@ private:
     void OpenStartFolder();
     void ApplyWindowPlacement();
     void RememberWindowPlacement();
+    // The keyboard (MainWindowKeys.cpp).
+    void InstallKeyPreview();
+    QWidget* KeyReceiver();
+    bool PreviewKey(QObject* watched, QEvent* event);
+    KeyContext CurrentKeyContext() const;
+    KeyFocus FocusedControl() const;
+    void RunKeyCommand(const KeyCommand& command);
+    void ShowFileMenuAtCurrentItem();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
