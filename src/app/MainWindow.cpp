@@ -114,6 +114,7 @@ MainWindow::MainWindow(const std::string& modulePath, QWidget* parent)
 // video area still exists.
 MainWindow::~MainWindow()
 {
+    keyPreview_.reset();
     MciVoice::Hooks = {};
     browser_->PlaySelectedTitle = nullptr;
     timers_->PlaySelectedTitle = nullptr;

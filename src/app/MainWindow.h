@@ -121,6 +121,7 @@ private:
     FileBrowser* browser_ = nullptr;
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
+    std::unique_ptr<QObject> keyPreview_;  // the application's key filter for this window
     TitleState title_;
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;

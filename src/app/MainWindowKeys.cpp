@@ -30,8 +30,7 @@ namespace {
 // An application-wide event filter: it sees a key before the widget it is sent to.
 class KeyPreview : public QObject {
 public:
-    KeyPreview(QObject* parent, std::function<bool(QObject*, QEvent*)> filter)
-        : QObject(parent), filter_(std::move(filter))
+    explicit KeyPreview(std::function<bool(QObject*, QEvent*)> filter) : filter_(std::move(filter))
     {
         qApp->installEventFilter(this);
     }
@@ -67,7 +66,7 @@ void CallIfSet(const std::function<void(Args...)>& action, std::type_identity_t<
 
 void MainWindow::InstallKeyPreview()
 {
-    new KeyPreview(this, [this](QObject* watched, QEvent* event) { return PreviewKey(watched, event); });
+    keyPreview_ = std::make_unique<KeyPreview>([this](QObject* watched, QEvent* event) { return PreviewKey(watched, event); });
 }
 
 // A key goes first to the focus widget and, when that ignores it, on to its parents: it is
