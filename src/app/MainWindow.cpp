@@ -114,6 +114,7 @@ MainWindow::MainWindow(const std::string& modulePath, QWidget* parent)
 // video area still exists.
 MainWindow::~MainWindow()
 {
+    keyPreview_.reset();
     MciVoice::Hooks = {};
     browser_->PlaySelectedTitle = nullptr;
     timers_->PlaySelectedTitle = nullptr;
@@ -137,6 +138,7 @@ void MainWindow::BuildControls()
     BuildPlayback();
     WireFileDragDrop();
     DisableUnbuiltControls();
+    InstallKeyPreview();
 }
 
 // The speed rail, the volume mixer and the settings dialog are not built yet: their
@@ -200,6 +202,7 @@ void MainWindow::BuildPlayback()
     browser_->PlayingTitle = [this] { return TitleOpen() ? title_.CurrentTitle : std::string{}; };
     // Play-all past its last title leaves that title open with no current index.
     browser_->AtEndOfList = [this] { return TitleOpen() && title_.CurrentIndex == -1; };
+    browser_->TitleTakesKeys = [this] { return TitleOpen(); };
     connect(browser_, &FileBrowser::FolderOpened, this, [this] { titlePlay_->FolderChanged = true; });
     controls_.videoArea->installEventFilter(this);
     OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });

@@ -5,6 +5,7 @@
 #include "app/MainControls.h"
 #include "app/Settings.h"
 #include "browser/FileTransfer.h"
+#include "controls/KeyCommands.h"
 #include "support/TitleState.h"
 
 #include <QMainWindow>
@@ -28,6 +29,21 @@ class WindowTitleHost;
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
+
+// What the file keys do; set by the file operations, an empty one does nothing. Entries
+// are 1-based, as the list menus number them.
+struct KeyActions {
+    std::function<void(bool noAsk)> Delete;
+    std::function<void()> Rename;
+    std::function<void()> CopyToClipboard;
+    std::function<void()> PasteFromClipboard;
+    std::function<void(int entry)> Goto;
+    std::function<void(int entry)> CopyTo;
+    std::function<void(int entry)> MoveTo;
+    std::function<void(int entry)> OpenWith;
+    // Numeric + / - over a video: the overscan zoom's percent, +1 / -1.
+    std::function<void(int step)> ChangeOverscan;
+};
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -58,6 +74,7 @@ public:
     void CopyFilesToClipboard() const;
     // Ctrl+V: the clipboard's files are copied into the open folder.
     void PasteFilesFromClipboard();
+    KeyActions Keys;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
     // The goto list's entry `index` (1-based): opens its folder, or says that it cannot.
@@ -111,6 +128,14 @@ private:
     void OpenStartFolder();
     void ApplyWindowPlacement();
     void RememberWindowPlacement();
+    // The keyboard (MainWindowKeys.cpp).
+    void InstallKeyPreview();
+    QWidget* KeyReceiver();
+    bool PreviewKey(QObject* watched, QEvent* event);
+    KeyContext CurrentKeyContext() const;
+    KeyFocus FocusedControl() const;
+    void RunKeyCommand(const KeyCommand& command);
+    void ShowFileMenuAtCurrentItem();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -120,6 +145,7 @@ private:
     FileManager* fileManager_ = nullptr;
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
+    std::unique_ptr<QObject> keyPreview_;  // the application's key filter for this window
     TitleState title_;
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;

@@ -467,13 +467,18 @@ void FileBrowser::FileListReleasedOnItem()
 // ---- Keys on the file list ------------------------------------------------------------
 
 // Select-all and type-ahead would change the selection behind the click's back: both are
-// taken over here. Every other key (the arrows among them) is the list's own.
+// taken over here. Every other key (the arrows among them) is the list's own, except
+// those the player takes while a title is open.
 bool FileBrowser::FileListKeyPressed(const QKeyEvent* key)
 {
     if (key->matches(QKeySequence::SelectAll)) {
         ToggleSelectAllFiles();
         return true;
     }
+    const bool playerKey = (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) || key->key() == Qt::Key_Left ||
+                           key->key() == Qt::Key_Right;
+    if (playerKey && TitleTakesKeys && TitleTakesKeys())
+        return true;
     const QString text = key->text();
     const bool typed = !text.isEmpty() && text.front().isPrint() && text != " " &&
                        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));

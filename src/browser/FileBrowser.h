@@ -49,6 +49,9 @@ public:
     // Set by the main window: the full name of the title that plays or is paused; "" when
     // none.
     std::function<std::string()> PlayingTitle;
+    // Set by the main window: true while a title plays or is paused. Letters and Left and
+    // Right are then the player's keys: the list neither types ahead nor moves its caret.
+    std::function<bool()> TitleTakesKeys;
 
     // Opens `folder`: the drive box shows its drive, folderList the folder, then FolderListChanged.
     void SetFolder(const std::string& folder);

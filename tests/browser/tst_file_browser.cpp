@@ -143,7 +143,7 @@ private slots:
         QTest::newRow("Ctrl+A: all selected") << QList<int>{0, 1, 2, 3, 4, 2} << "^A" << 0 << QList<int>{2, 2} << QStringList();
         QTest::newRow("Ctrl+A at the end of the list") << QList<int>{2, 2} << "^A at end" << 0 << QList<int>{0, 1, 2, 3, 4, 2} << QStringList{"select all files"};
         QTest::newRow("typed: a name") << QList<int>{0, 2, 2} << "keys d" << 0 << QList<int>{3, 3} << click;
-        QTest::newRow("typed: the selected name") << QList<int>{2, 2} << "keys c" << 0 << QList<int>{2, 2} << click;
+        QTest::newRow("typed: the selected name") << QList<int>{1, 1} << "keys b" << 0 << QList<int>{1, 1} << click;
         QTest::newRow("typed: no such name") << QList<int>{0, 2, 2} << "keys q" << 0 << QList<int>{0, 2, 2} << QStringList();
     }
     void clicksAndKeys()

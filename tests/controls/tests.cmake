@@ -1,2 +1,4 @@
 vistrel_add_test(tst_position_rail controls/tst_position_rail.cpp gui)
 target_link_libraries(tst_position_rail PRIVATE vistrel_ui)
+vistrel_add_test(tst_key_commands controls/tst_key_commands.cpp unit)
+target_link_libraries(tst_key_commands PRIVATE vistrel_ui)
