@@ -66,6 +66,10 @@ void CallIfSet(const std::function<void(Args...)>& action, std::type_identity_t<
 
 void MainWindow::InstallKeyPreview()
 {
+    Keys.Goto = [this](int entry) { GoToListEntry(entry); };
+    Keys.OpenWith = [this](int entry) { OpenWithEntry(entry); };
+    Keys.CopyToClipboard = [this] { CopyFilesToClipboard(); };
+    Keys.PasteFromClipboard = [this] { PasteFilesFromClipboard(); };
     keyPreview_ = std::make_unique<KeyPreview>([this](QObject* watched, QEvent* event) { return PreviewKey(watched, event); });
 }
 
