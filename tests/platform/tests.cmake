@@ -16,3 +16,7 @@ target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig:
 # Keeping the machine awake over the screen saver, the portal or logind.
 vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
 target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)
+
+# The copy engine through its file system seam, and its dialogs (offscreen).
+vistrel_add_test(tst_copy_engine platform/tst_copy_engine.cpp unit)
+target_link_libraries(tst_copy_engine PRIVATE vistrel_platform Qt6::Widgets)

@@ -2,4 +2,7 @@
 # the file manager's D-Bus calls.
 target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/FsOps.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CopyEngine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TransferDialogs.cpp
 )
+target_link_libraries(vistrel_platform PRIVATE Qt6::Widgets)
