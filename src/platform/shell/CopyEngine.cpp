@@ -336,7 +336,8 @@ Step TransferJob::MoveByRename(const std::string& source, const std::string& fol
     }
     if (err != 0)
         return Error(err);
-    CountDone(S_ISDIR(link.st_mode) ? folderTotals_[source] : Totals{1, S_ISREG(link.st_mode) ? uint64_t(link.st_size) : 0});
+    const uint64_t size = S_ISREG(link.st_mode) ? uint64_t(link.st_size) : 0;
+    CountDone(S_ISDIR(link.st_mode) ? folderTotals_[source] : Totals{1, size});
     return {};
 }
 

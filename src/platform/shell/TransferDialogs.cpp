@@ -88,8 +88,10 @@ ConflictAnswer TransferDialogs::AskConflict(const std::string& name, const std::
 {
     const QString text = QStringLiteral("'%1' already exists in '%2'.\nReplace it?").arg(Text(name), Text(folder));
     static const std::vector<std::pair<QString, ConflictAnswer>> kButtons{
-        {QStringLiteral("Replace"), ConflictAnswer::Replace}, {QStringLiteral("Replace All"), ConflictAnswer::ReplaceAll},
-        {QStringLiteral("Skip"), ConflictAnswer::Skip},       {QStringLiteral("Skip All"), ConflictAnswer::SkipAll},
+        {QStringLiteral("Replace"), ConflictAnswer::Replace},
+        {QStringLiteral("Replace All"), ConflictAnswer::ReplaceAll},
+        {QStringLiteral("Skip"), ConflictAnswer::Skip},
+        {QStringLiteral("Skip All"), ConflictAnswer::SkipAll},
         {QStringLiteral("Cancel"), ConflictAnswer::Cancel}};
     std::vector<QString> captions;
     for (const auto& button : kButtons)
