@@ -38,6 +38,7 @@ public:
     FsCall faultCall = FsCall::Open;
     int faultAt = 0;
     int faultErrno = 0;
+    int faultCount = 1;
     bool crossFs = false;
     std::function<void(FsCall, int)> before;
 
@@ -49,7 +50,7 @@ protected:
             before(call, n);
         if (crossFs && call == FsCall::Rename && path.find("/.vistrel-copy-") == std::string::npos)
             return EXDEV;
-        return call == faultCall && n == faultAt ? faultErrno : 0;
+        return call == faultCall && n >= faultAt && n < faultAt + faultCount ? faultErrno : 0;
     }
 
 private:
@@ -58,6 +59,7 @@ private:
 
 struct Case {
     FileOp op = FileOp::Copy;
+    size_t size = kFileSize;  // small files are synced in batches
     bool crossFs = true;
     std::string existing;  // letters of files already in the destination (old content)
     std::string conflicts;
@@ -65,6 +67,7 @@ struct Case {
     FsCall faultCall = FsCall::Open;
     int faultAt = 0;
     int faultErrno = 0;
+    int faultCount = 1;
     std::string change;  // done to source b after its first chunk ("fifo": before the start)
     int cancelAt = 0;
     std::string done;
@@ -78,9 +81,9 @@ std::string Content(const std::string& path)
     return in.seekg(0).read(bytes.data(), std::streamsize(bytes.size())) ? bytes : "<absent>";
 }
 
-std::string NewContent(char letter)
+std::string NewContent(char letter, size_t size = kFileSize)
 {
-    std::string bytes(kFileSize, letter);
+    std::string bytes(size, letter);
     for (size_t i = 0; i < bytes.size(); i += 4096)
         bytes[i] = char(i >> 12);
     return bytes;
@@ -159,6 +162,11 @@ void TestCopyEngine::transfer_data()
     row("copy: Skip All", {.existing = "ab", .conflicts = "K", .done = "c", .asked = "conflict a"});
     row("copy: Cancel", {.existing = "ab", .conflicts = "C", .done = "", .asked = "conflict a"});
     row("copy: Replace, then ENOSPC", {.existing = "a", .conflicts = "R", .faultCall = FsCall::Write, .faultAt = 1, .faultErrno = ENOSPC, .done = "bc", .asked = "conflict a|error a: No space left on device"});
+    row("batch: its sync fails once", {.size = 9000, .faultCall = FsCall::Fsync, .faultAt = 1, .faultErrno = EIO, .done = "abc"});
+    row("batch: ENOSPC at fsync", {.size = 9000, .faultCall = FsCall::Fsync, .faultAt = 1, .faultErrno = ENOSPC, .faultCount = 3, .done = "c", .asked = "error a: No space left on device|" + nospc});
+    row("batch: ENOSPC at close", {.size = 9000, .faultCall = FsCall::Close, .faultAt = 5, .faultErrno = ENOSPC, .done = "ac", .asked = nospc});
+    row("batch: Retry after ENOSPC", {.size = 9000, .errors = "R", .faultCall = FsCall::Fsync, .faultAt = 1, .faultErrno = ENOSPC, .faultCount = 2, .done = "abc", .asked = "error a: No space left on device"});
+    row("batch: Cancel before file 3", {.size = 9000, .cancelAt = 5, .done = "ab"});
     row("move: ENOSPC at write", {.op = move, .faultCall = FsCall::Write, .faultAt = 3, .faultErrno = ENOSPC, .done = "ac", .asked = nospc});
     row("move: ENOSPC at fsync", {.op = move, .faultCall = FsCall::Fsync, .faultAt = 3, .faultErrno = ENOSPC, .done = "ac", .asked = nospc});
     row("move: ENOSPC at close", {.op = move, .faultCall = FsCall::Close, .faultAt = 4, .faultErrno = ENOSPC, .done = "ac", .asked = nospc});
@@ -186,7 +194,7 @@ void TestCopyEngine::transfer()
     std::vector<std::string> sources;
     for (const char letter : std::string("abc")) {
         sources.push_back(src + "/" + letter);
-        test::WriteFile(sources.back(), NewContent(letter));
+        test::WriteFile(sources.back(), NewContent(letter, c.size));
     }
     for (const char letter : c.existing)
         test::WriteFile(dst + "/" + letter, std::string("old ") + letter);
@@ -194,6 +202,7 @@ void TestCopyEngine::transfer()
         QVERIFY(::unlink(sources[1].c_str()) == 0 && ::mkfifo(sources[1].c_str(), 0644) == 0);
     FaultyFs fs;
     fs.faultCall = c.faultCall, fs.faultAt = c.faultAt, fs.faultErrno = c.faultErrno, fs.crossFs = c.crossFs;
+    fs.faultCount = c.faultCount;
     fs.before = [&](FsCall call, int n) {
         if (call == FsCall::Read && n == 5)
             Change(c.change, sources[1], dst);
@@ -213,7 +222,7 @@ void TestCopyEngine::transfer()
         const bool isDone = c.done.find(letter) != std::string::npos;
         const bool existed = c.existing.find(letter) != std::string::npos;
         const std::string old = existed ? std::string("old ") + letter : "<absent>";
-        QCOMPARE(Content(dst + "/" + letter), c.change == "rmdest" ? "<absent>" : isDone ? NewContent(letter) : old);
+        QCOMPARE(Content(dst + "/" + letter), c.change == "rmdest" ? "<absent>" : isDone ? NewContent(letter, c.size) : old);
         struct stat st{};
         const bool sourceLeft = ::lstat(sources[letter - 'a'].c_str(), &st) == 0;
         if (letter == 'b' && !c.change.empty())
@@ -221,7 +230,7 @@ void TestCopyEngine::transfer()
         else if (c.op == FileOp::Move && isDone)
             QVERIFY(!sourceLeft);
         else
-            QCOMPARE(Content(sources[letter - 'a']), NewContent(letter));
+            QCOMPARE(Content(sources[letter - 'a']), NewContent(letter, c.size));
     }
     if (fsys::exists(dst))
         for (const std::string& name : Listing(dst))

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <random>
+#include <utility>
 #include <unordered_map>
 
 namespace vistrel::shell {
@@ -19,6 +20,11 @@ constexpr size_t kChunkSize = 1 << 20;
 // reached the disk and the final fsync of a large file on a slow stick stays short.
 constexpr off_t kWritebackWindow = 8 << 20;
 constexpr int kMaxFolderDepth = 256;
+// Small files are synced in batches: each fsync of a new file commits the file system's
+// journal and flushes the disk's cache, so one syncfs for a batch costs about what one
+// file's fsync costs. Each file is still renamed into place only after it is on the disk.
+constexpr off_t kBatchedFileSize = 1 << 20;
+constexpr size_t kBatchFiles = 64;
 
 std::string Reason(int err)
 {
@@ -71,7 +77,9 @@ bool SameContentState(const struct stat& before, const struct stat& after)
            before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
 }
 
-enum class Outcome { Done, Skipped, Failed, Cancelled };
+// Pending: written and closed to the batch; its outcome arrives later through a Settle.
+enum class Outcome { Done, Skipped, Failed, Cancelled, Pending };
+using Settle = std::function<void(Outcome)>;
 
 // The result of one attempt at a step: a non-empty `error` is asked about (Retry, Skip,
 // Cancel); otherwise `outcome` stands.
@@ -100,6 +108,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int Get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
     bool Valid() const { return fd_ >= 0; }
     // The checked close: 0 or the errno of close(2).
     int Close()
@@ -119,6 +128,17 @@ struct Totals {
     uint64_t bytes = 0;
 };
 
+// A complete copy under its temporary name, not yet synced.
+struct PendingCopy {
+    int fd = -1;
+    std::string source;
+    std::string folder;
+    std::string temp;
+    std::string target;
+    bool replace = false;
+    Settle settle;
+};
+
 class TransferJob {
 public:
     TransferJob(FileOp op, TransferUi& ui, FsOps& fs) : op_(op), ui_(ui), fs_(fs), buffer_(kChunkSize) {}
@@ -132,14 +152,17 @@ private:
     void CountFile(const std::string& name);
     void CountDone(const Totals& totals);
     Outcome Ask(const std::string& name, const std::function<Step()>& attempt);
-    Outcome Item(const std::string& source, const std::string& folder, bool removeSource);
+    Outcome Item(const std::string& source, const std::string& folder, bool removeSource, const Settle* settle = nullptr);
     Outcome MoveItem(const std::string& source, const std::string& folder);
     Step MoveByRename(const std::string& source, const std::string& folder, struct stat& link, bool& handled);
     Outcome ResolveConflict(const std::string& name, const std::string& folder);
-    Outcome CopyFile(const std::string& source, const std::string& folder, bool removeSource);
+    Outcome CopyFile(const std::string& source, const std::string& folder, bool removeSource,
+                     const Settle* settle = nullptr);
     Step TargetName(const std::string& source, const std::string& folder, std::string& target, bool& replace);
     Step CopyOnce(const std::string& source, const std::string& folder, const std::string& target, bool replace,
-                  struct stat& copied);
+                  struct stat& copied, const Settle* settle = nullptr);
+    void SyncPending();
+    Step FinishPending(PendingCopy& copy, bool batchSynced);
     Step CopyData(int from, int to, const struct stat& source);
     Step CreateTemp(const std::string& folder, int& fd, std::string& path);
     Step Place(const std::string& temp, const std::string& folder, const std::string& target, bool replace);
@@ -157,6 +180,7 @@ private:
     std::vector<char> buffer_;
     std::unordered_map<std::string, Totals> folderTotals_;
     std::vector<struct stat> openFolders_;  // the source folders being copied, outermost first
+    std::vector<PendingCopy> pending_;
     int count_ = 0;
     int number_ = 0;
     uint64_t bytesDone_ = 0;
@@ -180,11 +204,17 @@ TransferResult TransferJob::Run(const std::vector<std::string>& sources, const s
     for (const std::string& source : sources) {
         if (cancelled_)
             break;
-        const Outcome outcome = Moving() ? MoveItem(source, destinationFolder) : Item(source, destinationFolder, false);
-        if (outcome == Outcome::Done)
-            result.done.push_back(source);
-        failed_ = failed_ || outcome == Outcome::Failed;
+        const Settle settle = [this, &result, source](Outcome outcome) {
+            if (outcome == Outcome::Done)
+                result.done.push_back(source);
+            failed_ = failed_ || outcome == Outcome::Failed;
+        };
+        const Outcome outcome =
+            Moving() ? MoveItem(source, destinationFolder) : Item(source, destinationFolder, false, &settle);
+        if (outcome != Outcome::Pending)
+            settle(outcome);
     }
+    SyncPending();
     ui_.Finished();
     result.cancelled = cancelled_;
     result.ok = !cancelled_ && !failed_;
@@ -260,12 +290,13 @@ Outcome TransferJob::Ask(const std::string& name, const std::function<Step()>& a
 
 // Copies `source` into `folder`; with `removeSource` (a move across file systems) each
 // source goes only after its copy is verified and synced.
-Outcome TransferJob::Item(const std::string& source, const std::string& folder, bool removeSource)
+Outcome TransferJob::Item(const std::string& source, const std::string& folder, bool removeSource,
+                          const Settle* settle)
 {
     struct stat st{};
     if (fs_.Stat(source, st) == 0 && S_ISDIR(st.st_mode))
         return CopyFolder(source, folder, removeSource);
-    return CopyFile(source, folder, removeSource);
+    return CopyFile(source, folder, removeSource, removeSource ? nullptr : settle);
 }
 
 Outcome TransferJob::MoveItem(const std::string& source, const std::string& folder)
@@ -366,7 +397,8 @@ Outcome TransferJob::ResolveConflict(const std::string& name, const std::string&
     return Outcome::Cancelled;
 }
 
-Outcome TransferJob::CopyFile(const std::string& source, const std::string& folder, bool removeSource)
+Outcome TransferJob::CopyFile(const std::string& source, const std::string& folder, bool removeSource,
+                              const Settle* settle)
 {
     const std::string name = BaseName(source);
     CountFile(name);
@@ -382,7 +414,7 @@ Outcome TransferJob::CopyFile(const std::string& source, const std::string& fold
     if (outcome == Outcome::Done)
         outcome = Ask(name, [&] {
             bytesDone_ = bytesBefore;
-            return CopyOnce(source, folder, target, replace, copied);
+            return CopyOnce(source, folder, target, replace, copied, settle);
         });
     if (outcome == Outcome::Done && removeSource)
         outcome = Ask(name, [&] { return RemoveMovedSource(source, folder, copied); });
@@ -418,7 +450,7 @@ Step TransferJob::TargetName(const std::string& source, const std::string& folde
 // One whole copy of a file: a hidden temporary file, filled, synced and checked, then
 // renamed onto `target`. Any failure removes the temporary file.
 Step TransferJob::CopyOnce(const std::string& source, const std::string& folder, const std::string& target,
-                           bool replace, struct stat& copied)
+                           bool replace, struct stat& copied, const Settle* settle)
 {
     // A FIFO, a socket or a device is never opened: the open itself may wait or act.
     if (fs_.Stat(source, copied) != 0)
@@ -438,22 +470,70 @@ Step TransferJob::CopyOnce(const std::string& source, const std::string& folder,
     if (Step step = CreateTemp(folder, fd, temp); !step.error.empty())
         return step;
     Descriptor to(fs_, fd);
+    const bool batched = settle != nullptr && copied.st_size <= kBatchedFileSize;
     Step step = CopyData(from.Get(), to.Get(), copied);
     if (step.error.empty() && step.outcome == Outcome::Done) {
         if (fs_.Fchmod(to.Get(), copied.st_mode & 07777) != 0 || fs_.CopyTimes(to.Get(), copied) != 0 ||
-            fs_.Fsync(to.Get()) != 0)
+            (!batched && fs_.Fsync(to.Get()) != 0))
             step = Error(errno);
     }
-    if (const int err = to.Close(); err != 0 && step.error.empty() && step.outcome == Outcome::Done)
-        step = Error(err);
     struct stat after{};
     if (step.error.empty() && step.outcome == Outcome::Done &&
         (fs_.Fstat(from.Get(), after) != 0 || !SameContentState(copied, after)))
         step = Error(kChanged);
+    if (batched && step.error.empty() && step.outcome == Outcome::Done) {
+        pending_.push_back({to.Release(), source, folder, temp, target, replace, *settle});
+        if (pending_.size() >= kBatchFiles)
+            SyncPending();
+        return Finished(Outcome::Pending);
+    }
+    if (const int err = to.Close(); err != 0 && step.error.empty() && step.outcome == Outcome::Done)
+        step = Error(err);
     if (step.error.empty() && step.outcome == Outcome::Done)
         return Place(temp, folder, target, replace);
     fs_.Unlink(temp);
     return step;
+}
+
+// Syncs, closes and renames the batch in the order it was written. When the batch's sync
+// fails, each file is synced on its own, so the error is asked about for the file it
+// concerns; Retry copies that file again on its own.
+void TransferJob::SyncPending()
+{
+    std::vector<PendingCopy> batch;
+    batch.swap(pending_);
+    // Writeback of the whole batch starts first, so the blocks of every file are allocated
+    // before the first fsync commits them together.
+    for (const PendingCopy& copy : batch)
+        ::sync_file_range(copy.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    const bool batchSynced = !batch.empty() && fs_.SyncFileSystem(batch.front().fd) == 0;
+    for (PendingCopy& copy : batch) {
+        const Step first = FinishPending(copy, batchSynced);
+        bool tried = false;
+        struct stat copied{};
+        const auto again = [&] {
+            return std::exchange(tried, true) ? CopyOnce(copy.source, copy.folder, copy.target, copy.replace, copied)
+                                              : first;
+        };
+        if (first.error.empty())
+            copy.settle(first.outcome);
+        else
+            copy.settle(cancelled_ ? Outcome::Cancelled : Ask(BaseName(copy.source), again));
+    }
+}
+
+Step TransferJob::FinishPending(PendingCopy& copy, bool batchSynced)
+{
+    // After the batch's sync this only collects a write error the file's pages recorded.
+    constexpr unsigned kWait = SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    const int synced = batchSynced ? ::sync_file_range(copy.fd, 0, 0, kWait) : fs_.Fsync(copy.fd);
+    int err = synced == 0 ? 0 : errno;
+    if (fs_.Close(copy.fd) != 0 && err == 0)
+        err = errno;
+    if (err == 0)
+        return Place(copy.temp, copy.folder, copy.target, copy.replace);
+    fs_.Unlink(copy.temp);
+    return Error(err);
 }
 
 // Chunks until the end of `from`, the progress asked between chunks. Fails when the bytes
@@ -571,14 +651,19 @@ Outcome TransferJob::CopyFolder(const std::string& source, const std::string& fo
         return outcome;
     openFolders_.push_back(st);
     bool complete = true;
+    const Settle settle = [this, &complete](Outcome entryOutcome) {
+        complete = complete && entryOutcome == Outcome::Done;
+        failed_ = failed_ || entryOutcome == Outcome::Failed;
+    };
     for (const std::string& entry : names) {
         if (cancelled_)
             break;
         const std::string path = Join(source, entry);
-        const Outcome entryOutcome = removeSource ? MoveItem(path, target) : Item(path, target, false);
-        complete = complete && entryOutcome == Outcome::Done;
-        failed_ = failed_ || entryOutcome == Outcome::Failed;
+        const Outcome entryOutcome = removeSource ? MoveItem(path, target) : Item(path, target, false, &settle);
+        if (entryOutcome != Outcome::Pending)
+            settle(entryOutcome);
     }
+    SyncPending();  // the entries are in place before the folder's times are set
     openFolders_.pop_back();
     if (cancelled_)
         return Outcome::Cancelled;
