@@ -34,7 +34,8 @@ public:
 };
 
 struct TransferResult {
-    // No error and no Cancel; skipped files do not count as errors.
+    // No error and no Cancel. A file skipped at the "already exists" question does not
+    // count as an error; one skipped at an error box does.
     bool ok = false;
     bool cancelled = false;
     // The sources (as given) that now exist in the destination folder.

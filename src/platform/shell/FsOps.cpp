@@ -45,6 +45,11 @@ int FsOps::Fsync(int fd)
     return Checked(Fault(FsCall::Fsync, {}), [&] { return ::fsync(fd); });
 }
 
+int FsOps::SyncFileSystem(int fd)
+{
+    return Checked(Fault(FsCall::Fsync, {}), [&] { return ::syncfs(fd); });
+}
+
 int FsOps::Close(int fd)
 {
     // The descriptor is released even when the close is made to fail: a failed close(2)

@@ -36,6 +36,9 @@ public:
     ssize_t Read(int fd, void* buffer, size_t size);
     ssize_t Write(int fd, const void* buffer, size_t size);
     int Fsync(int fd);
+    // syncfs(2): everything written to the file system that holds `fd` reaches the disk.
+    // A fault of kind Fsync fails it too.
+    int SyncFileSystem(int fd);
     int Close(int fd);
     int Stat(const std::string& path, struct stat& st);
     int Lstat(const std::string& path, struct stat& st);

@@ -5,5 +5,7 @@ target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Launcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../desktop/FileManager.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UriList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CopyEngine.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TransferDialogs.cpp
 )
 target_link_libraries(vistrel_platform PRIVATE Qt6::Widgets)
