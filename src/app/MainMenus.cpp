@@ -173,7 +173,7 @@ void MainMenus::BuildListMenus(const Settings& settings)
     const bool haveOpenWith = !settings.OpenWith.empty();
     openWithMenu->menuAction()->setVisible(haveOpenWith);
     openWithSeparator->setVisible(haveOpenWith);
-    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get(), goToMenu.entries.get(), openWithEntries.get()})
+    for (const MenuArray* array : {goToMenu.entries.get(), openWithEntries.get()})
         DisableEntries(*array);
 }
 

@@ -15,6 +15,8 @@
 namespace vistrel {
 
 class FileBrowser;
+class FileOperations;
+struct FileOpsHost;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
@@ -45,9 +47,10 @@ public:
     PositionRail& Rail() const { return *rail_; }
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
+    FileOperations& FileOps() const { return *fileOps_; }
     const TitleState& Title() const { return title_; }
-    // Set by the file operations once they exist; OnUnload calls it: writes and starts the
-    // deletion script when files wait for deletion, and then ends the process.
+    // Set by the file operations; OnUnload calls it: writes and starts the deletion script
+    // when files wait for deletion.
     std::function<void()> StartDeletionScriptIfNeeded;
     // The start folder chosen at load (with or without a trailing "/"); empty = none.
     const std::string& CurrentFolder() const { return currentFolder_; }
@@ -78,6 +81,8 @@ private:
     void BuildMciTestPanel();
     void DisableUnbuiltControls();
     void WireMenus();
+    void WireFileOperations();
+    FileOpsHost MakeFileOpsHost();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
@@ -96,6 +101,7 @@ private:
     FileBrowser* browser_ = nullptr;
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
+    std::unique_ptr<FileOperations> fileOps_;
     TitleState title_;
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;
