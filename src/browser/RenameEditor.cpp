@@ -36,7 +36,7 @@ void RenameEditor::Close()
 
 bool RenameEditor::IsOpen() const
 {
-    return edit_->isVisible();
+    return !edit_->isHidden();
 }
 
 bool RenameEditor::eventFilter(QObject* watched, QEvent* event)

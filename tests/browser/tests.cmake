@@ -1,3 +1,5 @@
 vistrel_add_test(tst_file_list browser/tst_file_list.cpp unit)
 vistrel_add_test(tst_file_browser browser/tst_file_browser.cpp gui)
 target_link_libraries(tst_file_browser PRIVATE vistrel_ui)
+vistrel_add_test(tst_file_operations browser/tst_file_operations.cpp gui)
+target_link_libraries(tst_file_operations PRIVATE vistrel_ui)
