@@ -229,9 +229,11 @@ bool StartExitScript(const std::string& script)
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setsigmask(&attributes, &none);
     std::string shell = "/bin/sh";
-    std::string path = script;
-    char* argv[] = {shell.data(), path.data(), nullptr};
-    char* envp[] = {nullptr};
+    std::string scriptName = script;
+    char* argv[] = {shell.data(), scriptName.data(), nullptr};
+    // Only what the script's commands need: nothing of ours is inherited.
+    std::string path = "PATH=/usr/bin:/bin";
+    char* envp[] = {path.data(), nullptr};
     pid_t child = 0;
     const int result = posix_spawn(&child, "/bin/sh", &actions, &attributes, argv, envp);
     posix_spawn_file_actions_destroy(&actions);
