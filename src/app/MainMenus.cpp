@@ -24,13 +24,6 @@ QMenu* NamedMenu(QWidget* parent, const char* name, const QString& title)
     return menu;
 }
 
-// Entries whose actions are not built yet stay disabled rather than do nothing.
-void DisableAll(std::initializer_list<QAction*> actions)
-{
-    for (QAction* action : actions)
-        action->setEnabled(false);
-}
-
 std::vector<std::string> Names(const std::vector<PathItem>& items)
 {
     std::vector<std::string> names;
@@ -47,12 +40,6 @@ std::vector<std::string> Names(const std::vector<OpenWithItem>& items)
     return names;
 }
 
-void DisableEntries(const MenuArray& array)
-{
-    for (int i = 1; i <= array.Count(); ++i)
-        array.Element(i)->setEnabled(false);
-}
-
 }  // namespace
 
 MainMenus::MainMenus(QWidget* owner)
@@ -61,7 +48,6 @@ MainMenus::MainMenus(QWidget* owner)
     copyToMenu = BuildDestinationMenu(owner, "copyToMenu", "copyToEntries", "copyToEntries");
     goToMenu = BuildDestinationMenu(owner, "goToMenu", "goToEntries", "goToEntries");
     goToMenu.browse->setObjectName("goToBrowseAction");
-    goToMenu.browse->setEnabled(true);
     BuildFileMenu(owner);
     BuildFolderMenu(owner);
     BuildVideoMenu(owner);
@@ -80,7 +66,6 @@ DestinationMenu MainMenus::BuildDestinationMenu(QWidget* owner, const char* popu
     m.addCurrent = NamedAction(m.popup, (prefix + "AddCurrent").c_str(), "Add Current Folder");
     m.config = NamedAction(m.popup, (prefix + "Config").c_str(), "Configure List...");
     m.browse = NamedAction(m.popup, (prefix + "Browse").c_str(), "Browse...");
-    DisableAll({m.browse});
     return m;
 }
 
@@ -99,7 +84,6 @@ void MainMenus::BuildFileMenu(QWidget* owner)
     openWithEntries = std::make_unique<MenuArray>(openWithMenu, nullptr, "openWithEntries");
     fileMenu->addMenu(openWithMenu);
     propertiesAction = NamedAction(fileMenu, "propertiesAction", "Properties");
-    DisableAll({renameAction, deleteAction});
 }
 
 void MainMenus::BuildFolderMenu(QWidget* owner)
@@ -109,7 +93,6 @@ void MainMenus::BuildFolderMenu(QWidget* owner)
     copyPathAction = NamedAction(folderMenu, "copyPathAction", "&Copy Path");
     copyFolderAction = NamedAction(folderMenu, "copyFolderAction", "&Copy Folder Name");
     newFolderAction = NamedAction(folderMenu, "newFolderAction", "New Folder");
-    DisableAll({newFolderAction});
 }
 
 void MainMenus::BuildVideoMenu(QWidget* owner)
@@ -174,8 +157,6 @@ void MainMenus::BuildListMenus(const Settings& settings)
     const bool haveOpenWith = !settings.OpenWith.empty();
     openWithMenu->menuAction()->setVisible(haveOpenWith);
     openWithSeparator->setVisible(haveOpenWith);
-    for (const MenuArray* array : {moveToMenu.entries.get(), copyToMenu.entries.get()})
-        DisableEntries(*array);
 }
 
 }  // namespace vistrel

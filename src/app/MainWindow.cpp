@@ -11,6 +11,7 @@
 #include "browser/Drives.h"
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
+#include "browser/FileOperations.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
 #include "platform/desktop/X11Windows.h"
@@ -304,6 +305,7 @@ void MainWindow::WireMenus()
     controls_.goToButton->setMenu(menus_->goToMenu.popup);
     WireListMenus();
     WireShellMenus();
+    WireFileOperations();
 }
 
 // Settings first, then the extra file pattern, then the command-line argument or the

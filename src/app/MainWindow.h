@@ -18,6 +18,8 @@ namespace vistrel {
 
 class FileBrowser;
 class FileManager;
+class FileOperations;
+struct FileOpsHost;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
@@ -63,9 +65,10 @@ public:
     PositionRail& Rail() const { return *rail_; }
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
+    FileOperations& FileOps() const { return *fileOps_; }
     const TitleState& Title() const { return title_; }
-    // Set by the file operations once they exist; OnUnload calls it: writes and starts the
-    // deletion script when files wait for deletion, and then ends the process.
+    // Set by the file operations; OnUnload calls it: writes and starts the deletion script
+    // when files wait for deletion.
     std::function<void()> StartDeletionScriptIfNeeded;
     // Copies and moves the files dropped onto the file list or pasted into it (the copy
     // engine with its dialogs); empty: drops are refused and pastes do nothing.
@@ -118,6 +121,8 @@ private:
     void WireShellMenus();
     void ShowFileProperties();
     void WireFileDragDrop();
+    void WireFileOperations();
+    FileOpsHost MakeFileOpsHost();
     void ApplyLoadedSettings();
     bool HandOverCommandLineArg();
     void RememberFolder(const std::string& folder);
@@ -146,6 +151,7 @@ private:
     MainControls controls_;
     std::unique_ptr<MainMenus> menus_;
     std::unique_ptr<QObject> keyPreview_;  // the application's key filter for this window
+    std::unique_ptr<FileOperations> fileOps_;
     TitleState title_;
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;

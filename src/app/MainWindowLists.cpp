@@ -41,7 +41,7 @@ void MainWindow::WireRecentFolders()
     titlePlay_->Hooks.AddFolderToHistory = [this] {
         const auto excluded = [this](const std::string& folder) { return IsExcludedFromHistory(settings_.HisExclude, folder); };
         if (AddFolderToRecentList(browser_->FolderListPath(), settings_.GoTo, excluded))
-            ListsChanged();
+            menus_->BuildListMenus(settings_);
     };
 }
 
@@ -82,7 +82,8 @@ void MainWindow::ConfigureList(std::vector<PathItem>& list, const char* caption)
 }
 
 // The menus show the lists by position (the hotkey texts count the entries), so every
-// change rebuilds them; the lists are saved at once, so recent folders outlive a crash.
+// change rebuilds them. A list the user edited is saved at once; recent folders are saved
+// with the other settings at exit, so starting a title never waits for a write.
 void MainWindow::ListsChanged()
 {
     menus_->BuildListMenus(settings_);

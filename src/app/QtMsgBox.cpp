@@ -1,8 +1,11 @@
 #include "app/QtMsgBox.h"
 
+#include "browser/FileOperations.h"
 #include "support/MsgBox.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace vistrel {
@@ -47,6 +50,9 @@ int ShowQtMessageBox(const std::string& text, int flags, const std::string& titl
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(IconOf(flags), QString::fromStdString(title), body, ButtonsOf(flags),
                     QApplication::activeWindow());
+    // The first button is the default one: Return answers Yes to a question.
+    const int buttons = flags & kMsgButtonsMask;
+    box.setDefaultButton(buttons == kMsgYesNo || buttons == kMsgYesNoCancel ? QMessageBox::Yes : QMessageBox::Ok);
     return ResultOf(box.exec());
 }
 
@@ -55,6 +61,20 @@ int ShowQtMessageBox(const std::string& text, int flags, const std::string& titl
 void InstallQtMsgBox()
 {
     SetMsgBoxHandler(ShowQtMessageBox);
+}
+
+void InstallQtFileDialogs()
+{
+    SetFolderDialog([](const std::string& title, const std::string& start) {
+        return QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString::fromStdString(title),
+                                                 QString::fromStdString(start))
+            .toStdString();
+    });
+    SetInputDialog([](const std::string& title, const std::string& prompt) {
+        return QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
+                                     QString::fromStdString(prompt))
+            .toStdString();
+    });
 }
 
 }  // namespace vistrel

@@ -15,5 +15,6 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, qtArgv);
     std::setlocale(LC_NUMERIC, "C");  // libmpv needs it
     vistrel::InstallQtMsgBox();
+    vistrel::InstallQtFileDialogs();
     return vistrel::Main(vistrel::StartupEnv::FromProcess(argc, argv));
 }

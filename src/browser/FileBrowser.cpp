@@ -61,6 +61,17 @@ public:
         names_ = std::move(names);
         endResetModel();
     }
+    void RemoveRow(int row)
+    {
+        beginRemoveRows({}, row, row);
+        names_.erase(names_.begin() + row);
+        endRemoveRows();
+    }
+    void Rename(int row, const std::string& name)
+    {
+        names_[size_t(row)] = name;
+        emit dataChanged(index(row), index(row));
+    }
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(names_.size()); }
     QVariant data(const QModelIndex& index, int role) const override
     {
@@ -437,6 +448,54 @@ void FileBrowser::SelectFileByName(const std::string& name)
             SetCaret(i, QItemSelectionModel::Select);
     }
     ProgrammaticSelection = false;
+}
+
+std::vector<std::string> FileBrowser::SelectedFullNames() const
+{
+    std::vector<std::string> names;
+    const std::vector<bool> selected = SelectedFlags();
+    for (size_t row = 0; row < selected.size(); ++row)
+        if (selected[row])
+            names.push_back(GetFullFilename(int(row)));
+    return names;
+}
+
+std::string FileBrowser::HighlightedFolder() const
+{
+    const std::string folder = FolderOfRow(folderList_->currentRow());
+    return folder.empty() ? folderListPath_ : folder;
+}
+
+void FileBrowser::RemoveRowsWhere(const std::function<bool(const std::string& fullName)>& gone)
+{
+    const bool wasProgrammatic = ProgrammaticSelection;
+    ProgrammaticSelection = true;
+    for (int row = RowCount() - 1; row >= 0; --row)
+        if (gone(GetFullFilename(row)))
+            model_->RemoveRow(row);
+    ProgrammaticSelection = wasProgrammatic;
+}
+
+void FileBrowser::RenameRow(int row, const std::string& newName)
+{
+    if (row >= 0 && row < RowCount())
+        model_->Rename(row, newName);
+}
+
+void FileBrowser::SelectAndFocusQuietly(int row)
+{
+    const bool wasProgrammatic = ProgrammaticSelection;
+    ProgrammaticSelection = true;
+    SelectOnly(row);
+    ProgrammaticSelection = wasProgrammatic;
+}
+
+void FileBrowser::DeselectQuietly(int row)
+{
+    const bool wasProgrammatic = ProgrammaticSelection;
+    ProgrammaticSelection = true;
+    files_->selectionModel()->select(model_->index(row), QItemSelectionModel::Deselect);
+    ProgrammaticSelection = wasProgrammatic;
 }
 
 // Back in the folder of the title that plays: its file is selected again, so that the

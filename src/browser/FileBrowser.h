@@ -88,6 +88,20 @@ public:
     // programmatic-selection flag (the command-line hand-over).
     void SelectFileByName(const std::string& name);
 
+    // For the file operations: the selected rows' full names in list order; the folder
+    // highlighted in the folder list; the list widget (the rename editor lies over it).
+    std::vector<std::string> SelectedFullNames() const;
+    std::string HighlightedFolder() const;
+    QListView* FileListView() const { return files_; }
+    // Removes every row whose full name `gone` reports, bottom up; the selection of the
+    // other rows stays.
+    void RemoveRowsWhere(const std::function<bool(const std::string& fullName)>& gone);
+    // Row `row` shows and stands for `newName` (a file renamed in place).
+    void RenameRow(int row, const std::string& newName);
+    // Makes `row` the only selected row and the caret without playing it.
+    void SelectAndFocusQuietly(int row);
+    void DeselectQuietly(int row);
+
     // True while the program itself changes the selection: clicks do not play.
     bool ProgrammaticSelection = false;
 
