@@ -364,6 +364,9 @@ void FileOperations::RefreshFileListAfterDelete()
 
 void FileOperations::DeferredDeletionTick()
 {
+    // A running copy has paused the folder watch; the tick would start it again under it.
+    if (transferring_)
+        return;
     browser_.FileNotificationStartStop("timDeleteFilesToDelete_Timer", false);
     const DeferredDeletions::RetryResult result = deferred_.Retry(fs_);
     SyncDeferredList();
@@ -559,7 +562,10 @@ shell::TransferResult FileOperations::RunTransfer(const std::vector<std::string>
     const std::unique_ptr<shell::TransferUi> ui = Call(host_.MakeTransferUi);
     if (!ui || !host_.Transfer)
         return {};
-    return host_.Transfer(op, sources, folder, *ui, fs_);
+    transferring_ = true;
+    shell::TransferResult result = host_.Transfer(op, sources, folder, *ui, fs_);
+    transferring_ = false;
+    return result;
 }
 
 // ---- Rename and new folder -------------------------------------------------------------

@@ -199,6 +199,7 @@ private:
     DeferredDeletions deferred_;
     std::unique_ptr<RenameEditor> editor_;
     std::string renameTarget_;  // the file the open editor renames
+    bool transferring_ = false;  // the copy engine runs (its dialogs process events)
 };
 
 }  // namespace vistrel

@@ -3,6 +3,7 @@
 #include "support/AppTitle.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -64,7 +65,9 @@ bool TransferDialogs::Progress(FileOp op, const std::string& name, int number, i
         const uint64_t step = bytesTotal == 0 ? 0 : bytesDone * kProgressSteps / bytesTotal;
         progress_->setValue(static_cast<int>(std::min<uint64_t>(step, kProgressSteps)));
     }
-    QCoreApplication::processEvents();
+    // Until the window-modal progress dialog shows, clicks and keys wait: they must not
+    // start another operation on the files this one is working on.
+    QCoreApplication::processEvents(progress_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     cancelled_ = cancelled_ || (progress_ && progress_->wasCanceled());
     return !cancelled_;
 }
