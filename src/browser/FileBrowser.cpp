@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cerrno>
+#include <utility>
 #include <sys/stat.h>
 
 namespace vistrel {
@@ -664,8 +665,11 @@ void FileBrowser::FileToolTipStep(const QPoint& pos)
 
 // ---- Folder watch ----------------------------------------------------------------------
 
+// A change another program made just before the pause is not lost: its refresh runs once
+// the watch is back.
 void FileBrowser::FileNotificationStartStop(const std::string& /*callerTag*/, bool start)
 {
+    refreshPending_ = refreshPending_ || quietPeriod_.isActive();
     quietPeriod_.stop();
     if (!watcher_->directories().isEmpty())
         watcher_->removePaths(watcher_->directories());
@@ -674,6 +678,8 @@ void FileBrowser::FileNotificationStartStop(const std::string& /*callerTag*/, bo
     errno = 0;
     if (!watcher_->addPath(Q(folderListPath_)))
         MsgBox("FileNotificationStartStop  " + std::to_string(errno), kMsgOk, kAppTitle);
+    if (std::exchange(refreshPending_, false))
+        FolderContentChanged();
 }
 
 // Every change restarts the quiet period, so a burst of changes refreshes once.

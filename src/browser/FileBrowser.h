@@ -166,6 +166,7 @@ private:
     QWidget* filesViewport_ = nullptr;
     std::unique_ptr<QFileSystemWatcher> watcher_;  // unparented: not one of the window's children
     QBasicTimer quietPeriod_;
+    bool refreshPending_ = false;  // the watch was paused during a quiet period
     std::string currentFolder_;
     std::string folderListPath_;
     std::string folderListTag_;

@@ -95,7 +95,8 @@ private slots:
     }
 
     // Changes made to the open folder show up, in one refresh per burst, keeping the selection
-    // of the names still there; when the open folder vanishes its parent opens.
+    // of the names still there, also across a pause of the watch; when the open folder
+    // vanishes its parent opens.
     void folderWatch()
     {
         test::MsgBoxRecorder recorder;
@@ -112,6 +113,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Texts(files), QStringList({"f1.mp3", "f2.mp3", "f3.mp3", "*keep.mp3", "new.mp3", "renamed.mp3"}), 2000);
         QTest::qWait(300);
         QCOMPARE(fills.count(), 1);
+        // A file operation of ours pausing the watch keeps the refresh that was due.
+        test::WriteFile(folder + "late.mp3", "x");
+        QTest::qWait(30);
+        window->Browser().FileNotificationStartStop("test", false);
+        window->Browser().FileNotificationStartStop("test", true);
+        QTRY_VERIFY_WITH_TIMEOUT(Texts(files).contains("late.mp3"), 2000);
         QVERIFY(QDir(QString::fromStdString(folder)).removeRecursively());
         QTRY_COMPARE_WITH_TIMEOUT(window->Browser().CurrentFolder(), parent, 2000);
         QVERIFY(Texts(files) == QStringList({"a.MP3", "B.wav"}) && recorder.Messages().empty());
