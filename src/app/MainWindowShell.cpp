@@ -9,6 +9,7 @@
 #include "platform/shell/Launcher.h"
 #include "playback/TitlePlayControl.h"
 #include "support/AppTitle.h"
+#include "support/FilePaths.h"
 #include "support/MsgBox.h"
 
 #include <QAction>
@@ -36,7 +37,7 @@ void MainWindow::WireShellMenus()
     connect(menus_->exploreFromHereAction, &QAction::triggered, this,
             [this] { fileManager_->ShowFolder(browser_->FolderListPath()); });
     connect(menus_->copyPathAction, &QAction::triggered, this, [this] {
-        QGuiApplication::clipboard()->setText(QString::fromStdString(FolderPathText(browser_->FolderListPath())));
+        QGuiApplication::clipboard()->setText(QString::fromStdString(RemoveTrailingSlashes(browser_->FolderListPath())));
     });
     connect(menus_->copyFolderAction, &QAction::triggered, this, [this] {
         QGuiApplication::clipboard()->setText(QString::fromStdString(FolderNameText(browser_->FolderListPath())));

@@ -4,6 +4,7 @@
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
 #include "browser/RenameEditor.h"
+#include "platform/shell/Launcher.h"
 #include "support/AppTitle.h"
 #include "support/FilePaths.h"
 #include "support/MsgBox.h"
@@ -11,8 +12,6 @@
 #include "support/Win32Error.h"
 
 #include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <unistd.h>
 
 #include <QListView>
@@ -213,32 +212,9 @@ std::string WriteExitScript(const std::vector<DeferredEntry>& entries, const std
 
 bool StartExitScript(const std::string& script)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attributes);
-    for (const int fd : {0, 1, 2})
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    posix_spawn_file_actions_addchdir_np(&actions, "/");
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    sigset_t all;
-    sigset_t none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    std::string shell = "/bin/sh";
-    std::string scriptName = script;
-    char* argv[] = {shell.data(), scriptName.data(), nullptr};
+    pid_t child = -1;
     // Only what the script's commands need: nothing of ours is inherited.
-    std::string path = "PATH=/usr/bin:/bin";
-    char* envp[] = {path.data(), nullptr};
-    pid_t child = 0;
-    const int result = posix_spawn(&child, "/bin/sh", &actions, &attributes, argv, envp);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
-    return result == 0;
+    return launcher::SpawnDetached({"/bin/sh", script}, "/", {"PATH=/usr/bin:/bin"}, true, child) == 0;
 }
 
 // ---- Checks ----------------------------------------------------------------------------

@@ -1,11 +1,11 @@
 #include "browser/ListEditor.h"
 
+#include "platform/shell/Launcher.h"
 #include "support/AppTitle.h"
 #include "support/FilePaths.h"
 #include "support/MsgBox.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -17,8 +17,6 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -63,38 +61,14 @@ FileChooser& ProgramDialog()
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
 
-// %VAR%, ${VAR} and $VAR by the environment (an unset variable stays as written), and a
-// leading "~/" by the home folder.
-std::string ExpandEnvironment(const std::string& text)
-{
-    static const QRegularExpression variable(R"(%(\w+)%|\$\{(\w+)\}|\$(\w+))");
-    const QString in = Q(text);
-    QString out;
-    qsizetype done = 0;
-    for (auto it = variable.globalMatch(in); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        const QString name = match.captured(1) + match.captured(2) + match.captured(3);
-        out += in.mid(done, match.capturedStart() - done);
-        out += qEnvironmentVariableIsSet(name.toLocal8Bit()) ? qEnvironmentVariable(name.toLocal8Bit()) : match.captured();
-        done = match.capturedEnd();
-    }
-    out += in.mid(done);
-    if (out.startsWith("~/"))
-        out.replace(0, 1, QDir::homePath());
-    return S(out);
-}
-
-// A folder entry needs an existing absolute path; a program may also be a name that PATH
-// or the desktop's applications folders know.
+// A folder entry needs an existing absolute path; a program is found as "Open with" finds it
+// when run, except that a relative path has no folder to be taken in yet.
 bool PathExists(const std::string& path, bool program)
 {
-    const std::string expanded = ExpandEnvironment(path);
-    if (!expanded.empty() && expanded.front() == '/')
-        return FileExists(expanded);
-    if (!program || expanded.empty() || expanded.find('/') != std::string::npos)
-        return false;
-    return !QStandardPaths::findExecutable(Q(expanded)).isEmpty() ||
-           !QStandardPaths::locate(QStandardPaths::ApplicationsLocation, Q(expanded)).isEmpty();
+    const std::string expanded = launcher::ExpandEnvironment(path);
+    if (program)
+        return !launcher::ResolveProgram(expanded, {}, {}).empty();
+    return expanded.starts_with('/') && FileExists(expanded);
 }
 
 std::string ProgramTitle(const std::string& path)
@@ -235,7 +209,7 @@ ListItemDialog::ListItemDialog(QWidget* parent, bool programs, const OpenWithIte
 
 void ListItemDialog::Browse()
 {
-    const std::string start = ExpandEnvironment(S(path_->text()));
+    const std::string start = launcher::ExpandEnvironment(S(path_->text()));
     const std::string chosen = programs_ ? ChooseProgramFile(this, start) : ChooseFolder(this, kSelectFolderTitle, start);
     if (!chosen.empty())
         path_->setText(Q(chosen));

@@ -45,6 +45,13 @@ bool IsFolder(const std::string& path)
     return !path.empty() && StatPath(path, st) && S_ISDIR(st.st_mode);
 }
 
+std::string RemoveTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
 std::string AddTrailingSlash(const std::string& text)
 {
     if (text.empty() || text.back() == '/')

@@ -8,6 +8,7 @@ namespace vistrel {
 bool FileExists(const std::string& path, const std::string& base = {});
 bool IsFolder(const std::string& path);
 std::string AddTrailingSlash(const std::string& text);  // appends "/" unless empty or already there
+std::string RemoveTrailingSlashes(std::string path);  // "/" stays
 std::string TrimBlanks(const std::string& text);
 std::string TrimAtNull(const std::string& text);
 std::string GetContainingFolder(const std::string& path);

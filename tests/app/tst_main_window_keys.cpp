@@ -16,53 +16,33 @@ class TestMainWindowKeys : public QObject {
     Q_OBJECT
 
     test::MainWindowFixture fixture_;
-    std::optional<test::MciRecorder> mci_;
-    QStringList actions_;
-
-    // A shown window on a folder of a.wav, b.wav and c.wav, playing a.wav; the file
-    // actions write to actions_.
-    std::unique_ptr<MainWindow> PlayingWindow()
-    {
-        const QString folder = QString::fromStdString(fixture_.Path("media")) + "/";
-        for (const QString& name : {"a.wav", "b.wav", "c.wav"})
-            QFile::copy(QString::fromStdString(test::Fixture("wav_pcm16_stereo.wav")), folder + name);
-        auto w = fixture_.Show("UseMCI=1\nPath=" + folder.toStdString() + "\n");
-        QTest::mouseClick(w->Controls().fileList->viewport(), Qt::LeftButton, {}, test::RowRect(*w, 0).center());
-        QTEST_ASSERT(w->Title().playState == MMSTATE_PLAY);
-        w->Keys.Delete = [this](bool noAsk) { actions_ << QString("Delete %1").arg(noAsk); };
-        w->Keys.CopyTo = [this](int entry) { actions_ << QString("CopyTo %1").arg(entry); };
-        return w;
-    }
 
 private slots:
-    void init()
+    // Right seeks; neither it nor a letter moves the list's caret (b.wav would play). Delete
+    // acts once the title is a second old. Shift+1 held down as X delivers it ("!" from scan
+    // code 10, repeated as release and press pairs) copies once, at the last release. F1
+    // shows the keyboard reference.
+    void keysReachTheirCommandsNotTheList()
     {
-        QDir().mkpath(QString::fromStdString(fixture_.Path("media")));
-        actions_.clear();
-        mci_.emplace(std::vector<test::MciAnswer>{{"status voice1 length", 0, "60000"},
-            {"status voice1 Position", 0, "20000"}, {"status voice1 mode", 0, "stopped"},
-            {"status voice1 mode", 0, "stopped"}, {"status voice1 mode", 0, "playing"},
-            {"status voice1 window handle", MCIERR_NO_WINDOW}});
-    }
-    void cleanup() { mci_.reset(); }
-
-    // Right seeks; neither it nor a letter moves the list's caret (b.wav would play).
-    void playerKeysStayOffTheList()
-    {
-        const auto w = PlayingWindow();
-        QTest::keyClick(w->Controls().fileList, Qt::Key_Right);
-        QTest::keyClick(w->Controls().fileList, Qt::Key_B);
-        QCOMPARE(mci_->Count("seek voice1 to 21000"), 1);
+        const QString folder = QString::fromStdString(fixture_.Path("media")) + "/";
+        QDir().mkpath(folder);
+        for (const char* name : {"a.wav", "b.wav", "c.wav"})
+            QFile::copy(QString::fromStdString(test::Fixture("wav_pcm16_stereo.wav")), folder + name);
+        test::MciRecorder mci({{"status voice1 length", 0, "60000"}, {"status voice1 Position", 0, "20000"},
+                               {"status voice1 mode", 0, "stopped"}, {"status voice1 mode", 0, "stopped"},
+                               {"status voice1 mode", 0, "playing"}, {"status voice1 window handle", MCIERR_NO_WINDOW}});
+        const auto w = fixture_.Show("UseMCI=1\nPath=" + folder.toStdString() + "\n");
+        QListView* files = w->Controls().fileList;
+        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, test::RowRect(*w, 0).center());
+        QCOMPARE(w->Title().playState, MMSTATE_PLAY);
+        QStringList actions;
+        w->Keys.Delete = [&actions](bool noAsk) { actions << QString("Delete %1").arg(noAsk); };
+        w->Keys.CopyTo = [&actions](int entry) { actions << QString("CopyTo %1").arg(entry); };
+        QTest::keyClick(files, Qt::Key_Right);
+        QTest::keyClick(files, Qt::Key_B);
+        QCOMPARE(mci.Count("seek voice1 to 21000"), 1);
         QCOMPARE(w->Browser().CurrentRow(), 0);
         QCOMPARE(w->Title().CurrentTitle, fixture_.Path("media/a.wav"));
-    }
-
-    // Delete acts once the title is a second old. Shift+1 held down as X delivers it ("!"
-    // from scan code 10, repeated as release and press pairs) copies once, at the last release.
-    void fileKeysReachTheirActions()
-    {
-        const auto w = PlayingWindow();
-        QListView* files = w->Controls().fileList;
         w->TitlePlay().PlayStartTick = TickCountMs();
         QTest::keyClick(files, Qt::Key_Delete);
         w->TitlePlay().PlayStartTick -= 1000;
@@ -73,14 +53,9 @@ private slots:
             QKeyEvent key(type, Qt::Key_Exclam, Qt::ShiftModifier, 10, '!', 1, "!", repeat);
             QApplication::sendEvent(files, &key);
         }
-        QCOMPARE(actions_, QStringList({"Delete 0", "Delete 1", "CopyTo 1"}));
-    }
-
-    void f1ShowsTheKeyboardReference()
-    {
-        const auto w = PlayingWindow();
+        QCOMPARE(actions, QStringList({"Delete 0", "Delete 1", "CopyTo 1"}));
         test::MsgBoxRecorder boxes;
-        QTest::keyClick(w->Controls().fileList, Qt::Key_F1);
+        QTest::keyClick(files, Qt::Key_F1);
         QCOMPARE(boxes.Messages().size(), size_t(1));
         QCOMPARE(boxes.Messages()[0].flags, int(kMsgInformation));
         QCOMPARE(boxes.Messages()[0].text, std::string("Keyboard reference:\n\n"

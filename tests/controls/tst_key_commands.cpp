@@ -10,10 +10,8 @@ using namespace vistrel::keycode;
 
 Q_DECLARE_METATYPE(vistrel::KeyContext)
 
-namespace {
-
 // "-": passes to the control; "swallow": nothing runs, the control does not see it.
-QString Text(const KeyCommand& c)
+static QString Text(const KeyCommand& c)
 {
     static const char* const names[] = {"-", "SelectAll", "FileMenu", "OpenWith", "Reference", "Play", "Seek",
         "Skip", "Delete", "Overscan", "Goto", "CopyFiles", "Paste", "CopyTo", "MoveTo", "Rename", "Refresh"};
@@ -23,13 +21,11 @@ QString Text(const KeyCommand& c)
 }
 
 // A 5-second title; Open-with entry 2 has F3; three Go To entries.
-KeyContext At(int32_t state, int64_t msSinceStart, KeyFocus focus = KeyFocus::FileList)
+static KeyContext At(int32_t state, int64_t msSinceStart, KeyFocus focus = KeyFocus::FileList)
 {
     return {.playState = state, .msSinceTitleStart = msSinceStart, .titleLengthMs = 5000, .focus = focus,
             .gotoEntries = 3, .openWithHotkeys = {0, 3}};
 }
-
-}  // namespace
 
 class TestKeyCommands : public QObject {
     Q_OBJECT
@@ -52,7 +48,6 @@ private slots:
         video.videoWindow = true, noHotkeys.useMenuHotkeys = false, f1Hotkey.openWithHotkeys = {1};
         row("media stop", true, kMediaStop, 0, play, "Play 2");
         row("F5 pauses a playing title", true, kF5, 0, play, "Play 1");
-        row("F5 starts a paused one", true, kF5, 0, paused, "Play 0");
         row("play/pause plays when closed", true, kMediaPlayPause, 0, closed, "Play 0");
         row("A", true, 'A', 0, paused, "Seek -60000");
         row("D longer than the title in its first second", true, 'D', 0, fresh, "swallow");
@@ -61,7 +56,6 @@ private slots:
         row("seek letter with no title goes to the list", true, 'S', 0, closed, "-");
         row("E within the first second", true, 'E', 0, settling, "swallow");
         row("E after it", true, 'E', 0, settled, "Skip 0");
-        row("X", true, 'X', 0, play, "Skip 1");
         row("Delete", true, kDelete, 0, settled, "Delete 0");
         row("Shift+Delete", true, kDelete, shift, settled, "Delete 1");
         row("Left", true, kLeft, 0, play, "Seek -1000");
@@ -73,7 +67,6 @@ private slots:
         row("Shift+Alt+Right", true, kRight, shift | alt, play, "-");
         row("Right with no title", true, kRight, 0, closed, "-");
         row("Shift+S", true, 'S', shift, play, "-");
-        row("Alt+Delete", true, kDelete, alt, play, "-");
         row("F3 with an Open-with hotkey", true, kF1 + 2, 0, play, "OpenWith 2");
         row("F1 without one", true, kF1, 0, At(MMSTATE_PLAY, 5000, KeyFocus::FolderList), "Reference 0");
         row("F1 with one", true, kF1, 0, f1Hotkey, "OpenWith 1");
@@ -100,8 +93,7 @@ private slots:
         QFETCH(int, code);
         QFETCH(int, mods);
         QFETCH(KeyContext, context);
-        QFETCH(QString, expected);
-        QCOMPARE(Text(down ? KeyDownCommand(code, mods, context) : KeyUpCommand(code, mods, context)), expected);
+        QTEST(Text(down ? KeyDownCommand(code, mods, context) : KeyUpCommand(code, mods, context)), "expected");
     }
 
     // The digit row gives its digit whatever the layout made of it (Shift+0 is ")", an

@@ -21,10 +21,6 @@ target_link_libraries(tst_keep_awake PRIVATE vistrel_platform Qt6::DBus)
 vistrel_add_test(tst_launcher platform/tst_launcher.cpp unit)
 target_link_libraries(tst_launcher PRIVATE vistrel_platform)
 
-# Properties and folders through the desktop's file manager (a fake on the test bus), else our own.
-vistrel_add_test(tst_file_manager platform/tst_file_manager.cpp unit)
-target_link_libraries(tst_file_manager PRIVATE vistrel_platform Qt6::Widgets Qt6::DBus)
-
 # File names as URI lists (drag and drop, clipboard).
 vistrel_add_test(tst_uri_list platform/tst_uri_list.cpp unit)
 target_link_libraries(tst_uri_list PRIVATE vistrel_platform)

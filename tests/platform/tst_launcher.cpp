@@ -3,51 +3,27 @@
 #include "platform/shell/Launcher.h"
 #include "support/TestSupport.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vistrel;
 
-namespace {
-
-// Fields: working folder, QT_QPA_PLATFORM, /proc stat, open descriptors, signal masks; then the arguments.
+// Writes 5 fields (working folder, QT_QPA_PLATFORM, /proc stat, open descriptors, signal masks), then the arguments.
 constexpr const char* kRecorder =
     "#!/bin/sh\n"
     "{ printf '%s\\0' \"$(pwd -P)\" \"${QT_QPA_PLATFORM-unset}\" \"$(cat /proc/$$/stat)\" \"$(ls /proc/$$/fd)\" \\\n"
     "  \"$(grep -E '^Sig(Blk|Ign)' /proc/$$/status)\"; printf '%s\\0' \"$@\"; } > \"$VISTREL_RECORD.tmp\"\n"
     "mv \"$VISTREL_RECORD.tmp\" \"$VISTREL_RECORD\"\n";
-constexpr int kFixedFields = 5;
-// Waits (bounded) until the process that started it has ended, then records.
-constexpr const char* kOrphanRecorder =
-    "#!/bin/sh\n"
-    "for i in $(seq 100); do kill -0 $PPID 2>/dev/null || break; sleep 0.1; done\n"
-    "exec \"$(dirname \"$0\")/rec.sh\" \"$@\"\n";
-
-void WriteScript(const std::string& path, const char* text)
-{
-    test::WriteFile(path, text);
-    chmod(path.c_str(), 0755);
-}
-
-// The stat line's fields after the name: state, ppid, pgrp, session.
-QList<QByteArray> StatFields(const QByteArray& stat)
-{
-    return stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-}
-
-}  // namespace
 
 class TestLauncher : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
     QByteArray d_ = dir_.path().toUtf8();
-    std::string record_ = dir_.filePath("record").toStdString();
+    QString record_ = dir_.filePath("record");
     std::string work_ = dir_.filePath("work").toStdString();
     int leak_ = -1;
 
@@ -60,33 +36,27 @@ class TestLauncher : public QObject {
     // The recorder's fields, once it has written them.
     QList<QByteArray> Record()
     {
-        if (!QTest::qWaitFor([&] { return QFile::exists(QString::fromStdString(record_)); }, 10000))
+        if (!QTest::qWaitFor([&] { return QFile::exists(record_); }, 10000))
             return {};
-        QFile file(QString::fromStdString(record_));
-        file.open(QIODevice::ReadOnly);
-        QList<QByteArray> fields = file.readAll().split('\0');
-        fields.removeLast();  // after the last NUL
-        file.remove();
-        return fields;
+        QList<QByteArray> fields = QByteArray::fromStdString(test::ReadText(record_.toStdString())).split('\0');
+        QFile::remove(record_);
+        return fields.mid(0, fields.size() - 1);  // after the last NUL
     }
 
 private slots:
     void initTestCase()
     {
-        qputenv("VISTREL_RECORD", QByteArray::fromStdString(record_));
-        qputenv("VISTREL_DIR", d_);
-        qputenv("HOME", d_);
-        qputenv("XDG_DATA_HOME", d_ + "/apps");
-        qputenv("PATH", d_ + ":" + qgetenv("PATH"));
+        for (const auto& [name, value] : {std::pair{"VISTREL_RECORD", record_.toUtf8()}, {"VISTREL_DIR", d_},
+                                          {"HOME", d_}, {"XDG_DATA_HOME", d_ + "/apps"}, {"PATH", d_ + ":" + qgetenv("PATH")}})
+            qputenv(name, value);
         for (const char* folder : {"work/tools", "prog/sub", "apps/applications"})
             QVERIFY(QDir().mkpath(dir_.filePath(folder)));
-        for (const char* copy : {"rec.sh", "prog/sub/rec.sh", "work/tools/rec.sh"})
-            WriteScript(dir_.filePath(copy).toStdString(), kRecorder);
-        WriteScript(dir_.filePath("orphan.sh").toStdString(), kOrphanRecorder);
+        for (const char* copy : {"rec.sh", "prog/sub/rec.sh", "work/tools/rec.sh"}) {
+            test::WriteFile(dir_.filePath(copy).toStdString(), kRecorder);
+            chmod(dir_.filePath(copy).toLocal8Bit(), 0755);
+        }
         test::WriteFile(dir_.filePath("data.bin").toStdString(), "data");
-        const int null = open("/dev/null", O_RDONLY | O_CLOEXEC);
-        leak_ = fcntl(null, F_DUPFD, 200);  // without close-on-exec
-        close(null);
+        leak_ = fcntl(open("/dev/null", O_RDONLY | O_CLOEXEC), F_DUPFD, 200);  // without close-on-exec
         signal(SIGUSR1, SIG_IGN);
         sigset_t blocked;
         sigemptyset(&blocked);
@@ -104,16 +74,14 @@ private slots:
         QTest::addColumn<QStringList>("arguments");  // or the error message
         const QString rec = "<dir>/rec.sh", entry = "<entry>", missing = "Error executing '%1':\nNo such file or directory";
         const QByteArray a = "a.mp3";
-        const QStringList file{"<file>"};
-        QTest::newRow("the file alone") << rec << "%file%" << "" << a << file;
-        QTest::newRow("an option before it") << rec << "-x %file%" << "" << a << QStringList{"-x", "<file>"};
+        const QStringList file{"<file>"}, x{"-x", "<file>"};
         QTest::newRow("without %file%: only the file") << rec << "-x" << "" << a << file;
         QTest::newRow("quoted %file%") << rec << "\"%file%\"" << "" << QByteArray("a b.mp3") << file;
         QTest::newRow("inside a word") << rec << "--o=%file%" << "" << a << QStringList{"--o=<file>"};
         QTest::newRow("shell words, nothing expanded") << rec << "'a b' \"c\\\"d$HOME\" e\\ f %file%%file%" << ""
             << a << QStringList{"a b", "c\"d$HOME", "e f", "<file><file>"};
         QTest::newRow("a quote in the name") << rec << "%file%" << "" << QByteArray("a'b.mp3") << file;
-        QTest::newRow("a line break in the name") << rec << "-x %file%" << "" << QByteArray("new\nline.mp3") << QStringList{"-x", "<file>"};
+        QTest::newRow("a line break in the name") << rec << "-x %file%" << "" << QByteArray("new\nline.mp3") << x;
         QTest::newRow("a command in the name") << rec << "%file%" << "" << QByteArray("$(touch X).mp3") << file;
         QTest::newRow("a marker in the name") << rec << "%file%" << "" << QByteArray("%file%.mp3") << file;
         QTest::newRow("%VAR%") << "%VISTREL_DIR%/rec.sh" << "%file%" << "" << a << file;
@@ -124,8 +92,7 @@ private slots:
         QTest::newRow("relative: the program's folder") << "sub/rec.sh" << "%file%" << "" << a << file;
         QTest::newRow("relative: the folder list's path") << "tools/rec.sh" << "%file%" << "" << a << file;
         QTest::newRow("entry %f") << entry << "%file%" << "Exec=<dir>/rec.sh %f" << QByteArray("a b.mp3") << file;
-        QTest::newRow("entry %U takes the parameters") << entry << "-x %file%" << "Exec=<dir>/rec.sh %U" << a
-            << QStringList{"-x", "<file>"};
+        QTest::newRow("entry %U takes the parameters") << entry << "-x %file%" << "Exec=<dir>/rec.sh %U" << a << x;
         QTest::newRow("entry @@u %U @@") << entry << "%file%" << "Exec=<dir>/rec.sh @@u %U @@" << QByteArray("a'b.mp3")
             << QStringList{"@@u", "<file>", "@@"};
         QTest::newRow("entry quoted arguments, %f in a word") << entry << "%file%"
@@ -155,59 +122,37 @@ private slots:
         QFETCH(QStringList, arguments);
         test::WriteFile(Filled("<entry>").toStdString(), Filled("[Desktop Entry]\n" + entry).toStdString());
         const std::string fullName = work_ + "/" + file.toStdString();
-        test::WriteFile(fullName, "x");
         const auto started = launcher::OpenWith(Filled(program).toStdString(), params.toStdString(),
                                                 file.toStdString(), work_, dir_.filePath("prog").toStdString());
-        QFile::remove(QString::fromStdString(fullName));
-        if (arguments.value(0).startsWith("Error executing")) {
-            QCOMPARE(started.error, Filled(arguments[0]).toStdString());
+        QList<QByteArray> expected;
+        for (const QString& argument : arguments)
+            expected << Filled(argument, QByteArray::fromStdString(fullName)).toUtf8();
+        const bool fails = arguments.value(0).startsWith("Error executing");
+        QCOMPARE(QByteArray::fromStdString(started.error), fails ? expected.value(0) : QByteArray());
+        if (fails)
             return;
-        }
-        QCOMPARE(started.error, std::string());
-        QList<QByteArray> fields = Record();
+        const QList<QByteArray> fields = Record();
+        QCOMPARE(fields.mid(5), expected);
         QCOMPARE(fields.value(0), QByteArray::fromStdString(work_));
         QCOMPARE(fields.value(1), QByteArray("offscreen"));  // passed on: not set by us
-        QCOMPARE(StatFields(fields.value(2)).value(3).toInt(), started.pid);
+        QCOMPARE(fields.value(2).mid(fields.value(2).lastIndexOf(')') + 2).split(' ').value(3).toInt(), started.pid);  // session
         QVERIFY2(!fields.value(3).split('\n').contains(QByteArray::number(leak_)), fields.value(3));
         // posix_spawn leaves the C library's own signals 32 and 33 ignored; its programs set them up at start.
         const QList<QByteArray> masks = fields.value(4).split('\n');
         QCOMPARE(masks.value(0), QByteArray("SigBlk:\t0000000000000000"));
         QCOMPARE(masks.value(1).mid(8).toULongLong(nullptr, 16) & ~0x180000000ULL, 0ULL);
-        QList<QByteArray> expected;
-        for (const QString& argument : arguments)
-            expected << Filled(argument, QByteArray::fromStdString(fullName)).toUtf8();
-        QCOMPARE(fields.mid(kFixedFields), expected);
         QVERIFY(!QFile::exists(QString::fromStdString(work_ + "/X")));
         QTRY_VERIFY(!QFile::exists(QString("/proc/%1").arg(started.pid)));  // no zombie left
     }
 
-    // The launching process ends first: the program goes on, no longer its child, and
-    // without the platform variable that process had set for itself.
-    void outlivesTheProgramThatStartedIt()
+    // Once we have set the platform variable for ourselves, the programs we start choose their own.
+    void platformWeChoseIsNotPassedOn()
     {
-        QProcess launching;
-        launching.setStandardOutputFile(QProcess::nullDevice());
-        launching.setStandardErrorFile(QProcess::nullDevice());
-        launching.start(QCoreApplication::applicationFilePath(), {"--open-with", dir_.filePath("orphan.sh"), "a.mp3"});
-        QVERIFY(launching.waitForFinished(30000));
-        QCOMPARE(launching.exitCode(), 0);
-        const QList<QByteArray> fields = Record();
-        QCOMPARE(fields.value(1), QByteArray("unset"));
-        QVERIFY(StatFields(fields.value(2)).value(1).toLongLong() != launching.processId());
+        launcher::MarkQtPlatformChosenByUs();
+        QCOMPARE(launcher::OpenWith(d_.toStdString() + "/rec.sh", "", "a.mp3", "/", "").error, std::string());
+        QCOMPARE(Record().value(1), QByteArray("unset"));
     }
 };
 
-int main(int argc, char** argv)
-{
-    // The launching process of outlivesTheProgramThatStartedIt.
-    if (argc == 4 && std::string(argv[1]) == "--open-with")
-    {
-        launcher::MarkQtPlatformChosenByUs();
-        return launcher::OpenWith(argv[2], "%file%", argv[3], "/", "").error.empty() ? 0 : 1;
-    }
-    QCoreApplication app(argc, argv);
-    TestLauncher test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestLauncher)
 #include "tst_launcher.moc"

@@ -27,10 +27,7 @@ private slots:
         const std::string list = shell::EncodeUriList(files);
         QVERIFY(std::count(list.begin(), list.end(), '\n') == 2 && std::all_of(list.begin(), list.end(), [](char c) { return c == '\r' || c == '\n' || (c > ' ' && c < 127); }));
         QCOMPARE(shell::DecodeUriList(list), files);
-        for (const bool cut : {false, true}) {
-            const std::optional<shell::CopiedFiles> copied = shell::DecodeCopiedFiles(shell::EncodeCopiedFiles({cut, files}));
-            QVERIFY(copied && copied->cut == cut && copied->files == files);
-        }
+        QCOMPARE(shell::DecodeCopiedFiles(shell::EncodeCopiedFiles({false, files})).value_or(shell::CopiedFiles{}).files, files);
         if (QUtf8StringView(name).isValidUtf8())  // as other programs decode it
             QCOMPARE(QUrl(QString::fromStdString(shell::FileUri(files[0]))).toLocalFile().toStdString(), files[0]);
     }
@@ -56,7 +53,6 @@ private slots:
     {
         QFETCH(bool, copied);
         QFETCH(QByteArray, text);
-        QFETCH(QByteArray, names);
         const auto joined = [](const std::vector<std::string>& files) {
             QByteArrayList list;
             for (const std::string& file : files)
@@ -66,7 +62,7 @@ private slots:
         const std::optional<shell::CopiedFiles> offer = shell::DecodeCopiedFiles(text.toStdString());
         const QByteArray read = !copied ? joined(shell::DecodeUriList(text.toStdString()))
                                 : offer ? (offer->cut ? "cut " : "copy ") + joined(offer->files) : "none";
-        QCOMPARE(read, names);
+        QTEST(read, "names");
     }
 };
 

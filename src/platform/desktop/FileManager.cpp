@@ -1,5 +1,8 @@
 #include "platform/desktop/FileManager.h"
 
+#include "platform/shell/UriList.h"
+#include "support/FilePaths.h"
+
 #include <QDateTime>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -80,24 +83,11 @@ std::string ModifiedRow(const struct stat& st)
 
 }  // namespace
 
-std::string FolderPathText(const std::string& folder)
-{
-    std::string text = folder;
-    while (text.size() > 1 && text.back() == '/')
-        text.pop_back();
-    return text;
-}
-
 std::string FolderNameText(const std::string& folder)
 {
-    const std::string path = FolderPathText(folder);
+    const std::string path = RemoveTrailingSlashes(folder);
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(slash + 1);
-}
-
-std::string FileUrl(const std::string& path)
-{
-    return "file://" + QByteArray::fromStdString(path).toPercentEncoding("/").toStdString();
 }
 
 std::vector<std::pair<std::string, std::string>> PropertiesRows(const std::string& fullName,
@@ -106,7 +96,7 @@ std::vector<std::pair<std::string, std::string>> PropertiesRows(const std::strin
     const size_t slash = fullName.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : fullName.substr(0, slash + 1);
     std::vector<std::pair<std::string, std::string>> rows{{"Name:", fullName.substr(slash + 1)},
-                                                          {"Folder:", FolderPathText(folder)}};
+                                                          {"Folder:", RemoveTrailingSlashes(folder)}};
     struct stat st {};
     if (stat(fullName.c_str(), &st) != 0 && lstat(fullName.c_str(), &st) != 0) {
         rows.emplace_back("Error:", strerrordesc_np(errno));
@@ -136,12 +126,12 @@ void FileManager::ShowItemProperties(const std::string& fullName)
 
 void FileManager::ShowFolder(const std::string& folder)
 {
-    const std::string path = FolderPathText(folder);
+    const std::string path = RemoveTrailingSlashes(folder);
     WhenServed([this, path](bool served) {
         if (served)
             SendToFileManager("ShowFolders", path);
         else
-            QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(FileUrl(path))));
+            QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(shell::FileUri(path))));
     });
 }
 
@@ -184,7 +174,7 @@ void FileManager::SendToFileManager(const char* method, const std::string& path)
     QDBusMessage call = QDBusMessage::createMethodCall(kFileManagerService, kFileManagerPath, kFileManagerService,
                                                        QString::fromLatin1(method));
     // No startup id: we have no launch feedback to hand over.
-    call << QStringList{QString::fromStdString(FileUrl(path))} << QString();
+    call << QStringList{QString::fromStdString(shell::FileUri(path))} << QString();
     QDBusConnection::sessionBus().send(call);
 }
 

@@ -20,12 +20,8 @@ class QWidget;
 
 namespace vistrel {
 
-// What "&Copy Path" puts on the clipboard: the folder without a trailing "/" ("/" stays).
-std::string FolderPathText(const std::string& folder);
 // What "&Copy Folder Name" puts there: the folder's own name; "" for "/".
 std::string FolderNameText(const std::string& folder);
-// A local name as a file URL: its bytes percent-encoded, "/" kept, so any name survives.
-std::string FileUrl(const std::string& path);
 
 using SizeTextFunction = std::function<std::string(int64_t bytes)>;
 // The rows of our properties dialog (label, value): "Name:", "Folder:", "Size:" (the size

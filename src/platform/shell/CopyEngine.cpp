@@ -1,5 +1,7 @@
 #include "platform/shell/CopyEngine.h"
 
+#include "support/FilePaths.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,23 +39,16 @@ std::string Join(const std::string& folder, const std::string& name)
     return !folder.empty() && folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-std::string Trimmed(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    return path;
-}
-
 std::string BaseName(const std::string& path)
 {
-    const std::string trimmed = Trimmed(path);
+    const std::string trimmed = RemoveTrailingSlashes(path);
     const auto slash = trimmed.rfind('/');
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
 }
 
 std::string ParentOf(const std::string& path)
 {
-    const std::string trimmed = Trimmed(path);
+    const std::string trimmed = RemoveTrailingSlashes(path);
     const auto slash = trimmed.rfind('/');
     if (slash == std::string::npos)
         return ".";

@@ -336,26 +336,8 @@ void ReapInBackground(pid_t pid)
 
 LaunchResult Spawn(std::vector<std::string> argv, const std::string& folder, const std::string& shownPath)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    if (!folder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t all, none;
-    sigfillset(&all);
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    std::vector<std::string> environment = ChildEnvironment();
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0].c_str(), &actions, &attributes, Pointers(argv).data(),
-                                  Pointers(environment).data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
+    if (const int error = SpawnDetached(std::move(argv), folder, ChildEnvironment(), false, pid))
         return {-1, Failure(shownPath, error)};
     ReapInBackground(pid);
     return {pid, {}};
@@ -395,6 +377,31 @@ std::vector<std::string> EntryCommand(const std::string& entryPath, const std::v
 void MarkQtPlatformChosenByUs()
 {
     platformChosenByUs = true;
+}
+
+int SpawnDetached(std::vector<std::string> argv, const std::string& folder, std::vector<std::string> environment,
+                  bool quiet, pid_t& pid)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; quiet && fd <= 2; ++fd)
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (!folder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    const int error = posix_spawn(&pid, argv[0].c_str(), &actions, &attributes, Pointers(argv).data(),
+                                  Pointers(environment).data());
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return error;
 }
 
 std::string ExpandEnvironment(const std::string& text)

@@ -48,6 +48,12 @@ std::vector<std::string> DesktopEntryCommand(const std::string& entryText, const
                                              const std::vector<std::string>& fileArguments,
                                              const std::string& file);
 
+// Starts `argv` (argv[0] a full name) detached, as above, in `folder` with exactly
+// `environment`; with `quiet` its standard descriptors read and write /dev/null. Returns 0
+// with `pid` set, else the errno value. The caller reaps the child, or leaves it to init.
+int SpawnDetached(std::vector<std::string> argv, const std::string& folder, std::vector<std::string> environment,
+                  bool quiet, pid_t& pid);
+
 struct LaunchResult {
     pid_t pid = -1;
     // "" when the program started, else the message to show.
