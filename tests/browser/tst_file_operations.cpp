@@ -1,17 +1,21 @@
-// The file operations on a real folder and a real file list: delete with its question and
-// the deferred deletion, the clean-up script run by /bin/sh, move to a list entry, rename
-// in place. Every case checks which files are left, that no ".delete" or partial name is
-// left and what the list shows.
-#include "browser/FileBrowser.h"
+// The file operations on a real folder, through the main window's menus: delete with its
+// question and the deferred deletion, the clean-up script run by /bin/sh, move and copy to a
+// list entry through the copy engine, rename in place, new folder. Each case checks which
+// files are left, that no ".delete" or partial name is left and what the list shows.
+#include "app/MainMenus.h"
+#include "app/QtMsgBox.h"
 #include "browser/FileOperations.h"
 #include "browser/RenameEditor.h"
+#include "platform/ScriptedTransferUi.h"
 #include "support/FilePaths.h"
-#include "support/TestSupport.h"
+#include "support/MainWindowFixture.h"
 
-#include <QComboBox>
+#include <QApplication>
 #include <QDir>
-#include <QListView>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -22,13 +26,12 @@
 
 using namespace vistrel;
 
-
 namespace {
 
-const std::string kLongName = std::string(251, 'n') + ".mp3";  // 255 bytes
-const std::vector<std::string> kHostile = {"a'b.mp3", "new\nline.mp3", "-rf.mp3", "$(touch X).mp3", "*.mp3", "\xff\xfe.mp3", kLongName};
+const std::vector<std::string> kHostile = {"a'b.mp3", "new\nline.mp3", "-rf.mp3", "$(touch X).mp3", "*.mp3", "\xff\xfe.mp3",
+                                           std::string(251, 'n') + ".mp3"};
 
-// Fails every call of one kind with one errno while `err` is set.
+// Fails every call of the kinds in `failing` with `err`.
 class FaultyFs : public shell::FsOps {
 public:
     std::set<shell::FsCall> failing;
@@ -45,12 +48,12 @@ std::set<std::string> Entries(const std::string& folder)
     return {names.begin(), names.end()};
 }
 
-// Waits up to 10 s for `path` to vanish.
-bool Vanishes(const std::string& path)
+std::string Texts(const test::MsgBoxRecorder& recorder)
 {
-    for (int i = 0; i < 200 && access(path.c_str(), F_OK) == 0; ++i)
-        QTest::qWait(50);
-    return access(path.c_str(), F_OK) != 0;
+    std::string texts;
+    for (const test::RecordedMessage& m : recorder.Messages())
+        texts += m.text + "|" + std::to_string(m.flags) + "\n";
+    return texts;
 }
 
 }  // namespace
@@ -59,33 +62,32 @@ class TestFileOperations : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir dir_;
-    std::unique_ptr<QWidget> window_;
+    test::MainWindowFixture fixture_;
+    std::unique_ptr<MainWindow> window_;
     FileBrowser* browser_ = nullptr;
-    FaultyFs fs_;
-    std::unique_ptr<FileOperations> ops_;
-    bool timerRuns_ = false;
     std::string destination_;
+    std::vector<int> waits_;
 
-    std::string Path(const std::string& name = {}) const { return dir_.path().toStdString() + "/" + name; }
-
-    // A fresh folder "f" holding `names`, listed, with an operations object over it.
+    // A window over folder "f" holding `names`, beside the empty folders "to" and "chosen";
+    // copy/move entry 1 is destination_, entry 2 a folder that does not exist. Returns "f/".
     std::string Open(const std::vector<std::string>& names)
     {
-        QDir(dir_.path()).removeRecursively();
-        QDir().mkpath(dir_.path() + "/f");
+        QDir(QString::fromStdString(fixture_.Path())).removeRecursively();
+        for (const char* folder : {"f", "to", "chosen"})
+            QDir().mkpath(QString::fromStdString(fixture_.Path(folder)));
+        const std::string folder = fixture_.Path("f") + "/";
         for (const std::string& name : names)
-            test::WriteFile(Path("f/" + name), name);
-        window_ = std::make_unique<QWidget>();
-        browser_ = new FileBrowser(new QComboBox(window_.get()), new QListWidget(window_.get()), new QListView(window_.get()), window_.get());
-        browser_->Patterns = {"*.mp3"};
-        browser_->SetFolder(Path("f"));
-        FileOpsHost host;
-        host.RunDeferredTimer = [this](bool run) { timerRuns_ = run; };
-        host.DestinationPath = [this](int i) { return i == 1 ? std::optional(destination_) : std::nullopt; };
-        ops_ = std::make_unique<FileOperations>(*browser_, std::move(host), fs_);
-        fs_.failing.clear();
-        return Path("f/");
+            test::WriteFile(folder + name, name);
+        window_ = fixture_.Show("Path=" + folder + "\nCopyMoveToPath1=" + fixture_.Path("to") + "\nCopyMoveToPath2=" + fixture_.Path("missing") + "\n");
+        browser_ = &window_->Browser();
+        FileOpsHost& host = window_->FileOps().Host();
+        host.TitleClosed = {};  // no title starts after a delete
+        host.DestinationPath = [this](int i) { return i == 1 ? destination_ : fixture_.Path("missing"); };
+        host.MakeTransferUi = [] { return std::make_unique<test::ScriptedTransferUi>(); };
+        host.TickCountMs = [now = int64_t(0)]() mutable { return now += 50; };
+        host.Wait = [this](int ms) { waits_.push_back(ms); };
+        waits_.clear();
+        return folder;
     }
     void Select(const std::vector<int>& rows, int caret)
     {
@@ -95,6 +97,7 @@ private:
         for (int row : rows)
             browser_->SelectQuietly(row);
     }
+    // The listed names, the selected ones marked with "*".
     std::vector<std::string> Listed() const
     {
         std::vector<std::string> names;
@@ -104,7 +107,12 @@ private:
     }
 
 private slots:
-    // Exactly the named file goes, after a question that names it; its index file goes too.
+    void initTestCase()
+    {
+        SetFolderDialog([this](const std::string& title, const std::string&) { return title == "Select Folder" ? fixture_.Path("chosen") : ""; });
+    }
+
+    // Exactly the named file goes, after the question that names it; its index file goes too.
     void deleteHostileNames_data()
     {
         QTest::addColumn<std::string>("name");
@@ -121,43 +129,45 @@ private slots:
         const int row = int(std::find(listed.begin(), listed.end(), name) - listed.begin());
         Select({row}, row);
         test::MsgBoxRecorder recorder(kAnswerYes);
-        ops_->DeleteSelectedFiles(false);
-        QCOMPARE(recorder.Messages().size(), size_t(1));
-        QCOMPARE(recorder.Messages()[0].text, "Delete this File?\n" + ShownFileName(name));
-        QCOMPARE(recorder.Messages()[0].flags, kMsgYesNo | kMsgQuestion);
+        window_->Menus().deleteAction->trigger();
+        QCOMPARE(Texts(recorder), "Delete this File?\n" + ShownFileName(name) + "|" + std::to_string(kMsgYesNo | kMsgQuestion) + "\n");
         QCOMPARE(recorder.Messages()[0].title, std::string("Confirm"));
         QCOMPARE(Entries(folder), (std::set<std::string>{"a", "b", "*", "X", "a.mp3", "z.mp3"}));
         // The caret keeps its row: the file now there is selected.
         QCOMPARE(Listed(), row == 0 ? (std::vector<std::string>{"a.mp3*", "z.mp3"}) : (std::vector<std::string>{"a.mp3", "z.mp3*"}));
     }
 
-    // The question names what is selected when it opens (not an unselected caret item), and
-    // that is deleted, although the selection moves while the box is open.
+    // The real question box names what is selected when it opens (not an unselected caret
+    // item), and Return answers Yes: that is deleted, although the selection moves meanwhile.
     void questionNamesTheSnapshot_data()
     {
         QTest::addColumn<std::vector<int>>("rows");
-        QTest::addColumn<std::string>("question");
+        QTest::addColumn<QString>("question");
         QTest::addColumn<std::set<std::string>>("left");
-        QTest::newRow("one, caret elsewhere") << std::vector<int>{0} << std::string("Delete this File?\n1.mp3") << std::set<std::string>{"2.mp3", "3.mp3"};
-        QTest::newRow("two") << std::vector<int>{0, 1} << std::string("Delete 2 Files?") << std::set<std::string>{"3.mp3"};
+        QTest::newRow("one, caret elsewhere") << std::vector<int>{0} << "Delete this File?\n1.mp3" << std::set<std::string>{"2.mp3", "3.mp3"};
+        QTest::newRow("two") << std::vector<int>{0, 1} << "Delete 2 Files?" << std::set<std::string>{"3.mp3"};
     }
     void questionNamesTheSnapshot()
     {
         QFETCH(std::vector<int>, rows);
-        QFETCH(std::string, question);
-        QFETCH(std::set<std::string>, left);
         const std::string folder = Open({"1.mp3", "2.mp3", "3.mp3"});
         Select(rows, 2);
-        std::string asked;
-        const MsgBoxHandler previous = SetMsgBoxHandler([&](const std::string& text, int, const std::string&) {
-            asked = text;
-            browser_->SelectAndFocusQuietly(2);  // a title's end moves the selection on
-            return int(kAnswerYes);
+        QString asked;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked = box->text();
+                browser_->SelectAndFocusQuietly(2);  // a title's end moves the selection on
+                QTest::keyClick(box, Qt::Key_Return);
+            }
         });
-        ops_->DeleteSelectedFiles(false);
-        SetMsgBoxHandler(previous);
-        QCOMPARE(asked, question);
-        QCOMPARE(Entries(folder), left);
+        answer.start(20);
+        InstallQtMsgBox();
+        window_->Menus().deleteAction->trigger();
+        SetMsgBoxHandler({});
+        QTEST(asked, "question");
+        QTEST(Entries(folder), "left");
+        QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     // A file that cannot go is hidden from the list and deleted by a later tick; a read-only
@@ -165,25 +175,28 @@ private slots:
     void deferredDeletion()
     {
         const std::string folder = Open({"a.mp3", "b.mp3", "c.mp3"});
-        fs_.failing = {shell::FsCall::Rename, shell::FsCall::Unlink};
-        fs_.err = EBUSY;
+        bool timerRuns = false;
+        FaultyFs fs;
+        FileOperations ops(*browser_, {.RunDeferredTimer = [&](bool run) { timerRuns = run; }}, fs);
+        fs.failing = {shell::FsCall::Rename, shell::FsCall::Unlink};
+        fs.err = EBUSY;
         Select({0, 1}, 0);
-        ops_->DeleteSelectedFiles(true);
+        ops.DeleteSelectedFiles(true);
         QCOMPARE(Listed(), (std::vector<std::string>{"c.mp3*"}));
-        QVERIFY(timerRuns_ && ops_->Deferred().Contains(folder + "a.mp3"));
-        fs_.err = EROFS;
-        ops_->DeleteSelectedFiles(true);
+        QVERIFY(timerRuns && ops.Deferred().Contains(folder + "a.mp3"));
+        fs.err = EROFS;
+        ops.DeleteSelectedFiles(true);
         QCOMPARE(Listed(), (std::vector<std::string>{"c.mp3*"}));
-        QVERIFY(!ops_->Deferred().Contains(folder + "c.mp3"));
-        fs_.failing.clear();
+        QVERIFY(!ops.Deferred().Contains(folder + "c.mp3"));
+        fs.failing.clear();
         // A new file under the deferred name, while the old one is still open.
         const int old = open((folder + "b.mp3").c_str(), O_RDONLY);
         QVERIFY(unlink((folder + "b.mp3").c_str()) == 0);
         test::WriteFile(folder + "b.mp3", "new");
-        ops_->DeferredDeletionTick();
+        ops.DeferredDeletionTick();
         close(old);
         QCOMPARE(Entries(folder), (std::set<std::string>{"b.mp3", "c.mp3"}));
-        QVERIFY(!timerRuns_ && ops_->Deferred().Empty());
+        QVERIFY(!timerRuns && ops.Deferred().Empty());
         QCOMPARE(Listed().size(), size_t(2));
     }
 
@@ -191,7 +204,7 @@ private slots:
     // writable one retry deletes it.
     void deferredInReadOnlyFolder()
     {
-        const int result = test::RunUnprivileged([] {
+        QCOMPARE(test::RunUnprivileged([] {
             char folder[] = "/tmp/vistrel-ro-XXXXXX";
             if (!mkdtemp(folder))
                 return 10;
@@ -202,42 +215,40 @@ private slots:
             DeleteOneFile(name, deferred, shell::RealFs());
             const bool kept = access(name.c_str(), F_OK) == 0 && deferred.Contains(name);
             chmod(folder, 0755);
-            const bool pending = deferred.Retry(shell::RealFs()).pending;
-            const bool gone = access(name.c_str(), F_OK) != 0 && Entries(folder).empty();
+            const bool deleted = !deferred.Retry(shell::RealFs()).pending && Entries(folder).empty();
             rmdir(folder);
-            return kept ? (!pending && gone ? 0 : 2) : 1;
-        });
-        QCOMPARE(result, 0);
+            return kept ? (deleted ? 0 : 2) : 1;
+        }), 0);
     }
 
     // The clean-up script deletes exactly the deferred files that are still the files they
     // were (and their index files), whatever their names hold, and then itself.
     void exitScript()
     {
-        const std::vector<std::string>& hostile = kHostile;
-        std::vector<std::string> all = {"a", "b", "*", "reused.mp3", "keep.idx2"};
-        all.insert(all.end(), hostile.begin(), hostile.end());
-        all.push_back("a'b.mp3.idx2");
+        std::vector<std::string> all = {"a", "b", "*", "reused.mp3", "keep.idx2", "a'b.mp3.idx2"};
+        all.insert(all.end(), kHostile.begin(), kHostile.end());
         const std::string folder = Open(all);
         DeferredDeletions deferred;
-        for (const std::string& name : hostile)
-            QVERIFY(deferred.Add(folder + name, fs_));
-        deferred.Add(folder + "reused.mp3", fs_);
+        for (const std::string& name : kHostile)
+            QVERIFY(deferred.Add(folder + name, shell::RealFs()));
+        deferred.Add(folder + "reused.mp3", shell::RealFs());
         const int old = open((folder + "reused.mp3").c_str(), O_RDONLY);
         QVERIFY(unlink((folder + "reused.mp3").c_str()) == 0);
         test::WriteFile(folder + "reused.mp3", "new");
-        const std::string script = WriteExitScript(deferred.Entries(), folder, 4242, fs_);
+        const std::string script = WriteExitScript(deferred.Entries(), folder, 4242, shell::RealFs());
         QCOMPARE(script, folder + "vistrel4242delonend.sh");
-        QVERIFY(WriteExitScript(deferred.Entries(), folder, 4242, fs_).empty());  // never over an existing file
+        QVERIFY(WriteExitScript(deferred.Entries(), folder, 4242, shell::RealFs()).empty());  // never over an existing file
         struct stat st{};
         QVERIFY(stat(script.c_str(), &st) == 0 && (st.st_mode & 0777) == 0700);
-        QVERIFY(StartExitScript(script) && Vanishes(script));
+        QVERIFY(StartExitScript(script));
+        QTRY_VERIFY_WITH_TIMEOUT(access(script.c_str(), F_OK) != 0, 10000);
         close(old);
         QCOMPARE(Entries(folder), (std::set<std::string>{"a", "b", "*", "reused.mp3", "keep.idx2"}));
     }
 
-    // Rename in place renames the file the editor opened for, also when the selection moved;
-    // names that would leave the folder, and refused renames, give the error box.
+    // Enter in the editor renames the file it opened for, also when the selection moved;
+    // Escape renames nothing; names that would leave the folder, and refused renames, give
+    // the error box.
     void rename_data()
     {
         QTest::addColumn<std::string>("newName");
@@ -246,12 +257,13 @@ private slots:
         const std::set<std::string> same{"a.mp3", "b.mp3"};
         QTest::newRow("same") << std::string("a.mp3") << same << std::string();
         QTest::newRow("empty") << std::string() << same << std::string();
+        QTest::newRow("Escape") << std::string("c.mp3") << same << std::string();
         QTest::newRow("hostile") << std::string("$(x)'\n.mp3") << std::set<std::string>{"$(x)'\n.mp3", "b.mp3"} << std::string();
-        QTest::newRow("exists") << std::string("b.mp3") << same << std::string("Error 183 renaming file");
-        QTest::newRow("slash") << std::string("../a.mp3") << same << std::string("Error 123 renaming file");
-        QTest::newRow("dot") << std::string(".") << same << std::string("Error 123 renaming file");
-        QTest::newRow("dot dot") << std::string("..") << same << std::string("Error 123 renaming file");
-        QTest::newRow("denied") << std::string("c.mp3") << same << std::string("Error 5 renaming file");
+        QTest::newRow("exists") << std::string("b.mp3") << same << std::string("Error 183 renaming file|0\n");
+        QTest::newRow("slash") << std::string("../a.mp3") << same << std::string("Error 123 renaming file|0\n");
+        QTest::newRow("dot") << std::string(".") << same << std::string("Error 123 renaming file|0\n");
+        QTest::newRow("dot dot") << std::string("..") << same << std::string("Error 123 renaming file|0\n");
+        QTest::newRow("denied") << std::string("c.mp3") << same << std::string("Error 5 renaming file|0\n");
     }
     void rename()
     {
@@ -259,54 +271,87 @@ private slots:
         QFETCH(std::set<std::string>, left);
         QFETCH(std::string, message);
         const std::string folder = Open({"a.mp3", "b.mp3"});
+        const QString tag = QTest::currentDataTag();
         Select({0}, 0);
-        ops_->ShowRenameTextBox();
-        QVERIFY(ops_->Editor()->IsOpen());
+        window_->Menus().renameAction->trigger();
+        QLineEdit* edit = window_->FileOps().Editor()->LineEdit();
+        QVERIFY(window_->FileOps().Editor()->IsOpen() && edit->text() == "a.mp3");
         browser_->SelectAndFocusQuietly(1);
+        edit->setText(QString::fromStdString(newName));
         const auto confirm = [&] {
             test::MsgBoxRecorder recorder;
-            ops_->RenameTextBoxConfirmed(newName);
-            const auto& m = recorder.Messages();
-            return m.empty() ? message.empty() : m.size() == 1 && m[0].text == message && m[0].flags == kMsgOk;
+            QTest::keyClick(edit, tag == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+            return !window_->FileOps().Editor()->IsOpen() && Texts(recorder) == message;
         };
         // Denied: a read-only folder, renamed in without root's rights (the check's result is the exit status).
-        const bool denied = QTest::currentDataTag() == QString("denied");
-        chmod(folder.c_str(), denied ? 0555 : 0755);
-        QVERIFY(denied ? test::RunUnprivileged(confirm) == 1 : confirm());
+        chmod(folder.c_str(), tag == "denied" ? 0555 : 0755);
+        QVERIFY(tag == "denied" ? test::RunUnprivileged(confirm) == 1 : confirm());
         chmod(folder.c_str(), 0755);
         QCOMPARE(Entries(folder), left);
         QCOMPARE(GetFileNamePart(browser_->GetFullFilename(0)), left.contains("a.mp3") ? std::string("a.mp3") : newName);
     }
 
-    // Move to a list entry: three adjacent files move and the caret row keeps its index; a
-    // destination that cannot be used gives its message or does nothing, and moves nothing.
-    void moveToEntry_data()
+    // The move-to and copy-to entries and Browse on three adjacent files: a move keeps the
+    // caret's row index, a copy goes through the copy engine and keeps the hourglass 300 ms at
+    // least; a folder chosen in Browse joins the list's recent folders. A destination that
+    // cannot be used gives its message or does nothing, and nothing moves.
+    void toEntry_data()
     {
+        QTest::addColumn<QString>("action");
         QTest::addColumn<std::string>("destination");  // "%" is the temporary folder
         QTest::addColumn<std::vector<std::string>>("listed");
         QTest::addColumn<std::string>("message");
+        QTest::addColumn<int>("arrived");  // files in "to" and "chosen"
         const std::vector<std::string> all{"0.mp3", "1.mp3*", "2.mp3*", "3.mp3*", "4.mp3"};
-        QTest::newRow("moved") << std::string("%to") << std::vector<std::string>{"0.mp3", "4.mp3*"} << std::string();
-        QTest::newRow("empty") << std::string() << all << std::string(kDestinationEmptyText);
-        QTest::newRow("itself by a link") << std::string("%alias") << all << std::string(kCopyToItselfText);
-        QTest::newRow("separator") << std::string("+++") << all << std::string();
-        QTest::newRow("relative") << std::string("to") << all << std::string();
+        const std::string bad = "|48\n";
+        QTest::newRow("moved") << "move 1" << std::string("%/to") << std::vector<std::string>{"0.mp3", "4.mp3*"} << std::string() << 3;
+        QTest::newRow("empty") << "move 1" << std::string() << all << kDestinationEmptyText + bad << 0;
+        QTest::newRow("itself by a link") << "move 1" << std::string("%/alias") << all << kCopyToItselfText + bad << 0;
+        QTest::newRow("separator") << "move 1" << std::string("+++") << all << std::string() << 0;
+        QTest::newRow("relative") << "move 1" << std::string("to") << all << std::string() << 0;
+        QTest::newRow("copied") << "copy 1" << std::string("%/to") << all << std::string() << 3;
+        QTest::newRow("browse") << "copy browse" << std::string() << all << std::string() << 3;
+        QTest::newRow("folder missing") << "copy 2" << std::string("%/to") << all << kTargetMissingText + bad << 0;
+        QTest::newRow("nothing selected") << "copy 1" << std::string("%/to") << std::vector<std::string>{"0.mp3", "1.mp3", "2.mp3", "3.mp3", "4.mp3"}
+                                          << kNoFileSelectedText + bad << 0;
     }
-    void moveToEntry()
+    void toEntry()
     {
+        QFETCH(QString, action);
         QFETCH(std::string, destination);
         QFETCH(std::vector<std::string>, listed);
-        QFETCH(std::string, message);
+        QFETCH(int, arrived);
         const std::string folder = Open({"0.mp3", "1.mp3", "2.mp3", "3.mp3", "4.mp3"});
-        QDir().mkpath(QString::fromStdString(Path("to")));
-        QVERIFY(symlink(folder.c_str(), Path("alias").c_str()) == 0);
-        destination_ = QString::fromStdString(destination).replace("%", QString::fromStdString(Path())).toStdString();
-        Select({1, 2, 3}, 1);
+        QVERIFY(symlink(folder.c_str(), fixture_.Path("alias").c_str()) == 0);
+        destination_ = QString::fromStdString(destination).replace("%", QString::fromStdString(fixture_.Path())).toStdString();
+        const std::string chosen = fixture_.Path("chosen");
+        if (QTest::currentDataTag() != QString("nothing selected"))
+            Select({1, 2, 3}, 1);
         test::MsgBoxRecorder recorder;
-        ops_->MoveToEntry(1);
+        const DestinationMenu& menu = action.startsWith("move") ? window_->Menus().moveToMenu : window_->Menus().copyToMenu;
+        (action.endsWith("browse") ? menu.browse : menu.entries->Element(action.back().digitValue()))->trigger();
         QCOMPARE(Listed(), listed);
-        QCOMPARE(recorder.Messages().empty() ? std::string() : recorder.Messages()[0].text, message);
-        QCOMPARE(Entries(folder).size() + Entries(Path("to")).size(), size_t(5));
+        QTEST(Texts(recorder), "message");
+        QCOMPARE(Entries(folder).size(), listed.size());
+        QCOMPARE(int(Entries(fixture_.Path("to")).size() + Entries(chosen).size()), arrived);
+        QCOMPARE(waits_, arrived && action.startsWith("copy") ? std::vector<int>{250} : std::vector<int>{});
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        const QAction* recent = menu.entries->Element(4);
+        QCOMPARE(recent && recent->text().startsWith(QString::fromStdString(chosen)), action.endsWith("browse"));
+    }
+
+    // New Folder makes the folder inside the highlighted one and lists it; a name with "/"
+    // makes nothing.
+    void newFolder()
+    {
+        Open({});
+        const InputDialog previous = SetInputDialog([](const std::string& title, const std::string&) { return title == "New Folder" ? "../x" : ""; });
+        window_->Menus().newFolderAction->trigger();
+        SetInputDialog([](const std::string&, const std::string&) { return std::string("new"); });
+        window_->Menus().newFolderAction->trigger();
+        SetInputDialog(previous);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(fixture_.Path("x"))) && QFileInfo::exists(QString::fromStdString(fixture_.Path("f/new"))));
+        QVERIFY(!window_->Controls().folderList->findItems("new", Qt::MatchEndsWith).isEmpty());
     }
 };
 
