@@ -4,7 +4,6 @@
 #include "support/MsgBox.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -65,11 +64,6 @@ void InstallQtMsgBox()
 
 void InstallQtFileDialogs()
 {
-    SetFolderDialog([](const std::string& title, const std::string& start) {
-        return QFileDialog::getExistingDirectory(QApplication::activeWindow(), QString::fromStdString(title),
-                                                 QString::fromStdString(start))
-            .toStdString();
-    });
     SetInputDialog([](const std::string& title, const std::string& prompt) {
         return QInputDialog::getText(QApplication::activeWindow(), QString::fromStdString(title),
                                      QString::fromStdString(prompt))

@@ -3,6 +3,7 @@
 #include "browser/Drives.h"
 #include "browser/FileBrowser.h"
 #include "browser/FileList.h"
+#include "browser/ListEditor.h"
 #include "browser/RenameEditor.h"
 #include "platform/shell/Launcher.h"
 #include "support/AppTitle.h"
@@ -74,12 +75,6 @@ bool WriteAll(int fd, const std::string& text, FsOps& fs)
         done += size_t(n);
     }
     return true;
-}
-
-FolderDialog& FolderDialogSlot()
-{
-    static FolderDialog dialog;
-    return dialog;
 }
 
 InputDialog& InputDialogSlot()
@@ -233,19 +228,9 @@ bool IsInvalidNewName(const std::string& name)
 
 // ---- Dialogs ---------------------------------------------------------------------------
 
-FolderDialog SetFolderDialog(FolderDialog dialog)
-{
-    return std::exchange(FolderDialogSlot(), std::move(dialog));
-}
-
 InputDialog SetInputDialog(InputDialog dialog)
 {
     return std::exchange(InputDialogSlot(), std::move(dialog));
-}
-
-std::string ChooseFolder(const std::string& title, const std::string& startFolder)
-{
-    return Call(FolderDialogSlot(), title, startFolder);
 }
 
 std::string InputBox(const std::string& title, const std::string& prompt)
@@ -478,7 +463,7 @@ void FileOperations::KeepHourglassUntil(int64_t start)
 
 void FileOperations::CopyMoveToBrowse(FileOp op)
 {
-    const std::string folder = ChooseFolder("Select Folder", browser_.FolderListPath());
+    const std::string folder = ChooseFolder(nullptr, kSelectFolderTitle, browser_.FolderListPath());
     if (!folder.empty()) {
         ShellFileOppByPath(folder, op);
         Call(host_.AddFolderToDynMenu, folder);

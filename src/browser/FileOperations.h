@@ -96,13 +96,9 @@ bool IsInvalidNewName(const std::string& name);
 
 // ---- Dialogs, replaceable as MsgBox is -------------------------------------------------
 
-// Returns the chosen folder, "" when cancelled.
-using FolderDialog = std::function<std::string(const std::string& title, const std::string& startFolder)>;
 // Returns the text entered, "" when cancelled.
 using InputDialog = std::function<std::string(const std::string& title, const std::string& prompt)>;
-FolderDialog SetFolderDialog(FolderDialog dialog);
 InputDialog SetInputDialog(InputDialog dialog);
-std::string ChooseFolder(const std::string& title, const std::string& startFolder);
 std::string InputBox(const std::string& title, const std::string& prompt);
 
 // ---- The operations on the file list ---------------------------------------------------

@@ -6,6 +6,7 @@
 #include "support/MsgBox.h"
 
 #include <QComboBox>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -164,7 +165,7 @@ std::string ChooseFolder(QWidget* parent, const std::string& title, const std::s
 {
     if (FolderDialog())
         return FolderDialog()(parent, title, start);
-    return S(QFileDialog::getExistingDirectory(parent, Q(title), Q(start)));
+    return S(QFileDialog::getExistingDirectory(parent ? parent : QApplication::activeWindow(), Q(title), Q(start)));
 }
 
 std::string ChooseProgramFile(QWidget* parent, const std::string& start)

@@ -5,6 +5,7 @@
 #include "app/MainMenus.h"
 #include "app/QtMsgBox.h"
 #include "browser/FileOperations.h"
+#include "browser/ListEditor.h"
 #include "browser/RenameEditor.h"
 #include "platform/ScriptedTransferUi.h"
 #include "support/FilePaths.h"
@@ -109,7 +110,7 @@ private:
 private slots:
     void initTestCase()
     {
-        SetFolderDialog([this](const std::string& title, const std::string&) { return title == "Select Folder" ? fixture_.Path("chosen") : ""; });
+        SetFolderChooser([this](QWidget*, const std::string& title, const std::string&) { return title == "Select Folder" ? fixture_.Path("chosen") : ""; });
     }
 
     // Exactly the named file goes, after the question that names it; its index file goes too.
