@@ -25,11 +25,8 @@ target_link_libraries(tst_launcher PRIVATE vistrel_platform)
 vistrel_add_test(tst_uri_list platform/tst_uri_list.cpp unit)
 target_link_libraries(tst_uri_list PRIVATE vistrel_platform)
 
-# The copy engine through its file system seam, and its dialogs (offscreen).
+# The copy engine through its file system seam, on real tmpfs, bind and read-only mounts
+# (the test enters a private mount namespace itself: as root, or through a user namespace),
+# and its dialogs (offscreen).
 vistrel_add_test(tst_copy_engine platform/tst_copy_engine.cpp unit)
 target_link_libraries(tst_copy_engine PRIVATE vistrel_platform Qt6::Widgets)
-
-# The copy engine on real tmpfs, bind and read-only mounts; the test enters a private
-# mount namespace itself (as root, or through a user namespace).
-vistrel_add_test(tst_copy_filesystems platform/tst_copy_filesystems.cpp unit)
-target_link_libraries(tst_copy_filesystems PRIVATE vistrel_platform)

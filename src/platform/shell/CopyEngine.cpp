@@ -18,6 +18,8 @@ namespace vistrel::shell {
 namespace {
 
 constexpr size_t kChunkSize = 1 << 20;
+// What the kernel copies in one call: the progress and Cancel are asked between calls.
+constexpr size_t kKernelChunkSize = 8 << 20;
 // Written data is handed to the device every few MiB, so the progress follows what really
 // reached the disk and the final fsync of a large file on a slow stick stays short.
 constexpr off_t kWritebackWindow = 8 << 20;
@@ -32,6 +34,12 @@ std::string Reason(int err)
 {
     const char* text = strerrordesc_np(err);
     return text != nullptr ? text : "Unknown error " + std::to_string(err);
+}
+
+// copy_file_range cannot copy between these two files; read and write can.
+bool KernelCopyRefused(int err)
+{
+    return err == EXDEV || err == EINVAL || err == ENOSYS || err == EOPNOTSUPP;
 }
 
 std::string Join(const std::string& folder, const std::string& name)
@@ -159,6 +167,7 @@ private:
     void SyncPending();
     Step FinishPending(PendingCopy& copy, bool batchSynced);
     Step CopyData(int from, int to, const struct stat& source);
+    ssize_t CopyThroughBuffer(int from, int to);
     Step CreateTemp(const std::string& folder, int& fd, std::string& path);
     Step Place(const std::string& temp, const std::string& folder, const std::string& target, bool replace);
     Step RemoveMovedSource(const std::string& source, const std::string& folder, const struct stat& copied);
@@ -531,28 +540,27 @@ Step TransferJob::FinishPending(PendingCopy& copy, bool batchSynced)
     return Error(err);
 }
 
-// Chunks until the end of `from`, the progress asked between chunks. Fails when the bytes
-// written differ from the size the source had at the start.
+// Chunks until the end of `from`, the progress asked between chunks. The kernel copies
+// while it can; where it refuses these two files (another file system, one without the
+// call) or stops short of the size, read and write go on from the offsets it reached.
+// Fails when the bytes written differ from the size the source had at the start.
 Step TransferJob::CopyData(int from, int to, const struct stat& source)
 {
     off_t written = 0;
     off_t handedOver = 0;
+    bool kernelCopy = true;
     for (;;) {
-        const ssize_t got = fs_.Read(from, buffer_.data(), buffer_.size());
+        const ssize_t got = kernelCopy ? fs_.CopyRange(from, to, kKernelChunkSize) : CopyThroughBuffer(from, to);
+        if (kernelCopy && (got < 0 ? KernelCopyRefused(errno) : got == 0 && written < source.st_size)) {
+            kernelCopy = false;
+            continue;
+        }
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return Error(errno);
         if (got == 0)
             break;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = fs_.Write(to, buffer_.data() + done, size_t(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                return Error(put == 0 ? ENOSPC : errno);
-            done += put;
-        }
         written += got;
         bytesDone_ += uint64_t(got);
         if (written - handedOver >= kWritebackWindow) {
@@ -563,6 +571,24 @@ Step TransferJob::CopyData(int from, int to, const struct stat& source)
             return Finished(Outcome::Cancelled);
     }
     return written == source.st_size ? Step{} : Error(kChanged);
+}
+
+// One buffer read from `from` and written whole to `to`: its size, 0 at the end, or -1
+// with errno (a write that makes no progress means a full disk).
+ssize_t TransferJob::CopyThroughBuffer(int from, int to)
+{
+    const ssize_t got = fs_.Read(from, buffer_.data(), buffer_.size());
+    for (ssize_t done = 0; got > 0 && done < got;) {
+        const ssize_t put = fs_.Write(to, buffer_.data() + done, size_t(got - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            errno = put == 0 ? ENOSPC : errno;
+            return -1;
+        }
+        done += put;
+    }
+    return got;
 }
 
 // ".vistrel-copy-XXXXXX": hidden from the list, of a fixed length so a 255-byte name

@@ -40,6 +40,12 @@ ssize_t FsOps::Write(int fd, const void* buffer, size_t size)
     return Checked(Fault(FsCall::Write, {}), [&] { return ::write(fd, buffer, size); });
 }
 
+ssize_t FsOps::CopyRange(int inFd, int outFd, size_t size)
+{
+    return Checked(Fault(FsCall::CopyRange, {}),
+                   [&] { return ::copy_file_range(inFd, nullptr, outFd, nullptr, size, 0); });
+}
+
 int FsOps::Fsync(int fd)
 {
     return Checked(Fault(FsCall::Fsync, {}), [&] { return ::fsync(fd); });

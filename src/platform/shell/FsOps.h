@@ -16,6 +16,7 @@ enum class FsCall {
     Open,
     Read,
     Write,
+    CopyRange,
     Fsync,
     Close,
     Stat,  // stat, lstat and fstat
@@ -35,6 +36,9 @@ public:
     int Open(const std::string& path, int flags, mode_t mode = 0);
     ssize_t Read(int fd, void* buffer, size_t size);
     ssize_t Write(int fd, const void* buffer, size_t size);
+    // copy_file_range(2) from the current offset of `inFd` to that of `outFd`, both moved on:
+    // the kernel copies (or shares the blocks) without the data passing through us.
+    ssize_t CopyRange(int inFd, int outFd, size_t size);
     int Fsync(int fd);
     // syncfs(2): everything written to the file system that holds `fd` reaches the disk.
     // A fault of kind Fsync fails it too.
