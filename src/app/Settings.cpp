@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/ProgramValues.h"
+#include "support/FilePaths.h"
 
 #include <QLocale>
 #include <QString>
@@ -23,22 +24,12 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-int HexDigit(char c)
-{
-    if (IsDigit(c))
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 double HexValue(std::string_view digits)
 {
     double value = 0;
     for (char c : digits) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0)
             break;
         value = value * 16 + d;

@@ -10,6 +10,8 @@ bool IsFolder(const std::string& path);
 std::string AddTrailingSlash(const std::string& text);  // appends "/" unless empty or already there
 std::string RemoveTrailingSlashes(std::string path);  // "/" stays
 std::string TrimBlanks(const std::string& text);
+// The value of one hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
 std::string TrimAtNull(const std::string& text);
 std::string GetContainingFolder(const std::string& path);
 std::string GetNearestExistingFolder(const std::string& path);

@@ -1,5 +1,7 @@
 #include "platform/shell/UriList.h"
 
+#include "support/FilePaths.h"
+
 namespace vistrel::shell {
 
 namespace {
@@ -13,16 +15,6 @@ bool IsPlain(unsigned char c)
            c == '_' || c == '~' || c == '/';
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix)
 {
@@ -47,8 +39,8 @@ std::optional<std::string> PercentDecode(std::string_view path)
             name += path[i];
             continue;
         }
-        const int high = i + 2 < path.size() ? HexValue(path[i + 1]) : -1;
-        const int low = high >= 0 ? HexValue(path[i + 2]) : -1;
+        const int high = i + 2 < path.size() ? HexDigitValue(path[i + 1]) : -1;
+        const int low = high >= 0 ? HexDigitValue(path[i + 2]) : -1;
         if (low < 0 || (high == 0 && low == 0))
             return std::nullopt;
         name += char(high * 16 + low);
