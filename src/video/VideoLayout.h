@@ -67,8 +67,8 @@ QRect CentredIn(QSize client, QSize video);
 
 // Monitors narrower than this show the video in the main window's own video area.
 inline constexpr int kSmallMonitorWidth = 801;
-// The aspect-correct picture centred in the main window's video area `area` (less a margin
-// of 4 by 7 pixels).
+// The aspect-correct picture as large as fits the main window's video area `area` less a
+// margin of 4 by 7 pixels, centred in the area.
 QRect FitInVideoArea(QSize aspect, QSize area);
 
 // The video window's top-left corner beside the main window's frame `mainFrame` on a
