@@ -10,6 +10,8 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <optional>
+#include <sstream>
 #include <thread>
 
 namespace vistrel::MciVoice {
@@ -143,6 +145,33 @@ void SeekTo(int32_t target, bool thenPlay)
     SendKept("seek voice1 to " + std::to_string(target));
     if (thenPlay && GetVoice1Mode() != kPlaying)
         ResumeVoice1();
+}
+
+struct FrameRect {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// The size in a "where" reply ("0 0 W H"); empty when the query fails or names no area.
+std::optional<FrameRect> WhereVoice1(const char* rect)
+{
+    std::string reply;
+    if (SendMCICommand(std::string("where voice1 ") + rect, reply) != 0)
+        return std::nullopt;
+    std::istringstream words(reply);
+    int32_t left = 0, top = 0;
+    FrameRect size;
+    if (!(words >> left >> top >> size.width >> size.height) || size.width <= 0 || size.height <= 0)
+        return std::nullopt;
+    return size;
+}
+
+// A pixel's height/width is (DH / H) / (DW / W) for the frame W x H shown as DW x DH.
+double PixelShape(const FrameRect& frame, const FrameRect& display)
+{
+    const int64_t pixelHeight = int64_t{frame.width} * display.height;
+    const int64_t pixelWidth = int64_t{frame.height} * display.width;
+    return pixelHeight == pixelWidth ? 0 : double(pixelHeight) / double(pixelWidth);
 }
 
 }  // namespace
@@ -303,6 +332,20 @@ double GetVoice1FrameRate()
     if (SendKept("status voice1 nominal frame rate", reply) != 0 && SendKept("status voice1 frame rate", reply) != 0)
         return 0;
     return ReadLeadingNumber(reply) / 1000.0;
+}
+
+bool GetVoice1VideoSize(int32_t& width, int32_t& height, double& pixelShape)
+{
+    width = height = 0;
+    pixelShape = 0;
+    const std::optional<FrameRect> frame = WhereVoice1("source");
+    if (!frame)
+        return false;
+    width = frame->width;
+    height = frame->height;
+    if (const std::optional<FrameRect> display = WhereVoice1("destination"))
+        pixelShape = PixelShape(*frame, *display);
+    return true;
 }
 
 double ReadLeadingNumber(const std::string& text)

@@ -65,6 +65,9 @@ int32_t GetVoice1Length();
 int32_t GetVoice1Position();
 WindowHandle GetVoice1Window();
 double GetVoice1FrameRate();
+// The frame's size, and the height/width of one pixel (0 for square pixels or when the
+// device cannot say); false when the device has no video or cannot say its size.
+bool GetVoice1VideoSize(int32_t& width, int32_t& height, double& pixelShape);
 
 // The decimal number at the start of a reply, after blanks (" 1234 ms" gives 1234); 0
 // when the text does not start with one.

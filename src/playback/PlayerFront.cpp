@@ -191,6 +191,17 @@ void PlayerFront::MPlayGetVideoWindows(WindowHandle& videoWindow, WindowHandle& 
     }
 }
 
+bool PlayerFront::MPlayGetVideoSize(int32_t& width, int32_t& height, double& pixelShape)
+{
+    width = height = 0;
+    pixelShape = 0;
+    if (UsesMCI())
+        return mci::GetVoice1VideoSize(width, height, pixelShape);
+    if (DirectShowBackend* ds = DirectShowOrNull())
+        return ds->GetVideoSize(width, height, pixelShape);
+    return false;
+}
+
 int32_t PlayerFront::MPlayGetAudioStreamCount()
 {
     DirectShowBackend* ds = DirectShowOrNull();

@@ -35,6 +35,8 @@ public:
     virtual void SetVolume(int32_t volume0To100) = 0;
     virtual bool SetSpeed(int32_t speed) = 0;  // 1000 = normal
     virtual WindowHandle GetVideoWindow() = 0;
+    // As PlayerFront::MPlayGetVideoSize.
+    virtual bool GetVideoSize(int32_t& width, int32_t& height, double& pixelShape) = 0;
     virtual int32_t GetAudioStreamCount() = 0;
     virtual int32_t GetVideoStreamCount() = 0;
     virtual void SelectAudioStream(int32_t index) = 0;
@@ -83,6 +85,9 @@ public:
     void MPlaySetVolume(int32_t volume);
     bool MPlaySetSpeed(int32_t speed);
     void MPlayGetVideoWindows(WindowHandle& videoWindow, WindowHandle& innerWindow);
+    // The frame's size in pixels and the height/width of one pixel (0: square or unknown);
+    // false, with zeros, when there is no video or the back end cannot say.
+    bool MPlayGetVideoSize(int32_t& width, int32_t& height, double& pixelShape);
     int32_t MPlayGetAudioStreamCount();
     int32_t MPlayGetVideoStreamCount();
     void MPlaySelectAudioStream(int32_t index);

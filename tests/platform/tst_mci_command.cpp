@@ -17,7 +17,7 @@ QString Parse(const std::string& text)
     if (const MciError code = ParseMciCommand(text, c))
         return QString("error %1").arg(code);
     static const char* const kVerbs[] = {"open", "close", "play", "pause", "resume",
-                                         "stop", "seek", "set", "setaudio", "status"};
+                                         "stop", "seek", "set", "setaudio", "status", "where"};
     static const char* const kAudio[] = {"volume", "off", "on", "stream"};
     static const char* const kItems[] = {"mode", "length", "position", "window handle", "nominal frame rate",
                                          "frame rate", "number of audio tracks", "audio stream", "speed",
@@ -34,6 +34,7 @@ QString Parse(const std::string& text)
     add(c.speed.has_value(), "speed=" + std::to_string(c.speed.value_or(0)));
     add(c.verb == Verb::SetAudio, kAudio[int(c.audio)] + ("=" + std::to_string(c.audioValue)));
     add(c.verb == Verb::Status, kItems[int(c.item)]);
+    add(c.verb == Verb::Where, c.rect == VideoRect::Source ? "source" : "destination");
     return QString::fromStdString(s);
 }
 
@@ -67,6 +68,7 @@ private slots:
         row("set voice1 speed 500 TIME FORMAT ms", "set [voice1] ms speed=500");
         row("SetAudio voice1 ON", "setaudio [voice1] on=0");
         row("  STATUS  voice1   Window   Handle  ", "status [voice1] window handle");
+        row("Where voice1 DESTINATION", "where [voice1] destination");
         errors(MCIERR_MISSING_COMMAND_STRING, {"", "   \t "});
         errors(MCIERR_UNRECOGNIZED_COMMAND, {"jump voice1", "\"open\" f alias a"});
         errors(MCIERR_NO_CLOSING_QUOTE, {"open \"/m/no end.mp3 alias voice1", "status \"voice1"});
@@ -74,7 +76,8 @@ private slots:
         errors(MCIERR_MISSING_STRING_ARGUMENT, {"open f alias", "open f alias a type"});
         errors(MCIERR_MISSING_PARAMETER, {"open f alias a style", "open f alias a parent", "play voice1 from",
                                           "seek voice1", "seek voice1 to", "set voice1", "set voice1 time format",
-                                          "setaudio voice1", "setaudio voice1 volume 5", "status voice1"});
+                                          "setaudio voice1", "setaudio voice1 volume 5", "status voice1",
+                                          "where voice1"});
         errors(MCIERR_BAD_CONSTANT, {"open f alias a style sideways"});
         errors(MCIERR_BAD_INTEGER, {"open f alias a parent 12x", "play voice1 from -5", "play voice1 from 4294967296",
                                     "seek voice1 to x", "set voice1 speed fast", "setaudio voice1 volume to loud"});
@@ -82,10 +85,11 @@ private slots:
                {"open f alias a alias b", "play voice1 from 1 from 2", "set voice1 speed 1 speed 2"});
         errors(MCIERR_UNRECOGNIZED_KEYWORD, {"open f alias a loudly", "close voice1 now", "stop voice1 soon",
                                              "play voice1 backwards", "seek voice1 towards 5", "set voice1 door open",
-                                             "setaudio voice1 loud", "status voice1 window"});
+                                             "setaudio voice1 loud", "status voice1 window", "where voice1 frame"});
         errors(MCIERR_CANNOT_USE_ALL, {"play all", "status all mode"});
         // "status voice1 speed 50": the test panel's second box starts with this text.
-        errors(MCIERR_EXTRA_CHARACTERS, {"seek voice1 to 5 6", "setaudio voice1 off now", "status voice1 speed 50"});
+        errors(MCIERR_EXTRA_CHARACTERS,
+               {"seek voice1 to 5 6", "setaudio voice1 off now", "status voice1 speed 50", "where voice1 source max"});
         errors(MCIERR_BAD_TIME_FORMAT, {"set voice1 time format frames"});
     }
 

@@ -71,16 +71,22 @@ private slots:
         row("video", Demo("vistrel_testcard.mp4"),
             common + QStringList{"status voice1 length = 5000", "status voice1 nominal frame rate = 25000",
                                  "status voice1 frame rate = 25000", "status voice1 number of audio tracks = 1",
-                                 "status voice1 audio stream = 1", "status voice1 frames skipped = 0"});
+                                 "status voice1 audio stream = 1", "status voice1 frames skipped = 0",
+                                 "where voice1 source = 0 0 320 240", "where voice1 destination = 0 0 320 240"});
+        // Pixels 10/11 as wide as high: the display size stretches the frame's height.
+        row("narrow pixels", Fixture("wmv_wmv2_sar_10_11.wmv"),
+            {"where voice1 source = 0 0 64 48", "where voice1 destination = 0 0 64 52"});
         row("wave", Fixture("wav_pcm16_stereo.wav"),
-            common + QStringList{"status voice1 length = 100", "status voice1 nominal frame rate = 0",
+            common + QStringList{"status voice1 length = 100", "where voice1 source = " + Error(MCIERR_NO_WINDOW),
+                                 "status voice1 nominal frame rate = 0",
                                  "status voice1 frame rate = 0", "status voice1 number of audio tracks = 1",
                                  "seek voice1 to 40 = ", "status voice1 position = 40", "status voice1 mode = stopped",
                                  "seek voice1 to end = ", "status voice1 position = 100", "seek voice1 to start = ",
                                  "status voice1 position = 0", "seek voice1 to 101 = " + outOfRange,
                                  "play voice1 from 101 = " + outOfRange, "play voice1 from 60 to 40 = " + outOfRange});
         row("MIDI", Fixture("midi_format0.mid"),
-            common + QStringList{"status voice1 nominal frame rate = 0", "status voice1 number of audio tracks = 1",
+            common + QStringList{"where voice1 destination = " + Error(MCIERR_NO_WINDOW),
+                                 "status voice1 nominal frame rate = 0", "status voice1 number of audio tracks = 1",
                                  "set voice1 speed 2000 = " + Error(MCIERR_UNSUPPORTED_FUNCTION),
                                  "status voice1 speed = 1000", "setaudio voice1 volume to 700 = ",
                                  "status voice1 volume = 700"});

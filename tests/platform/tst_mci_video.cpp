@@ -1,10 +1,12 @@
 // The MCI service's video windows under X11 (Xvfb): a native child of the "parent" window, sized to it,
-// moved by mciSetVideoWindowRect, mapped only for files with video, gone after close.
+// moved by mciSetVideoWindowRect and into another window by mciSetVideoWindowParent, mapped only for
+// files with video, gone after close.
 #include "e2e/X11Client.h"
 #include "platform/mci/MciService.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWindow>
 #include <QtTest>
 
@@ -20,12 +22,21 @@ std::string OpenChild(const std::string& file, const std::string& alias, WindowH
     return "open \"" + file + "\" alias " + alias + "  style child parent " + std::to_string(parent);
 }
 
+QImage Picture(const QWindow& window) { return QGuiApplication::primaryScreen()->grabWindow(window.winId()).toImage(); }
+
+// The test card's red and cyan bars at the bottom of a 320x240 picture.
+bool ShowsColourBars(const QImage& picture)
+{
+    const QColor red = picture.pixelColor(25, 230), cyan = picture.pixelColor(295, 230);
+    return red.red() > 200 && red.green() < 60 && cyan.red() < 60 && cyan.green() > 200 && cyan.blue() > 200;
+}
+
 }  // namespace
 
 class TestMciVideo : public QObject {
     Q_OBJECT
 
-    QWindow parent_;
+    QWindow parent_, other_;
     test::X11Client x_;
 
     std::vector<uint32_t> Children() { return x_.Children(uint32_t(parent_.winId())); }
@@ -42,9 +53,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(QGuiApplication::platformName() == "xcb" && x_.Connected(), "needs an X server: run through ./test.sh (xvfb-run)");
-        parent_.setGeometry(40, 40, 320, 240);
-        parent_.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&parent_));
+        for (const auto& [window, x] : {std::pair(&parent_, 40), std::pair(&other_, 400)}) {
+            window->setGeometry(x, 40, 320, 240);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }
     }
 
     void cleanup() { mciCloseAll(); }
@@ -59,8 +72,16 @@ private slots:
         QCOMPARE(Placement(child), QString("0,0 320x240 shown"));
         mciSetVideoWindowRect(child, 10, 20, 200, 150);
         QCOMPARE(Placement(child), QString("10,20 200x150 shown"));
-        QCOMPARE(Send("close voice1"), 0u);
+        // Into another window, where the open title shows its picture and plays on.
+        mciSetVideoWindowParent(child, other_.winId(), 0, 0, 320, 240);
+        QCOMPARE(x_.Children(uint32_t(other_.winId())), std::vector<uint32_t>{uint32_t(child)});
         QVERIFY(Children().empty());
+        QTRY_VERIFY(ShowsColourBars(Picture(other_)));
+        const QImage firstFrame = Picture(other_);
+        QCOMPARE(Send("play voice1"), 0u);
+        QTRY_VERIFY(Picture(other_) != firstFrame);
+        QCOMPARE(Send("close voice1"), 0u);
+        QVERIFY(x_.Children(uint32_t(other_.winId())).empty());
         mciSetVideoWindowRect(child, 0, 0, 10, 10);  // gone: nothing happens
     }
 

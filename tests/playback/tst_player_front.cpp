@@ -76,6 +76,34 @@ private slots:
         QTEST(QString("%1 %2 %3 %4").arg(f.front.MPlayGetFrameRate()).arg(video).arg(inner).arg(asked), "shown");
     }
 
+    // The frame size from "where ... source"; the pixel's height/width from the display size.
+    void mciVideoSize_data()
+    {
+        QTest::addColumn<QString>("source");  // the replies; "": the query fails
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("size");  // answered, width, height, pixel shape
+        QTest::newRow("square pixels") << "0 0 320 240" << "0 0 320 240" << "true 320 240 0";
+        QTest::newRow("narrow pixels") << "0 0 720 480" << "0 0 720 528" << "true 720 480 1.1";
+        QTest::newRow("wide pixels") << "0 0 720 576" << "0 0 1024 576" << "true 720 576 0.703125";
+        QTest::newRow("display size unknown") << "0 0 64 48" << "" << "true 64 48 0";
+        QTest::newRow("no video") << "" << "0 0 64 48" << "false 0 0 0";
+    }
+
+    void mciVideoSize()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, destination);
+        Front f;
+        for (const auto& [rect, reply] : {std::pair("source", source), std::pair("destination", destination)}) {
+            const MciError code = reply.isEmpty() ? MCIERR_NO_WINDOW : 0;
+            f.rec.Answer({{std::string("where voice1 ") + rect, code, reply.toStdString()}});
+        }
+        int32_t width = 9, height = 9;
+        double shape = 9;
+        const bool answered = f.front.MPlayGetVideoSize(width, height, shape);
+        QTEST(QString("%1 %2 %3 %4").arg(answered ? "true" : "false").arg(width).arg(height).arg(shape), "size");
+    }
+
     void switchingTheMediaInterface_data()
     {
         QTest::addColumn<int>("playState");

@@ -304,6 +304,17 @@ MciError ParseStatus(Words& words, MciCommand& out)
     return words.atEnd() ? 0 : MCIERR_EXTRA_CHARACTERS;
 }
 
+MciError ParseWhere(Words& words, MciCommand& out)
+{
+    if (words.take("source"))
+        out.rect = VideoRect::Source;
+    else if (words.take("destination"))
+        out.rect = VideoRect::Destination;
+    else
+        return words.atEnd() ? MCIERR_MISSING_PARAMETER : MCIERR_UNRECOGNIZED_KEYWORD;
+    return words.atEnd() ? 0 : MCIERR_EXTRA_CHARACTERS;
+}
+
 MciError ExpectEnd(Words& words)
 {
     return words.atEnd() ? 0 : MCIERR_UNRECOGNIZED_KEYWORD;
@@ -316,10 +327,10 @@ std::optional<Verb> VerbOf(const Token& word)
         Verb verb;
     };
     static constexpr Entry kVerbs[] = {
-        {"open", Verb::Open},   {"close", Verb::Close},     {"play", Verb::Play},
-        {"pause", Verb::Pause}, {"resume", Verb::Resume},   {"stop", Verb::Stop},
-        {"seek", Verb::Seek},   {"set", Verb::Set},         {"setaudio", Verb::SetAudio},
-        {"status", Verb::Status},
+        {"open", Verb::Open},     {"close", Verb::Close},   {"play", Verb::Play},
+        {"pause", Verb::Pause},   {"resume", Verb::Resume}, {"stop", Verb::Stop},
+        {"seek", Verb::Seek},     {"set", Verb::Set},       {"setaudio", Verb::SetAudio},
+        {"status", Verb::Status}, {"where", Verb::Where},
     };
     if (word.quoted)
         return std::nullopt;
@@ -338,6 +349,7 @@ MciError ParseAfterDevice(Words& words, MciCommand& out)
     case Verb::Set: return ParseSet(words, out);
     case Verb::SetAudio: return ParseSetAudio(words, out);
     case Verb::Status: return ParseStatus(words, out);
+    case Verb::Where: return ParseWhere(words, out);
     case Verb::Close:
     case Verb::Pause:
     case Verb::Resume:

@@ -13,11 +13,14 @@
 
 namespace vistrel::mci {
 
-enum class Verb { Open, Close, Play, Pause, Resume, Stop, Seek, Set, SetAudio, Status };
+enum class Verb { Open, Close, Play, Pause, Resume, Stop, Seek, Set, SetAudio, Status, Where };
 
 enum class SeekTarget { Position, Start, End };
 
 enum class AudioAction { Volume, Off, On, Stream };
+
+// "where": the frame as decoded, or the picture at its natural display size.
+enum class VideoRect { Source, Destination };
 
 enum class StatusItem {
     Mode,
@@ -63,6 +66,9 @@ struct MciCommand {
 
     // status
     StatusItem item = StatusItem::Mode;
+
+    // where
+    VideoRect rect = VideoRect::Source;
 };
 
 // 0 and `out` filled, or the MCIERR code of the first fault.

@@ -126,6 +126,12 @@ MciError MciDevice::status(StatusItem item, std::string& reply)
     }
 }
 
+MciError MciDevice::where(VideoRect rect, std::string& reply)
+{
+    poll();
+    return engineVideoRect(rect, reply);
+}
+
 MciError MciDevice::setSpeed(uint32_t speed)
 {
     if (speed < kMinSpeed || speed > kMaxSpeed)

@@ -31,6 +31,8 @@ public:
     MciError stop();
     MciError seek(SeekTarget target, uint32_t position);
     MciError status(StatusItem item, std::string& reply);
+    // "0 0 W H"; a device without video answers MCIERR_NO_WINDOW, as for its window handle.
+    MciError where(VideoRect rect, std::string& reply);
     MciError setSpeed(uint32_t speed);
     MciError setVolume(uint32_t volume);
     virtual MciError setMute(bool mute) = 0;
@@ -39,6 +41,8 @@ public:
     // The child window that shows the video (0 for none), and its place in its parent.
     virtual WindowHandle videoWindow() const { return 0; }
     virtual void setVideoRect(int x, int y, int width, int height) {}
+    // Moves the video window into another window, where it shows the picture at once.
+    virtual void setVideoParent(WindowHandle parent, int x, int y, int width, int height) {}
 
 protected:
     // Drains the engine's pending events and notes the end of the media.
@@ -56,6 +60,7 @@ protected:
     virtual MciError setEngineVolume(uint32_t volume) = 0;
     // The status items that depend on the engine (window, frame rates, tracks, skipped frames).
     virtual MciError engineStatus(StatusItem item, std::string& reply) = 0;
+    virtual MciError engineVideoRect(VideoRect rect, std::string& reply) { return MCIERR_NO_WINDOW; }
 
     // True for an engine that reports its end while its sound output still holds sound
     // (mpv with a real audio output): the device then plays on by the clock (followDrain).

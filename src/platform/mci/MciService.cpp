@@ -168,6 +168,7 @@ MciError Run(MciDevice& device, const MciCommand& command, std::string& reply)
     case Verb::Set: return Set(device, command);
     case Verb::SetAudio: return SetAudio(device, command);
     case Verb::Status: return device.status(command.item, reply);
+    case Verb::Where: return device.where(command.rect, reply);
     case Verb::Open:
     case Verb::Close: break;
     }
@@ -246,6 +247,16 @@ void mciSetVideoWindowRect(WindowHandle window, int x, int y, int w, int h)
     for (OpenDevice& open : Devices()) {
         if (open.device->videoWindow() == window)
             open.device->setVideoRect(x, y, w, h);
+    }
+}
+
+void mciSetVideoWindowParent(WindowHandle window, WindowHandle newParent, int x, int y, int w, int h)
+{
+    if (window == 0 || newParent == 0)
+        return;
+    for (OpenDevice& open : Devices()) {
+        if (open.device->videoWindow() == window)
+            open.device->setVideoParent(newParent, x, y, w, h);
     }
 }
 

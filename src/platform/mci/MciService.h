@@ -55,6 +55,9 @@ void mciCloseAll();
 // nothing for a window the service did not create. The video layout calls it whenever the
 // parent's video area changes.
 void mciSetVideoWindowRect(WindowHandle window, int x, int y, int w, int h);
+// Moves the video window `window` into the native window `newParent` at the given place,
+// while the title stays open and plays on; nothing for a window the service did not create.
+void mciSetVideoWindowParent(WindowHandle window, WindowHandle newParent, int x, int y, int w, int h);
 
 // Test hook: devices opened afterwards run faster than real time without sound
 // (mpv untimed=yes, ao=null, ao-null-untimed=yes; the sequencer into fakesink sync=false).

@@ -19,6 +19,7 @@ using Clock = std::chrono::steady_clock;
 // MCI's open is synchronous; a file that mpv has not loaded within this time fails.
 constexpr auto kOpenTimeout = std::chrono::seconds(5);
 constexpr auto kSeekTimeout = std::chrono::seconds(2);
+constexpr auto kVideoSizeTimeout = std::chrono::seconds(2);
 // Slice of the bounded waits, so that the end of the media is noticed between events.
 constexpr double kWaitSliceSeconds = 0.05;
 
@@ -34,6 +35,8 @@ std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::str
         {"input-default-bindings", "no"},
         {"input-vo-keyboard", "no"},
         {"input-cursor", "no"},
+        // The program hides the pointer over its own video window itself.
+        {"cursor-autohide", "no"},
         {"osc", "no"},
         {"terminal", "no"},
         {"idle", "yes"},
@@ -94,7 +97,7 @@ MciError MpvDevice::create(const EngineOptions& options)
     mpv_ = mpv_create();
     if (!mpv_)
         return MCIERR_CANNOT_LOAD_DRIVER;
-    const std::string wid = window_ ? std::to_string(window_->id()) : std::string();
+    const std::string wid = window_ ? std::to_string(window_->engineWindowId()) : std::string();
     for (const auto& [name, value] : MpvEngineOptions(wid, options.untimed))
         mpv_set_option_string(mpv_, name, value);  // an option this mpv lacks is not needed
     mpv_set_option_string(mpv_, "pause", "yes");  // opened: loaded and standing at the start
@@ -256,6 +259,43 @@ void MpvDevice::setVideoRect(int x, int y, int width, int height)
 {
     if (window_)
         window_->setRect(x, y, width, height);
+}
+
+void MpvDevice::setVideoParent(WindowHandle parent, int x, int y, int width, int height)
+{
+    if (window_)
+        window_->reparent(parent, x, y, width, height);
+}
+
+// The frame size as decoded, and mpv's display size: the frame stretched in one direction
+// by the shape of its pixels.
+MciError MpvDevice::engineVideoRect(VideoRect rect, std::string& reply)
+{
+    if (!hasVideo_)
+        return MCIERR_NO_WINDOW;
+    const bool source = rect == VideoRect::Source;
+    const auto size = awaitVideoSize(source ? "video-params/w" : "video-params/dw",
+                                     source ? "video-params/h" : "video-params/dh");
+    if (!size)
+        return MCIERR_DEVICE_NOT_READY;
+    reply = "0 0 " + std::to_string(size->first) + " " + std::to_string(size->second);
+    return 0;
+}
+
+// mpv knows the sizes once the first frame is decoded, shortly after the load: a query
+// right after the open waits for them (bounded).
+std::optional<std::pair<int64_t, int64_t>> MpvDevice::awaitVideoSize(const char* widthProperty,
+                                                                     const char* heightProperty)
+{
+    const auto deadline = Clock::now() + kVideoSizeTimeout;
+    for (;;) {
+        const std::optional<int64_t> width = intProperty(widthProperty), height = intProperty(heightProperty);
+        if (width > 0 && height > 0)
+            return std::pair(*width, *height);
+        if (Clock::now() >= deadline)
+            return std::nullopt;
+        mpv_wait_event(mpv_, kWaitSliceSeconds);
+    }
 }
 
 MciError MpvDevice::engineStatus(StatusItem item, std::string& reply)

@@ -34,6 +34,7 @@ public:
     MciError setAudioStream(uint32_t stream) override;
     WindowHandle videoWindow() const override;
     void setVideoRect(int x, int y, int width, int height) override;
+    void setVideoParent(WindowHandle parent, int x, int y, int width, int height) override;
 
 protected:
     void pollEngine() override;
@@ -45,6 +46,7 @@ protected:
     MciError setEngineSpeed(uint32_t speed) override;
     MciError setEngineVolume(uint32_t volume) override;
     MciError engineStatus(StatusItem item, std::string& reply) override;
+    MciError engineVideoRect(VideoRect rect, std::string& reply) override;
 
 private:
     MpvDevice() = default;
@@ -62,6 +64,7 @@ private:
     };
     TrackCounts countTracks();
     std::string frameRateReply(const char* property);
+    std::optional<std::pair<int64_t, int64_t>> awaitVideoSize(const char* widthProperty, const char* heightProperty);
 
     mpv_handle* mpv_ = nullptr;
     std::unique_ptr<VideoChildWindow> window_;

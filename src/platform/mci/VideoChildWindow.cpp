@@ -52,6 +52,27 @@ bool HasExtension(xcb_connection_t* connection, const char* name)
     return present;
 }
 
+// No background: mapped before mpv draws, it shows the parent's picture meanwhile.
+// Mapped from the start: mpv's X11 output maps its own window inside the engine window
+// while the file loads, and that window stays unmapped when its parent is not mapped by then.
+xcb_window_t CreateMappedWindow(xcb_connection_t* connection, xcb_window_t parent, const ParentGeometry& size)
+{
+    const xcb_window_t window = xcb_generate_id(connection);
+    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0};
+    const xcb_void_cookie_t cookie = xcb_create_window_checked(
+        connection, XCB_COPY_FROM_PARENT, window, parent, 0, 0, size.width, size.height, 0,
+        XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
+    if (!Succeeded(connection, cookie))
+        return XCB_NONE;
+    Succeeded(connection, xcb_map_window_checked(connection, window));
+    return window;
+}
+
+void ConfigureWindow(xcb_connection_t* connection, WindowHandle window, uint16_t mask, const uint32_t* values)
+{
+    Succeeded(connection, xcb_configure_window_checked(connection, static_cast<xcb_window_t>(window), mask, values));
+}
+
 }  // namespace
 
 bool XServerHasDirectRendering()
@@ -71,20 +92,12 @@ std::unique_ptr<VideoChildWindow> VideoChildWindow::Create(WindowHandle parent)
     ParentGeometry geometry;
     if (!ReadParentGeometry(connection, static_cast<xcb_window_t>(parent), geometry))
         return nullptr;
-    // No background: mapped before mpv draws, it shows the parent's picture meanwhile.
-    const xcb_window_t window = xcb_generate_id(connection);
-    const uint32_t values[] = {XCB_BACK_PIXMAP_NONE, 0};
-    const xcb_void_cookie_t cookie = xcb_create_window_checked(
-        connection, XCB_COPY_FROM_PARENT, window, static_cast<xcb_window_t>(parent), 0, 0, geometry.width,
-        geometry.height, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
-        XCB_CW_BACK_PIXMAP | XCB_CW_EVENT_MASK, values);
-    if (!Succeeded(connection, cookie))
+    const xcb_window_t outer = CreateMappedWindow(connection, static_cast<xcb_window_t>(parent), geometry);
+    if (outer == XCB_NONE)
         return nullptr;
-    auto created = std::unique_ptr<VideoChildWindow>(new VideoChildWindow(window));
-    // Mapped from the start: mpv's X11 output maps its own window inside this one while the
-    // file loads, and that window stays unmapped when its parent is not mapped by then.
-    Succeeded(connection, xcb_map_window_checked(connection, window));
-    return created;
+    auto created = std::unique_ptr<VideoChildWindow>(new VideoChildWindow(outer));
+    created->engineId_ = CreateMappedWindow(connection, outer, geometry);
+    return created->engineId_ == XCB_NONE ? nullptr : std::move(created);
 }
 
 VideoChildWindow::~VideoChildWindow()
@@ -107,8 +120,21 @@ void VideoChildWindow::setRect(int x, int y, int width, int height)
         return;
     const uint32_t values[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y),
                                static_cast<uint32_t>(std::max(1, width)), static_cast<uint32_t>(std::max(1, height))};
-    const uint16_t mask = XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
-    Succeeded(connection, xcb_configure_window_checked(connection, static_cast<xcb_window_t>(id_), mask, values));
+    const uint16_t size = XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT;
+    ConfigureWindow(connection, id_, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | size, values);
+    ConfigureWindow(connection, engineId_, size, values + 2);
+}
+
+void VideoChildWindow::reparent(WindowHandle parent, int x, int y, int width, int height)
+{
+    xcb_connection_t* connection = QtXcbConnection();
+    if (!connection || parent == 0 || parent > UINT32_MAX)
+        return;
+    const xcb_void_cookie_t cookie = xcb_reparent_window_checked(
+        connection, static_cast<xcb_window_t>(id_), static_cast<xcb_window_t>(parent), static_cast<int16_t>(x),
+        static_cast<int16_t>(y));
+    if (Succeeded(connection, cookie))
+        setRect(x, y, width, height);
 }
 
 }  // namespace vistrel::mci

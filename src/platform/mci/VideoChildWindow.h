@@ -2,6 +2,10 @@
 // The native window that shows a device's video:
 // an X11 child of the window named by the open command's "parent" clause, sized to it.
 // It selects no input events, so clicks and keys reach the parent as if it were not there.
+// Inside it, always as large, is the window the engine draws into. mpv takes every map of
+// the window it was given for a map of its own window: when that window moved to another
+// parent (an unmap and a map) while mpv set up its output, mpv never showed its picture.
+// Only the outer window is placed, moved between parents and hidden.
 #include "support/WindowHandle.h"
 
 #include <memory>
@@ -23,12 +27,17 @@ public:
     VideoChildWindow& operator=(const VideoChildWindow&) = delete;
 
     WindowHandle id() const { return id_; }
+    WindowHandle engineWindowId() const { return engineId_; }
     void hide();
     void setRect(int x, int y, int width, int height);
+    // Moves this window, with the engine's own window inside it, into `parent`. It keeps
+    // its mapped state; having no background, it fits a parent of any depth.
+    void reparent(WindowHandle parent, int x, int y, int width, int height);
 
 private:
     explicit VideoChildWindow(WindowHandle id) : id_(id) {}
     WindowHandle id_;
+    WindowHandle engineId_ = 0;
 };
 
 }  // namespace vistrel::mci
