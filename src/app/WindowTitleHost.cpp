@@ -234,13 +234,12 @@ bool WindowTitleHost::RailSeekPending() const
 
 void WindowTitleHost::ShowLength(int32_t ms)
 {
-    railRow_.lengthLabel->setText(Q(FormatRailTime(ms)));
+    rail_.ShowLength(ms);
 }
 
 void WindowTitleHost::ResetTimes()
 {
-    railRow_.elapsedLabel->setText("0:00");
-    railRow_.lengthLabel->setText("0:00");
+    rail_.ResetTimes();
 }
 
 void WindowTitleHost::ForgetRailSeekDuration()

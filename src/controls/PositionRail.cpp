@@ -1,5 +1,6 @@
 #include "controls/PositionRail.h"
 
+#include "controls/FullscreenRailWidget.h"
 #include "controls/PositionRailWidget.h"
 #include "support/TickCount.h"
 #include "support/TitleState.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
+#include <utility>
 
 namespace vistrel {
 
@@ -83,6 +85,18 @@ void PositionRail::ConnectWidgets()
     }
 }
 
+void PositionRail::AttachFullscreenRail(FullscreenRailWidget& strip)
+{
+    if (strip_)
+        disconnect(strip_->railPicture, nullptr, this, nullptr);
+    strip_ = &strip;
+    connect(strip.railPicture, &RailPicture::MouseDown, this, &PositionRail::FullscreenRailMouseDown);
+    connect(strip.railPicture, &RailPicture::MouseMove, this, &PositionRail::FullscreenRailMouseMove);
+    connect(strip.railPicture, &RailPicture::MouseUp, this, &PositionRail::FullscreenRailMouseUp);
+    railControl_.Attach(1, strip.railPicture, strip.railKnob);
+    CopyTimesToFullscreenRail();
+}
+
 void PositionRail::ConnectTimers()
 {
     connect(timers_.railMoveTimer, &QTimer::timeout, this, &PositionRail::OnRailMoveTimer);
@@ -125,8 +139,33 @@ void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
     }
     if (Refresh)
         row_.elapsedLabel->repaint();
-    if (host_.SetFullscreenElapsedText)
-        host_.SetFullscreenElapsedText(row_.elapsedLabel->text().toStdString());
+    CopyTimesToFullscreenRail();
+}
+
+void PositionRail::ShowLength(int32_t ms)
+{
+    row_.lengthLabel->setText(QString::fromStdString(FormatRailTime(ms)));
+    CopyTimesToFullscreenRail();
+}
+
+void PositionRail::ResetTimes()
+{
+    row_.elapsedLabel->setText("0:00");
+    row_.lengthLabel->setText("0:00");
+    CopyTimesToFullscreenRail();
+}
+
+// The strip shows the row's texts; a label is written only when its text changes.
+void PositionRail::CopyTimesToFullscreenRail()
+{
+    if (!strip_)
+        return;
+    const std::pair<QLabel*, QLabel*> copies[] = {{row_.elapsedLabel, strip_->elapsedLabel},
+                                                   {row_.lengthLabel, strip_->lengthLabel}};
+    for (auto [from, to] : copies) {
+        if (to->text() != from->text())
+            to->setText(from->text());
+    }
 }
 
 // ---- Seeking to the rail's position ------------------------------------------------
@@ -264,6 +303,36 @@ void PositionRail::RailMouseUp(int, int)
             CallEnablePositionPoll(false, "RailMouseUp");
         }
     }
+    RailDragging = false;
+}
+
+// ---- Fullscreen rail pointer handling -----------------------------------------------
+
+void PositionRail::FullscreenRailMouseDown(int Button, int X)
+{
+    if (Button != kLeftButton)
+        return;
+    timers_.railMoveTimer->stop();
+    RailDragging = true;
+    lastFullscreenRailX_ = X;
+    railControl_.MouseDown(1, X);
+    // A click on this rail seeks once and at once: the deferred seek MouseDown started
+    // would repeat it.
+    timers_.railMoveTimer->stop();
+    RailPosChanged();
+    CallEnablePositionPoll(true, "FullscreenRailMouseDown");
+}
+
+void PositionRail::FullscreenRailMouseMove(int Button, int X)
+{
+    if (X != lastFullscreenRailX_)
+        AnyRailMouseMove(1, Button, X);
+    lastFullscreenRailX_ = X;
+}
+
+void PositionRail::FullscreenRailMouseUp(int, int)
+{
+    CallEnablePositionPoll(title_.playState == MMSTATE_PLAY, "FullscreenRailMouseUp");
     RailDragging = false;
 }
 

@@ -7,6 +7,7 @@
 #include "controls/RailControl.h"
 
 #include <QObject>
+#include <QPointer>
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +18,7 @@ class QTimer;
 
 namespace vistrel {
 
+class FullscreenRailWidget;
 class PositionRailWidget;
 struct TitleState;
 
@@ -38,8 +40,6 @@ struct RailHost {
     std::function<void()> FocusFileList;
     // Main window: its close request has begun.
     std::function<bool()> Closing;
-    // The fullscreen rail's elapsedLabel gets the main elapsedLabel's text.
-    std::function<void(const std::string& text)> SetFullscreenElapsedText;
     // Seek preview. HaveVid: the preview window holds a video. Move: centre it
     // horizontally on screen X `centreX` with its bottom edge at screen Y `bottomY`.
     std::function<bool()> SeekPreviewHaveVid;
@@ -68,10 +68,16 @@ public:
     ~PositionRail() override;
 
     RailControl& Control() { return railControl_; }
+    // Registers the strip's rail as rail 1 and connects it; its time labels follow the
+    // row's from now on.
+    void AttachFullscreenRail(FullscreenRailWidget& strip);
 
     float RailValue() const;
     void SetRailValue(float Pos);
     void SetPosLabelCaption(float RelPos, bool Refresh);
+    // The title's length in lengthLabel, and both times back to "0:00", on both rails.
+    void ShowLength(int32_t ms);
+    void ResetTimes();
     void RailPosChanged();
 
     void RailMouseDown(int Button, int X);
@@ -79,6 +85,11 @@ public:
     void RailMouseUp(int Button, int X);
     void AnyRailMouseMove(int Index, int Button, int X);
     void OnRailMoveTimer();
+
+    // The fullscreen rail: a press seeks at once, a drag moves like one on the main rail.
+    void FullscreenRailMouseDown(int Button, int X);
+    void FullscreenRailMouseMove(int Button, int X);
+    void FullscreenRailMouseUp(int Button, int X);
 
     void SeekButtonDown(int Index, int Button);
     void SeekButtonUp(int Index, int Button);
@@ -107,6 +118,7 @@ public:
 private:
     void ConnectWidgets();
     void ConnectTimers();
+    void CopyTimesToFullscreenRail();
     void DriveSeekPreview(int Index, int X);
     void SeekNow(int32_t targetMs);
     void ThrottleRelativeSeek();
@@ -118,6 +130,8 @@ private:
     const TitleState& title_;
     RailHost host_;
     RailControl railControl_;
+    QPointer<FullscreenRailWidget> strip_;
+    int lastFullscreenRailX_ = -1;
     int lastPreviewScreenX_ = INT32_MIN;
 };
 

@@ -15,9 +15,12 @@ namespace vistrel {
 
 namespace {
 constexpr int kButtonSizeAt96 = 20;
-constexpr int kRailHeightAt96 = 20;
-constexpr int kKnobWidthAt96 = 11;
 }  // namespace
+
+int ScaledPixels(int pixelsAt96, int dpi)
+{
+    return static_cast<int>(std::lrint(pixelsAt96 * dpi / 96.0));
+}
 
 int SeekArrowImageSize(int dpi)
 {
@@ -44,7 +47,7 @@ SeekButton::SeekButton(int index, int dpi, QWidget* parent)
 {
     setObjectName(QString("seekButtons_%1").arg(index));
     setToolTip(index == 0 ? "Seek Backward" : "Seek Forward");
-    const int side = static_cast<int>(std::lrint(kButtonSizeAt96 * dpi / 96.0));
+    const int side = ScaledPixels(kButtonSizeAt96, dpi);
     setFixedSize(side, side);
     DrawReleased();
 }
@@ -151,7 +154,7 @@ PositionRailWidget::PositionRailWidget(int dpi, QWidget* parent) : QWidget(paren
 
 int PositionRailWidget::Scaled(int pixelsAt96) const
 {
-    return static_cast<int>(std::lrint(pixelsAt96 * dpi_ / 96.0));
+    return ScaledPixels(pixelsAt96, dpi_);
 }
 
 }  // namespace vistrel

@@ -14,6 +14,12 @@ namespace vistrel {
 class RailKnob;
 class RailPicture;
 
+// The rail's height and the knob's width at 96 dpi, shared by the main and fullscreen rails.
+inline constexpr int kRailHeightAt96 = 20;
+inline constexpr int kKnobWidthAt96 = 11;
+// Pixel size at `dpi` for a size given at 96 dpi.
+int ScaledPixels(int pixelsAt96, int dpi);
+
 // Arrow image side in pixels: 9 up to 143 dpi, 18 from 144, 24 from 288.
 int SeekArrowImageSize(int dpi);
 // Offset of the arrow inside a button of `buttonSize` pixels: centred from 144 dpi, fixed

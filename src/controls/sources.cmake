@@ -1,8 +1,9 @@
-# The position rail: its controller, the main window's rail logic and the rail row; the
-# keyboard's commands.
+# The position rail: its controller, the main window's rail logic, the rail row and the
+# fullscreen rail strip; the keyboard's commands.
 target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/KeyCommands.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RailControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PositionRail.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PositionRailWidget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FullscreenRailWidget.cpp
 )

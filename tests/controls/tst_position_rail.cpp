@@ -1,6 +1,7 @@
 // The position rail: clicks and drags become seeks and the elapsed time, the seek buttons
 // step through the title, and the 64-bit millisecond clock that spaces the seeks.
 #include "app/MainTimers.h"
+#include "controls/FullscreenRailWidget.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
 #include "controls/RailControl.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
 #include <utility>
@@ -23,26 +25,39 @@ const QColor kLight(0, 255, 0);
 
 int XFor(double fraction) { return 6 + static_cast<int>(200 * fraction); }  // the knob's centre
 
-// The main window around the rail: a 90 s title playing, a fake player, and a fake 32-bit
-// tick source that seeks and sleeps advance. `calls` records what the rail asked of them.
+// The left column of the knob's highlight on a rail as painted.
+int KnobColumn(QWidget* rail)
+{
+    const QImage image = rail->grab().toImage();
+    int knob = 0;
+    while (knob < image.width() && image.pixelColor(knob, 10) != kLight)
+        ++knob;
+    return knob;
+}
+
+// The main window around the rails (the row's and the fullscreen strip's): a 90 s title playing,
+// a fake player, and a fake 32-bit tick source that seeks and sleeps advance. `calls` records
+// what the rail asked of them.
 struct Harness {
     MainTimers timers;
     TitleState title;
     PositionRailWidget row{96};
+    FullscreenRailWidget strip{96};
     uint32_t tick32 = 5000, seekTakesMs = 0;
     TickClock clock{[this] { return tick32; }};
     int32_t position = 0;
     QStringList calls;
-    std::string fullscreenText;
     std::function<void()> duringReopen = [] {};
     std::unique_ptr<PositionRail> rail;
 
     Harness()
     {
-        QPalette palette = row.railPicture->palette();
-        palette.setColor(QPalette::Light, kLight);
-        row.railPicture->setPalette(palette);
-        row.railPicture->setFixedWidth(kRailWidth);
+        for (QWidget* picture : {static_cast<QWidget*>(row.railPicture), static_cast<QWidget*>(strip.railPicture)}) {
+            QPalette palette = picture->palette();
+            palette.setColor(QPalette::Light, kLight);
+            picture->setPalette(palette);
+            picture->setFixedWidth(kRailWidth);
+        }
         title.playState = MMSTATE_PLAY, title.CurrentTitleLengthMS = 90000;
         RailHost host;
         host.MPlayGetPosition = [this] { return position; };
@@ -64,8 +79,8 @@ struct Harness {
             title.playState = MMSTATE_PLAY;
             duringReopen();
         };
-        host.SetFullscreenElapsedText = [this](const std::string& text) { fullscreenText = text; };
         rail = std::make_unique<PositionRail>(row, timers.ForRail(), title, std::move(host));
+        rail->AttachFullscreenRail(strip);
         rail->TickCountMs = [this] { return clock.TickCountMs(); };
         rail->SleepMs = [this](int64_t ms) { calls << QString("sleep %1").arg(ms), tick32 += uint32_t(ms); };
     }
@@ -74,7 +89,7 @@ struct Harness {
     void Settle() { QTRY_VERIFY(!timers.railMoveTimer->isActive()); }  // the pending seek is made
     void Note()  // the elapsed text (and the full screen's, where it differs) and the knob's value
     {
-        const QString text = row.elapsedLabel->text(), full = QString::fromStdString(fullscreenText);
+        const QString text = row.elapsedLabel->text(), full = strip.elapsedLabel->text();
         calls << text + (full == text ? " " : " full screen " + full + " ") + QString::number(rail->RailValue());
     }
 };
@@ -128,11 +143,7 @@ private slots:
                 QVERIFY(QTest::qWaitForWindowExposed(&h.row));
                 QTest::mouseClick(h.row.railPicture, Qt::LeftButton, {}, QPoint(x, 8));
                 h.Settle(), h.Note();
-                const QImage image = h.row.railPicture->grab().toImage();
-                int knob = 0;
-                while (knob < image.width() && image.pixelColor(knob, 10) != kLight)
-                    ++knob;
-                h.calls << QString("knob %1").arg(knob);
+                h.calls << QString("knob %1").arg(KnobColumn(h.row.railPicture));
             });
         };
         const QString clicked = "poll off, poll off, poll on, poll off, poll on, ";
@@ -148,6 +159,35 @@ private slots:
                 h.duringReopen = [&h] { h.rail->RailPosChanged(), h.Drag(0.9); };
                 h.rail->RailMouseDown(kLeftButton, XFor(0.25)), h.Settle();
             });
+        // The fullscreen rail of a video title: a press seeks once and at once, a drag waits for
+        // the pointer to rest as on the main rail; both knobs show the one position.
+        row("the fullscreen rail: press, drag, release while paused",
+            "poll off, seek 22500, poll on, 0:22 0.25, knobs 50 50, nothing pending, poll off, 1:07 0.75, "
+            "seek 67500, poll off, button 2",
+            [](Harness& h) {
+                h.title.videoWindow = h.title.innerVideoWindow = 42;
+                h.row.show(), h.strip.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&h.row) && QTest::qWaitForWindowExposed(&h.strip));
+                QTest::mousePress(h.strip.railPicture, Qt::LeftButton, {}, QPoint(XFor(0.25), 8));
+                h.Note();
+                const int knobs[] = {KnobColumn(h.row.railPicture), KnobColumn(h.strip.railPicture)};
+                h.calls << QString("knobs %1 %2").arg(knobs[0]).arg(knobs[1])
+                        << (h.timers.railMoveTimer->isActive() ? "pending" : "nothing pending");
+                h.rail->FullscreenRailMouseMove(kLeftButton, XFor(0.25));  // the press's X: no move
+                h.rail->FullscreenRailMouseMove(kLeftButton, XFor(0.75)), h.Note(), h.Settle();
+                h.title.playState = MMSTATE_PAUSE;
+                QTest::mouseRelease(h.strip.railPicture, Qt::LeftButton, {}, QPoint(XFor(0.75), 8));
+                QObject::connect(&h.strip, &FullscreenRailWidget::PlayControlClicked,
+                                 [&h](int index) { h.calls << QString("button %1").arg(index); });
+                QTest::mouseClick(h.strip.playButtons[2], Qt::LeftButton);
+            });
+        row("the strip's times follow the row's", "90:00 90:00, 0:45 0.5, 0:00 0:00 0:00", [](Harness& h) {
+            h.rail->ShowLength(5400000);
+            h.calls << h.row.lengthLabel->text() + " " + h.strip.lengthLabel->text();
+            h.rail->SetRailValue(0.5f), h.Note(), h.rail->ResetTimes();
+            h.calls << QStringList{h.strip.elapsedLabel->text(), h.row.lengthLabel->text(), h.strip.lengthLabel->text()}
+                           .join(" ");
+        });
         // The first seek of a title is timed (rows by its time): after a slow one the pointer is busy,
         // and drags seek only when they rest (always so for video). Moves without a button move nothing.
         const auto drag = [](uint32_t firstSeekMs, bool video) {
