@@ -1,8 +1,8 @@
 #pragma once
 // The main window's menus: the file context menu fileMenu, the folder context menu
 // folderMenu, the video pop-up videoMenu with the stream menus, and the popups of the
-// three menu buttons. Entries of features that are not built yet (zoom, aspect, fullscreen)
-// are present and disabled.
+// three menu buttons. The fullscreen, zoom and aspect entries are enabled and ticked by
+// the video layout while a title shows video.
 #include "browser/ListMenus.h"
 
 #include <QObject>

@@ -23,6 +23,7 @@
 #include "playback/TitlePlayControl.h"
 #include "support/MsgBox.h"
 #include "support/TickCount.h"
+#include "video/VideoPresenter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -137,6 +138,7 @@ void MainWindow::BuildControls()
     menus_ = std::make_unique<MainMenus>(this);
     WireMenus();
     BuildPlayback();
+    BuildVideo();
     WireFileDragDrop();
     DisableUnbuiltControls();
     InstallKeyPreview();
@@ -205,7 +207,6 @@ void MainWindow::BuildPlayback()
     browser_->AtEndOfList = [this] { return TitleOpen() && title_.CurrentIndex == -1; };
     browser_->TitleTakesKeys = [this] { return TitleOpen(); };
     connect(browser_, &FileBrowser::FolderOpened, this, [this] { titlePlay_->FolderChanged = true; });
-    controls_.videoArea->installEventFilter(this);
     OnMousePress(controls_.mediaInterfaceLabel, [this] { front_->MediaInterfaceLabelPressed(); });
     WirePlayControls();
     WireRecentFolders();
@@ -241,13 +242,6 @@ void MainWindow::WirePlayControls()
         connect(menus_->audioStreamActions[size_t(i)], &QAction::triggered, play, [play, i] { play->AudioStreamChosen(i); });
     for (int i = 1; i <= kVideoStreamEntries; ++i)
         connect(menus_->videoStreamActions[size_t(i)], &QAction::triggered, play, [play, i] { play->VideoStreamChosen(i); });
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == controls_.videoArea && event->type() == QEvent::Resize && titlePlay_)
-        titlePlay_->FitVideoWindow();
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::WirePlayerFront()
@@ -295,10 +289,6 @@ void MainWindow::WireMenus()
     controls_.folderList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(controls_.folderList, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
         menus_->folderMenu->popup(controls_.folderList->viewport()->mapToGlobal(pos));
-    });
-    controls_.videoArea->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(controls_.videoArea, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-        menus_->videoMenu->popup(controls_.videoArea->mapToGlobal(pos));
     });
     controls_.moveToButton->setMenu(menus_->moveToMenu.popup);
     controls_.copyToButton->setMenu(menus_->copyToMenu.popup);
@@ -431,14 +421,13 @@ void MainWindow::OnQueryClose()
         front_->MPlayPause();
     browser_->FileNotificationStartStop("OnQueryClose", false);
     titlePlay_->CloseMedia(false, false, false);
+    video_->HideVideo();
     settings_.UseMCI = front_->MediaInterface;
     RememberWindowPlacement();
     ReadBackWindowSettings(controls_, settings_);
     store_.SaveSettings(settings_, environment_);
 }
 
-// The separate video, seek-preview and fullscreen-rail windows will be unloaded here too
-// once they exist.
 void MainWindow::OnUnload()
 {
     if (StartDeletionScriptIfNeeded)

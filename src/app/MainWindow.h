@@ -28,6 +28,9 @@ class PositionRail;
 class PositionRailWidget;
 class TitlePlayControl;
 class WindowTitleHost;
+namespace video {
+class VideoPresenter;
+}
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -66,6 +69,7 @@ public:
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     FileOperations& FileOps() const { return *fileOps_; }
+    video::VideoPresenter& Video() const { return *video_; }
     const TitleState& Title() const { return title_; }
     // Set by the file operations; OnUnload calls it: writes and starts the deletion script
     // when files wait for deletion.
@@ -96,7 +100,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();
@@ -137,10 +140,18 @@ private:
     void InstallKeyPreview();
     QWidget* KeyReceiver();
     bool PreviewKey(QObject* watched, QEvent* event);
+    // A key meant for the window (seen first by the key preview, or handed on by the video
+    // window in fullscreen); true when it is swallowed.
+    bool HandleKey(QKeyEvent* key);
     KeyContext CurrentKeyContext() const;
     KeyFocus FocusedControl() const;
     void RunKeyCommand(const KeyCommand& command);
     void ShowFileMenuAtCurrentItem();
+    // The separate video window and its layout (MainWindowVideo.cpp).
+    void BuildVideo();
+    void BuildFullscreenRail();
+    void WireVideoTitleHooks();
+    int64_t TitleClock() const;
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -156,6 +167,7 @@ private:
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;
     MciTestPanel* mciPanel_ = nullptr;
+    video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;

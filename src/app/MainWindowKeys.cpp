@@ -8,7 +8,7 @@
 #include "playback/TitlePlayControl.h"
 #include "support/AppTitle.h"
 #include "support/MsgBox.h"
-#include "support/TickCount.h"
+#include "video/VideoPresenter.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -86,10 +86,17 @@ bool MainWindow::PreviewKey(QObject* watched, QEvent* event)
     const bool down = event->type() == QEvent::KeyPress;
     if ((!down && event->type() != QEvent::KeyRelease) || watched != KeyReceiver())
         return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
+    return HandleKey(static_cast<QKeyEvent*>(event));
+}
+
+bool MainWindow::HandleKey(QKeyEvent* key)
+{
+    const bool down = key->type() == QEvent::KeyPress;
     // X repeats a held key as release and press pairs: only the last release is one.
     if (!down && key->isAutoRepeat())
         return false;
+    if (key->key() == Qt::Key_Escape)
+        return down && !key->isAutoRepeat() && FocusedControl() != KeyFocus::TextEditor && video_->EscPressed();
     const int code = KeyCodeOfQtKey(key->key(), key->modifiers() & Qt::KeypadModifier, key->nativeScanCode());
     const KeyContext context = CurrentKeyContext();
     const int modifiers = ModifierMask(key->modifiers());
@@ -100,10 +107,9 @@ bool MainWindow::PreviewKey(QObject* watched, QEvent* event)
 
 KeyContext MainWindow::CurrentKeyContext() const
 {
-    const auto& clock = titlePlay_->Hooks.TickCountMs;
     KeyContext c;
     c.playState = title_.playState;
-    c.msSinceTitleStart = (clock ? clock() : TickCountMs()) - titlePlay_->PlayStartTick;
+    c.msSinceTitleStart = TitleClock() - titlePlay_->PlayStartTick;
     c.titleLengthMs = title_.CurrentTitleLengthMS;
     c.focus = FocusedControl();
     c.videoWindow = title_.videoWindow != 0;

@@ -192,11 +192,6 @@ bool WindowTitleHost::VideoAreaShown() const
     return !controls_.videoArea->isHidden();
 }
 
-QSize WindowTitleHost::VideoAreaPixels() const
-{
-    return controls_.videoArea->size() * controls_.videoArea->devicePixelRatioF();
-}
-
 void WindowTitleHost::ShowStreamMenus(int audioCount, int videoCount)
 {
     ShowStreamEntries(menus_.audioStreamActions, audioCount);

@@ -45,7 +45,6 @@ public:
     WindowHandle VideoAreaWindow() override;
     void ShowVideoArea(bool show) override;
     bool VideoAreaShown() const override;
-    QSize VideoAreaPixels() const override;
 
     void ShowStreamMenus(int audioCount, int videoCount) override;
     void CheckStream(bool audio, int number) override;

@@ -54,7 +54,6 @@ public:
     virtual WindowHandle VideoAreaWindow() = 0;
     virtual void ShowVideoArea(bool show) = 0;
     virtual bool VideoAreaShown() const = 0;
-    virtual QSize VideoAreaPixels() const = 0;
 
     // Entries 1..count of each stream menu shown, entry 1 checked; the menu is enabled
     // when a title has two streams of a kind or more. (0, 0) resets both menus.

@@ -48,15 +48,6 @@ QSize FrameSizeFromLines(const InfoLines& lines)
     return {};
 }
 
-// The largest rectangle of the frame's aspect ratio centred in `area`.
-QRect LetterboxRect(QSize area, QSize frame)
-{
-    if (frame.isEmpty())
-        return {QPoint(0, 0), area};
-    const QSize fitted = frame.scaled(area, Qt::KeepAspectRatio);
-    return {QPoint((area.width() - fitted.width()) / 2, (area.height() - fitted.height()) / 2), fitted};
-}
-
 }  // namespace
 
 std::string UnreadableFileTipText(int32_t code)
@@ -239,7 +230,9 @@ void TitlePlayControl::StartOpenedTitle()
     EnablePositionPoll(true, "PlayTitle");
     if (video) {
         StartVideoMoving();
-        ShowVideo();
+        if (Hooks.LayOutVideo)
+            Hooks.LayOutVideo(frameSize_);
+        timers_.mouseTimer->start();
     } else {
         title_.innerVideoWindow = 0;
     }
@@ -261,15 +254,19 @@ void TitlePlayControl::ShowStreamMenus()
     host_.ShowStreamMenus(front_.MPlayGetAudioStreamCount(), front_.MPlayGetVideoStreamCount());
 }
 
-// Fullscreen is not built yet: its menu entry stays as it is.
 void TitlePlayControl::TakeVideoWindows()
 {
     TitleState& t = title_;
     front_.MPlayGetVideoWindows(t.videoWindow, t.innerVideoWindow);
     if (front_.MediaInterface == kMediaInterfaceDirectShow)
         t.innerVideoWindow = t.videoWindow;
-    if (t.videoWindow == 0)
-        host_.ShowVideoArea(false);
+    if (Hooks.FullscreenMenuItemEnable)
+        Hooks.FullscreenMenuItemEnable(t.videoWindow != 0);
+    if (t.videoWindow != 0)
+        return;
+    host_.ShowVideoArea(false);
+    if (Hooks.HideVideo)
+        Hooks.HideVideo();
 }
 
 void TitlePlayControl::ShowLength()
@@ -295,20 +292,6 @@ void TitlePlayControl::StartVideoMoving()
         Wait(kStepMs);
     front_.MPlayPause();
     front_.MPlayStop();
-}
-
-void TitlePlayControl::ShowVideo()
-{
-    host_.ShowVideoArea(true);
-    FitVideoWindow();
-}
-
-void TitlePlayControl::FitVideoWindow()
-{
-    if (title_.videoWindow == 0 || front_.MediaInterface != kMediaInterfaceMCI)
-        return;
-    const QRect r = LetterboxRect(host_.VideoAreaPixels(), frameSize_);
-    mciSetVideoWindowRect(title_.videoWindow, r.x(), r.y(), r.width(), r.height());
 }
 
 void TitlePlayControl::SeekToPendingResumePosition()
@@ -387,6 +370,8 @@ void TitlePlayControl::CloseMedia(bool hideVideo, bool keepLast, bool keepLabels
     t.playState = MMSTATE_CLOSED;
     // The closed device took its video window with it.
     t.videoWindow = t.innerVideoWindow = 0;
+    if (Hooks.VideoTitleClosed)
+        Hooks.VideoTitleClosed();
     if (!resumePending)
         host_.SetRailValue(0);
 }

@@ -50,6 +50,15 @@ struct TitlePlayHooks {
     std::function<void()> AddFolderToHistory;
     std::function<bool()> IsSeparateVideoWindowVisible;  // unset: false
     std::function<void()> DisableFullscreen;
+    // The video layout: the fullscreen entry follows whether the title shows video; a title
+    // with video is laid out once its first frame stands (`headerFrame`: the frame size the
+    // file's header gives, empty when none); HideVideo ends fullscreen, hides the video
+    // window and shows the pointer (a title without video, Stop); TitleClosed forgets the
+    // engine's window.
+    std::function<void(bool enable)> FullscreenMenuItemEnable;
+    std::function<void(QSize headerFrame)> LayOutVideo;
+    std::function<void()> HideVideo;
+    std::function<void()> VideoTitleClosed;
     std::function<void()> ResetPlaySpeed;
     // Brings the window back to the front when opening a title took the focus away;
     // unset: the host's BringToForeground.
@@ -127,10 +136,6 @@ public:
     void AudioStreamChosen(int number);
     void VideoStreamChosen(int number);
 
-    // Fits the video into the video area keeping the frame's aspect ratio; the main window
-    // calls it when the area is resized.
-    void FitVideoWindow();
-
 private:
     int64_t Now() const;
     void Wait(int32_t ms) const;
@@ -151,7 +156,6 @@ private:
     void ShowLength();
     void SetPollInterval();
     void StartVideoMoving();
-    void ShowVideo();
     void SeekToPendingResumePosition();
 
     // The buttons' actions.

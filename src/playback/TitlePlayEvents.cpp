@@ -143,6 +143,8 @@ void TitlePlayControl::StopPressed()
         return;
     if (host_.VideoAreaShown())
         host_.ShowVideoArea(false);
+    if (Hooks.HideVideo)
+        Hooks.HideVideo();
     front_.MPlayStop();
     CloseMedia(false, false, false);
     title_.playState = MMSTATE_CLOSED;

@@ -5,6 +5,8 @@
 #include "app/MainTimers.h"
 #include "platform/mci/MciService.h"
 #include "support/MainWindowFixture.h"
+#include "video/VideoPresenter.h"
+#include "video/VideoWindow.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -212,12 +214,12 @@ private slots:
         VerifySound("clicked again", true);
     }
 
-    // The test card's colour bars appear on screen where videoArea is, and go with Stop.
+    // The test card's colour bars appear on screen in the video window, and go with Stop.
     void clickedMp4ShowsItsColourBars()
     {
-        const QWidget* video = Controls().videoArea;
+        const QWidget* video = &window_->Video().Window();
         ClickFile("vistrel_testcard.mp4");
-        WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video area");
+        WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video window");
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
         WAIT_VERIFY2(SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
         Click(2);
