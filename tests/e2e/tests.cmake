@@ -1,6 +1,7 @@
+pkg_check_modules(XCB_XFIXES REQUIRED IMPORTED_TARGET xcb-xfixes)  # X11Client's cursor image
 # The real program under Xvfb.
 vistrel_add_test(tst_e2e_launch e2e/tst_e2e_launch.cpp e2e e2e/X11Client.cpp)
-target_link_libraries(tst_e2e_launch PRIVATE PkgConfig::XCB)
+target_link_libraries(tst_e2e_launch PRIVATE PkgConfig::XCB PkgConfig::XCB_XFIXES)
 add_dependencies(tst_e2e_launch vistrel)
 # The main window in-process under Xvfb; playback with real sound into the null sink.
 vistrel_add_test(tst_e2e_window e2e/tst_e2e_window.cpp e2e)
