@@ -3,6 +3,7 @@
 // is grabbed, not a widget.
 #include <QGuiApplication>
 #include <QImage>
+#include <QPixmap>
 #include <QScreen>
 
 #include <algorithm>

@@ -13,3 +13,9 @@ endforeach()
 # read by another program (xclip).
 vistrel_add_test(tst_e2e_file_manager e2e/tst_e2e_file_manager.cpp e2e)
 target_link_libraries(tst_e2e_file_manager PRIVATE vistrel_ui)
+# The separate video window on two monitors: a display of its own (two_monitors.sh), so it
+# does not take the common display's lock; it plays into the null sink (tests/CMakeLists.txt).
+add_executable(tst_e2e_video e2e/tst_e2e_video.cpp e2e/X11Client.cpp)
+target_link_libraries(tst_e2e_video PRIVATE Qt6::Test vistrel_test_support vistrel_ui PkgConfig::XCB PkgConfig::XCB_XFIXES)
+add_test(NAME tst_e2e_video COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/two_monitors.sh $<TARGET_FILE:tst_e2e_video>)
+set_tests_properties(tst_e2e_video PROPERTIES LABELS e2e TIMEOUT 300)
