@@ -1,7 +1,9 @@
 #include "e2e/X11Client.h"
 
 #include <xcb/xcb.h>
+#include <xcb/xfixes.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -74,6 +76,20 @@ void X11Client::RequestClose(uint32_t window)
     event.data.data32[1] = XCB_CURRENT_TIME;
     xcb_send_event(connection_, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
     xcb_flush(connection_);
+}
+
+std::optional<bool> X11Client::CursorBlank()
+{
+    xcb_connection_t* c = connection_;
+    // XFixes answers only clients that have told it their version.
+    if (!Own(xcb_xfixes_query_version_reply(c, xcb_xfixes_query_version(c, 4, 0), nullptr)))
+        return std::nullopt;
+    const auto image = Own(xcb_xfixes_get_cursor_image_reply(c, xcb_xfixes_get_cursor_image(c), nullptr));
+    if (!image)
+        return std::nullopt;
+    const uint32_t* argb = xcb_xfixes_get_cursor_image_cursor_image(image.get());
+    return std::all_of(argb, argb + xcb_xfixes_get_cursor_image_cursor_image_length(image.get()),
+                       [](uint32_t pixel) { return pixel >> 24 == 0; });
 }
 
 }  // namespace vistrel::test

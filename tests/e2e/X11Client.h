@@ -1,7 +1,7 @@
 #pragma once
 // A few X11 requests for the tests that look at real windows: find the program's shown
-// top-level windows by name or a window's children, read where they are, and ask one to
-// close as a window manager would.
+// top-level windows by name or a window's children, read where they are, ask one to close
+// as a window manager would, and see whether the pointer is drawn.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,6 +27,9 @@ public:
     std::vector<uint32_t> Children(uint32_t parent);
     std::optional<X11Geometry> Geometry(uint32_t window);  // empty once the window is destroyed
     void RequestClose(uint32_t window);
+    // Whether the pointer's current cursor image is fully transparent (XFixes); empty when
+    // the server cannot tell.
+    std::optional<bool> CursorBlank();
 
 private:
     uint32_t Atom(const char* name);

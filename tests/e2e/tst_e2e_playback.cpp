@@ -3,6 +3,7 @@
 // test listens to "nullsink.monitor", asks PulseAudio for Vistrel's stream and looks at the
 // screen where mpv draws. Every check has a negative twin (silence, no stream, no colours).
 #include "app/MainTimers.h"
+#include "e2e/ScreenPixels.h"
 #include "platform/mci/MciService.h"
 #include "support/MainWindowFixture.h"
 #include "video/VideoPresenter.h"
@@ -10,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QtTest>
 
 #include <algorithm>
@@ -39,21 +39,6 @@ bool VistrelSinkInputExists()
     QProcess pactl;
     pactl.start("pactl", {"list", "sink-inputs"});
     return pactl.waitForFinished(kWaitMs) && pactl.readAllStandardOutput().contains("application.name = \"Vistrel\"");
-}
-
-// How many of a test card's six saturated colours cover >= 1% of the screen in `area`
-// (mpv draws into an X11 child window, so the root window is grabbed, not the widget).
-int SaturatedColoursOnScreen(const QRect& a)
-{
-    const QImage image = QGuiApplication::primaryScreen()->grabWindow(0, a.x(), a.y(), a.width(), a.height()).toImage();
-    int counts[8] = {}, total = 0;  // indexed by red * 4 + green * 2 + blue
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2, ++total) {
-            const int c[3] = {qRed(image.pixel(x, y)), qGreen(image.pixel(x, y)), qBlue(image.pixel(x, y))};
-            if (std::all_of(c, c + 3, [](int v) { return v > 170 || v < 90; }))
-                ++counts[(c[0] > 170) * 4 + (c[1] > 170) * 2 + (c[2] > 170)];
-        }
-    return int(std::count_if(counts + 1, counts + 7, [total](int n) { return n * 100 >= std::max(total, 1); }));
 }
 
 // The device's own view of the title, asked of the MCI service ("": nothing open).
@@ -221,9 +206,9 @@ private slots:
         ClickFile("vistrel_testcard.mp4");
         WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video window");
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
-        WAIT_VERIFY2(SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
+        WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
         Click(2);
-        WAIT_VERIFY2(SaturatedColoursOnScreen(area) < 2, "the colour bars stayed after Stop");
+        WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) < 2, "the colour bars stayed after Stop");
     }
 
     // Play on the files selected by click and Ctrl+click. With "loop" the one title plays
