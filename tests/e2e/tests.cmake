@@ -1,7 +1,6 @@
-pkg_check_modules(XCB_XFIXES REQUIRED IMPORTED_TARGET xcb-xfixes)  # X11Client's cursor image
 # The real program under Xvfb.
-vistrel_add_test(tst_e2e_launch e2e/tst_e2e_launch.cpp e2e e2e/X11Client.cpp)
-target_link_libraries(tst_e2e_launch PRIVATE PkgConfig::XCB PkgConfig::XCB_XFIXES)
+vistrel_add_test(tst_e2e_launch e2e/tst_e2e_launch.cpp e2e)
+target_link_libraries(tst_e2e_launch PRIVATE vistrel_x11_client)
 add_dependencies(tst_e2e_launch vistrel)
 # The main window in-process under Xvfb; playback with real sound into the null sink.
 vistrel_add_test(tst_e2e_window e2e/tst_e2e_window.cpp e2e)
@@ -15,7 +14,7 @@ vistrel_add_test(tst_e2e_file_manager e2e/tst_e2e_file_manager.cpp e2e)
 target_link_libraries(tst_e2e_file_manager PRIVATE vistrel_ui)
 # The separate video window on two monitors: a display of its own (two_monitors.sh), so it
 # does not take the common display's lock; it plays into the null sink (tests/CMakeLists.txt).
-add_executable(tst_e2e_video e2e/tst_e2e_video.cpp e2e/X11Client.cpp)
-target_link_libraries(tst_e2e_video PRIVATE Qt6::Test vistrel_test_support vistrel_ui PkgConfig::XCB PkgConfig::XCB_XFIXES)
+add_executable(tst_e2e_video e2e/tst_e2e_video.cpp)
+target_link_libraries(tst_e2e_video PRIVATE Qt6::Test vistrel_test_support vistrel_ui vistrel_x11_client)
 add_test(NAME tst_e2e_video COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/two_monitors.sh $<TARGET_FILE:tst_e2e_video>)
 set_tests_properties(tst_e2e_video PROPERTIES LABELS e2e TIMEOUT 300)

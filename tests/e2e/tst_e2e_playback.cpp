@@ -203,12 +203,15 @@ private slots:
     void clickedMp4ShowsItsColourBars()
     {
         const QWidget* video = &window_->Video().Window();
+        const QPoint home = window_->pos();
+        window_->move(-700, home.y());  // room for the whole picture beside the main window
         ClickFile("vistrel_testcard.mp4");
         WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video window");
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
         WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
         Click(2);
         WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) < 2, "the colour bars stayed after Stop");
+        window_->move(home);
     }
 
     // Play on the files selected by click and Ctrl+click. With "loop" the one title plays

@@ -10,8 +10,8 @@ endforeach()
 target_link_libraries(tst_mci_service PRIVATE Qt6::Gui)
 
 # The video windows: native X11 children of a real window under Xvfb.
-vistrel_add_test(tst_mci_video platform/tst_mci_video.cpp e2e e2e/X11Client.cpp)
-target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig::XCB)
+vistrel_add_test(tst_mci_video platform/tst_mci_video.cpp e2e)
+target_link_libraries(tst_mci_video PRIVATE vistrel_platform Qt6::Gui PkgConfig::XCB vistrel_x11_client)
 
 # Keeping the machine awake over the screen saver, the portal or logind.
 vistrel_add_test(tst_keep_awake platform/tst_keep_awake.cpp unit)
