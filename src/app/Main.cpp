@@ -7,6 +7,7 @@
 #include "platform/shell/Launcher.h"
 #include "support/MsgBox.h"
 
+#include <QDBusConnection>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
@@ -65,6 +66,7 @@ int RunMainWindow(const StartupEnv& env)
     InitMpegSyncCodes();
     program::AutoZoomSteps = kAutoZoomSteps;
     const auto window = LoadRetryingOnceWhenOutOfMemory([&] { return std::make_unique<MainWindow>(env.ModulePath); });
+    window->StartMpris(QDBusConnection::sessionBus());
     ShowModally(*window);
     return 0;
 }

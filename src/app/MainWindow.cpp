@@ -247,7 +247,10 @@ void MainWindow::WirePlayControls()
 void MainWindow::WirePlayerFront()
 {
     PlayerFrontHooks& hooks = front_->Hooks;
-    hooks.EnablePositionPoll = [this] { titlePlay_->EnablePositionPoll(true, "MPlaySeek"); };
+    hooks.EnablePositionPoll = [this] {
+        titlePlay_->EnablePositionPoll(true, "MPlaySeek");
+        AnnounceSeek();
+    };
     hooks.IsDirectShowAvailable = [] { return IsDirectShowBackendAvailable(); };
     hooks.SetMediaInterfaceCaption = [this](const std::string& caption) {
         controls_.mediaInterfaceLabel->setText(QString::fromStdString(caption));

@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+class QDBusConnection;
+
 namespace vistrel {
 
 class FileBrowser;
@@ -23,6 +25,8 @@ struct FileOpsHost;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
+class MprisService;
+struct MprisState;
 class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
@@ -70,6 +74,9 @@ public:
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     FileOperations& FileOps() const { return *fileOps_; }
     video::VideoPresenter& Video() const { return *video_; }
+    // Puts the player on `bus` for the desktop's media keys and player applets.
+    void StartMpris(const QDBusConnection& bus);
+    MprisService* Mpris() const { return mpris_; }
     const TitleState& Title() const { return title_; }
     // Set by the file operations; OnUnload calls it: writes and starts the deletion script
     // when files wait for deletion.
@@ -150,6 +157,8 @@ private:
     // The separate video window and its layout (MainWindowVideo.cpp).
     void BuildVideo();
     void BuildFullscreenRail();
+    MprisState MprisStateNow() const;
+    void AnnounceSeek();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
 
@@ -167,6 +176,7 @@ private:
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;
     MciTestPanel* mciPanel_ = nullptr;
+    MprisService* mpris_ = nullptr;  // a child, like the video presenter
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
     std::string currentFolder_;
     int screenDpi_ = 96;

@@ -18,3 +18,7 @@ add_executable(tst_e2e_video e2e/tst_e2e_video.cpp)
 target_link_libraries(tst_e2e_video PRIVATE Qt6::Test vistrel_test_support vistrel_ui vistrel_x11_client)
 add_test(NAME tst_e2e_video COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/e2e/two_monitors.sh $<TARGET_FILE:tst_e2e_video>)
 set_tests_properties(tst_e2e_video PROPERTIES LABELS e2e TIMEOUT 300)
+# The real program's MPRIS player on the test session bus.
+vistrel_add_test(tst_e2e_mpris e2e/tst_e2e_mpris.cpp e2e)
+target_link_libraries(tst_e2e_mpris PRIVATE Qt6::DBus)
+add_dependencies(tst_e2e_mpris vistrel)
