@@ -31,6 +31,9 @@ class WindowTitleHost;
 namespace video {
 class VideoPresenter;
 }
+namespace settingsdlg {
+struct SettingsValues;
+}
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -152,6 +155,12 @@ private:
     void BuildFullscreenRail();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The settings dialog (MainWindowSettings.cpp).
+    void WireSettingsDialog();
+    void OpenSettingsDialog();
+    void ApplyDialogSettings(const settingsdlg::SettingsValues& values);
+    // The window's state (placement, check boxes, back end) into the settings, then one save.
+    void SaveAllSettings();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
