@@ -31,6 +31,8 @@ constexpr ZoomRow kZoomRows[] = {{"Zoom 100% if res <=", 3},
                                  {"Zoom 200% if res <=", 1},
                                  {"Zoom 300% if res <=", 0}};
 
+constexpr int kFolderBoxChars = 32;  // a folder box shows about this many characters
+
 template <class Widget>
 Widget* Named(Widget* widget, const QString& name)
 {
@@ -149,7 +151,9 @@ QGroupBox* SettingsDialog::BuildTemporaryFiles()
         tempFolders_[i] = Named(new QLineEdit(group), QString("tempFolderEdit%1").arg(i));
         auto* label = new QLabel(captions[i], group);
         label->setBuddy(tempFolders_[i]);
+        tempFolders_[i]->setMinimumWidth(fontMetrics().averageCharWidth() * kFolderBoxChars);
         QPushButton* browse = Button("...", QString("tempFolderBrowse%1").arg(i), group);
+        browse->setMaximumWidth(browse->fontMetrics().horizontalAdvance("...") * 3);
         connect(browse, &QPushButton::clicked, this, [this, i] { BrowseTempFolder(i); });
         grid->addWidget(label, int(i), 0);
         grid->addWidget(tempFolders_[i], int(i), 1);
