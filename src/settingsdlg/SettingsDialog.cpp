@@ -94,7 +94,7 @@ SettingsDialog::SettingsDialog(QWidget* parent, const SettingsValues& values, Se
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
     layout->addLayout(buttons);
-    Show(FormFromValues(values));
+    Fill(FormFromValues(values));
 }
 
 QGroupBox* SettingsDialog::BuildAutozoom()
@@ -194,7 +194,7 @@ QGroupBox* SettingsDialog::BuildHistoryExclusions()
     return group;
 }
 
-void SettingsDialog::Show(const SettingsForm& form)
+void SettingsDialog::Fill(const SettingsForm& form)
 {
     for (size_t i = 0; i < zoomBoxes_.size(); ++i) {
         const int index = zoomBoxes_[i]->findText(Q(form.zoomTexts[i]));

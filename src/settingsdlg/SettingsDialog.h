@@ -49,7 +49,7 @@ private:
     QGroupBox* BuildTemporaryFiles();
     QGroupBox* BuildDeleteFiles();
     QGroupBox* BuildHistoryExclusions();
-    void Show(const SettingsForm& form);
+    void Fill(const SettingsForm& form);
     SettingsForm Read() const;
     void EditOpenWith();
     void BrowseTempFolder(size_t i);

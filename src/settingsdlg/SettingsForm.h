@@ -23,7 +23,6 @@ struct SettingsValues {
     bool useMenuHotkeys = true;
     bool deleteWithoutAsking = false;
     std::vector<std::string> hisExclude;
-    bool operator==(const SettingsValues&) const = default;
 };
 
 // What the controls hold: texts as typed, and the dialog's copy of the Open-with list.

@@ -67,15 +67,11 @@ private slots:
         QTest::newRow("zoom below the smallest") << "AutoZoomRes0" << "10" << untouched << "10";
         QTest::newRow("zoom typed off the choices") << "AutoZoomRes0" << "32" << "2000" << "2000";
         QTest::newRow("zoom not a number") << "AutoZoomRes3" << "800" << "abc" << "0";
-        QTest::newRow("zoom hexadecimal") << "AutoZoomRes3" << "800" << "&H100" << "256";
-        QTest::newRow("zoom leading number") << "AutoZoomRes3" << "800" << " 640 px" << "640";
         QTest::newRow("play time kept") << "OverlappedPlayTimeMS" << "300" << untouched << "300";
         QTest::newRow("play time 50") << "OverlappedPlayTimeMS" << "300" << "50" << "100";
         QTest::newRow("play time 5000") << "OverlappedPlayTimeMS" << "300" << "5000" << "2000";
         QTest::newRow("play time abc") << "OverlappedPlayTimeMS" << "300" << "abc" << "100";
-        QTest::newRow("play time negative") << "OverlappedPlayTimeMS" << "300" << "-700" << "100";
-        QTest::newRow("play time huge") << "OverlappedPlayTimeMS" << "300" << "1e12" << "2000";
-        QTest::newRow("play time rounded") << "OverlappedPlayTimeMS" << "300" << "1234.6ms" << "1235";
+        QTest::newRow("play time huge") << "OverlappedPlayTimeMS" << "300" << "1e12 ms" << "2000";
         QTest::newRow("folder exists") << "TempPath" << "$/a/" << "$/b" << "$/b/";
         QTest::newRow("folder missing") << "TempPath" << "$/a/" << "$/missing" << "$/a/";
         QTest::newRow("folder empty") << "TempPath2" << "$/b/" << "" << "$/b/";
