@@ -141,15 +141,16 @@ void MainWindow::BuildControls()
     BuildVideo();
     WireFileDragDrop();
     DisableUnbuiltControls();
+    WireSettingsDialog();
     InstallKeyPreview();
 }
 
-// The speed rail, the volume mixer and the settings dialog are not built yet: their
-// controls are present but disabled.
+// The speed rail and the volume mixer are not built yet: their controls are present but
+// disabled.
 void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame, c.settingsButton};
+    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }
@@ -425,10 +426,7 @@ void MainWindow::OnQueryClose()
     browser_->FileNotificationStartStop("OnQueryClose", false);
     titlePlay_->CloseMedia(false, false, false);
     video_->HideVideo();
-    settings_.UseMCI = front_->MediaInterface;
-    RememberWindowPlacement();
-    ReadBackWindowSettings(controls_, settings_);
-    store_.SaveSettings(settings_, environment_);
+    SaveAllSettings();
 }
 
 void MainWindow::OnUnload()

@@ -35,6 +35,9 @@ class WindowTitleHost;
 namespace video {
 class VideoPresenter;
 }
+namespace settingsdlg {
+struct SettingsValues;
+}
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -161,6 +164,12 @@ private:
     void AnnounceSeek();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The settings dialog (MainWindowSettings.cpp).
+    void WireSettingsDialog();
+    void OpenSettingsDialog();
+    void ApplyDialogSettings(const settingsdlg::SettingsValues& values);
+    // The window's state (placement, check boxes, back end) into the settings, then one save.
+    void SaveAllSettings();
 
     SettingsStore store_;
     SettingsEnvironment environment_;

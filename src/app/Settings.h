@@ -4,6 +4,7 @@
 // Applying settings to the main window (placement, fonts, tool tips, check boxes, menus,
 // media-interface label) is the main window's business; this code only fills the record.
 #include "browser/DestinationLists.h"
+#include "support/NumericText.h"
 
 #include <array>
 #include <cstdint>
@@ -71,7 +72,7 @@ SettingsEnvironment MakeSettingsEnvironment(std::function<bool()> isDirectShowAv
 bool IsExcludedFromHistory(const std::vector<std::string>& list, const std::string& folder);
 
 // The INI file and its backup, as start-up names them. The value's type decides the
-// conversion (see LeadingNumericValue below). Nothing here throws or reports write failures.
+// conversion (see support/NumericText.h). Nothing here throws or reports write failures.
 class SettingsStore {
 public:
     SettingsStore(std::string iniFile, std::string iniBackupFile);
@@ -114,11 +115,7 @@ private:
     mutable bool writeFailed_ = false;  // a key of the running save could not be written
 };
 
-// The conversions of stored texts to numbers, exposed for the tests.
-// The leading number of the text: optional blanks and sign, digits with "." as the decimal
-// point and an optional exponent, or "&H" and hexadecimal digits; 0 when there is none.
-// Numbers in existing settings files were written this way.
-double LeadingNumericValue(const std::string& text);
+// The conversion of numbers to stored texts, exposed for the tests.
 // The general number format (up to 15 significant digits, no group separators) written
 // with ASCII digits, "-" and "." whatever the locale: see the comment in Settings.cpp.
 std::string FormatSettingNumber(double value);

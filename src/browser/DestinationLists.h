@@ -3,6 +3,8 @@
 // rules that change them. A folder list has a part the user keeps and, below its last
 // separator, up to five recently used folders that the program adds by itself (so a user's
 // group of entries below a last separator counts as recent folders and may be pushed out).
+#include "support/OpenWithItem.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,16 +24,6 @@ struct PathItem {
     std::string Name;
     std::string Path;
     bool operator==(const PathItem&) const = default;
-};
-
-// An entry of the Open-with list; Hotkey 0 = none, 1..12 = F1..F12. The name of an entry
-// with a hotkey ends with a tab and the key ("\tF3"), so that the menu shows it.
-struct OpenWithItem {
-    std::string Name;
-    std::string Path;
-    std::string Param;
-    int16_t Hotkey = 0;
-    bool operator==(const OpenWithItem&) const = default;
 };
 
 bool IsSeparator(const PathItem& item);
