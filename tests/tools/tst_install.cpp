@@ -1,12 +1,13 @@
 // The installed layout: `cmake --install` into a staging folder (DESTDIR) holds exactly the
 // program, its tools, the desktop entry, the icons and the metainfo; the desktop's own
 // checkers accept the entry and the metainfo; the entry's MIME list covers the media the
-// fixtures hold and claims no folders.
+// fixtures hold and claims no folders; the .deb that cpack makes names its dependencies.
 #include "support/TestSupport.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QtEndian>
 #include <QtTest>
@@ -160,6 +161,31 @@ private slots:
         for (const QString& type : types)
             QVERIFY2(type.startsWith("audio/") || type.startsWith("video/") || applicationMedia.contains(type), qPrintable(type));
         QCOMPARE(QSet<QString>(types.begin(), types.end()).size(), types.size());
+    }
+
+    // The .deb of this build: Depends holds the linked libraries' packages (dpkg-shlibdeps)
+    // and what the program loads at run time; the package holds the program.
+    void debianPackageNamesItsDependencies()
+    {
+        QTemporaryDir out;
+        QProcess cpack;
+        cpack.setWorkingDirectory(VISTREL_BINARY_DIR);
+        cpack.setProcessChannelMode(QProcess::MergedChannels);
+        cpack.start(CPACK_COMMAND, {"-G", "DEB", "-B", out.path()});
+        QVERIFY(cpack.waitForFinished(240000));
+        QVERIFY2(cpack.exitCode() == 0, cpack.readAll().constData());
+        const QStringList debs = QDir(out.path()).entryList({"vistrel_*.deb"});
+        QCOMPARE(debs.size(), 1);
+        const QString deb = out.filePath(debs.first());
+        const Run depends = RunTool("dpkg-deb", {"-f", deb, "Depends"});
+        QSet<QString> names;
+        for (const QString& alternative : depends.output.split(QRegularExpression("[,|]")))
+            names << alternative.trimmed().section(' ', 0, 0);
+        for (const QString package : {"libqt6core6", "libmpv2", "libgstreamer1.0-0", "gstreamer1.0-plugins-base",
+                                      "gstreamer1.0-plugins-good", "gstreamer1.0-plugins-bad", "gstreamer1.0-plugins-ugly",
+                                      "gstreamer1.0-libav", "timgm6mb-soundfont", "qt6-qpa-plugins"})
+            QVERIFY2(names.contains(package), qPrintable(package + " not in " + depends.output));
+        QVERIFY(RunTool("dpkg-deb", {"-c", deb}).output.contains(" ./usr/bin/vistrel\n"));
     }
 };
 
