@@ -4,12 +4,13 @@
 set -euo pipefail
 
 BUILD_PKGS=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libxcb1-dev
-            libmpv-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libpulse-dev libxcb-xfixes0-dev)
+            libmpv-dev libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev libpulse-dev libxcb-xfixes0-dev
+            librsvg2-bin dpkg-dev file)
 RUN_PKGS=(libmpv2 gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
           gstreamer1.0-plugins-ugly gstreamer1.0-libav gstreamer1.0-x gstreamer1.0-gl
           libgl1-mesa-dri fonts-dejavu-core ffmpeg qt6-qpa-plugins)
 TEST_PKGS=(gstreamer1.0-tools mpv xvfb xauth x11-utils x11-xserver-utils xdotool xclip pulseaudio pulseaudio-utils
-           dbus-daemon mediainfo)
+           dbus-daemon mediainfo desktop-file-utils appstream)
 FUZZ_PKGS=(clang libclang-rt-14-dev)
 
 wanted=()

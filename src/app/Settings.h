@@ -16,7 +16,7 @@ namespace vistrel {
 
 constexpr const char* kSettingsSection = "Settings";
 constexpr int kMaxHisExcludeIndex = 100;     // HisExclude0 .. HisExclude100
-constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool beside the program
+constexpr const char* kRepairToolName = "DivFix";  // the AVI repair tool, beside the program or installed
 
 // Every setting that the bulk load reads and the bulk save writes. The
 // initial values are those a missing INI file yields (PathToDivFix, TempPath and TempPath2

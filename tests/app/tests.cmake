@@ -1,4 +1,6 @@
 vistrel_add_test(tst_settings_store app/tst_settings_store.cpp unit)
+# Where an installed copy looks for its repair tool, relative to the program.
+target_compile_definitions(tst_settings_store PRIVATE VISTREL_HELPERS_FROM_PROGRAM="${VISTREL_HELPERS_FROM_PROGRAM}/")
 vistrel_add_test(tst_window_placement app/tst_window_placement.cpp unit)
 vistrel_add_test(tst_startup app/tst_startup.cpp gui)
 vistrel_add_test(tst_main_window app/tst_main_window.cpp gui)

@@ -242,6 +242,21 @@ private slots:
         QVERIFY(IniText().find("\nPathToDivFix=" + tool + "\n") != std::string::npos);
     }
 
+    // Without a configured tool the repair tool is taken from beside the program (a build
+    // folder), else from the helper folder of an installed copy, as a clean path.
+    void repairToolOfABuildOrAnInstalledCopy()
+    {
+        env_.programFolder = Path("usr/bin") + "/";
+        const std::string beside = Path("usr/bin/DivFix");
+        const std::string installed = QDir::cleanPath(QString::fromStdString(env_.programFolder + VISTREL_HELPERS_FROM_PROGRAM "DivFix")).toStdString();
+        QCOMPARE(LoadFrom("").PathToDivFix, std::string());
+        QVERIFY(QDir().mkpath(QString::fromStdString(Path("usr/bin"))) && QDir().mkpath(QFileInfo(QString::fromStdString(installed)).path()));
+        test::WriteFile(installed, "x");
+        QCOMPARE(LoadFrom("").PathToDivFix, installed);
+        test::WriteFile(beside, "x");
+        QCOMPARE(LoadFrom("PathToDivFix=/no/such/tool\n").PathToDivFix, beside);
+    }
+
     // A save renames the file to the backup, writes a new one and deletes the backup. A backup found
     // at load is the last complete file, whether the save stopped before its first key or later.
     void interruptedSaveIsRecovered()
