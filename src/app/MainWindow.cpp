@@ -139,17 +139,18 @@ void MainWindow::BuildControls()
     WireMenus();
     BuildPlayback();
     BuildVideo();
+    BuildSpeed();
     WireFileDragDrop();
     DisableUnbuiltControls();
     InstallKeyPreview();
 }
 
-// The speed rail, the volume mixer and the settings dialog are not built yet: their
-// controls are present but disabled.
+// The volume mixer and the settings dialog are not built yet: their controls are present
+// but disabled.
 void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame, c.settingsButton};
+    const QList<QWidget*> unbuilt{c.volumeFrame, c.settingsButton};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }

@@ -26,6 +26,7 @@ class MciTestPanel;
 class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
+class SpeedRailControl;
 class TitlePlayControl;
 class WindowTitleHost;
 namespace video {
@@ -66,6 +67,7 @@ public:
     const MainControls& Controls() const { return controls_; }
     MainMenus& Menus() const { return *menus_; }
     PositionRail& Rail() const { return *rail_; }
+    SpeedRailControl& Speed() const { return *speedControl_; }
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     FileOperations& FileOps() const { return *fileOps_; }
@@ -152,6 +154,8 @@ private:
     void BuildFullscreenRail();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The play speed rail and list (MainWindowSpeed.cpp).
+    void BuildSpeed();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -167,6 +171,7 @@ private:
     PositionRailWidget* railRow_ = nullptr;
     PositionRail* rail_ = nullptr;
     MciTestPanel* mciPanel_ = nullptr;
+    SpeedRailControl* speedControl_ = nullptr;
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
     std::string currentFolder_;
     int screenDpi_ = 96;
