@@ -67,7 +67,6 @@ public:
     const MainControls& Controls() const { return controls_; }
     MainMenus& Menus() const { return *menus_; }
     PositionRail& Rail() const { return *rail_; }
-    SpeedRailControl& Speed() const { return *speedControl_; }
     PlayerFront& Front() const { return *front_; }
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     FileOperations& FileOps() const { return *fileOps_; }

@@ -3,6 +3,7 @@
 // the mouse to 200 %, the list of fixed speeds picks 400 %. The engine's position is compared
 // with the wall clock over the same stretch at both speeds, and the null sink's monitor
 // tells the tone's pitch.
+#include "e2e/NullSinkRecording.h"
 #include "platform/mci/MciService.h"
 #include "support/MainWindowFixture.h"
 
@@ -115,10 +116,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: run through ./test.sh");
-        parecord_.start("parecord", {"--raw", "--format=s16le", "--channels=2", "--rate=44100", "--latency-msec=20",
-                                     "-d", "nullsink.monitor"});
-        QVERIFY2(QTest::qWaitFor([this] { return parecord_.bytesAvailable() > 0; }, kWaitMs),
-                 "no sound from nullsink.monitor: run through ./test.sh");
+        QVERIFY2(test::StartNullSinkRecording(parecord_, kWaitMs), "no sound from nullsink.monitor: run through ./test.sh");
         test::WriteFile(fixture_.Path("tone.mp3"), test::ReadFile(test::Fixture("mp3_6s_8k_mono.mp3")));
         window_ = fixture_.Show("UseMCI=1\n", fixture_.Path());
     }
