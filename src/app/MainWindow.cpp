@@ -139,18 +139,18 @@ void MainWindow::BuildControls()
     WireMenus();
     BuildPlayback();
     BuildVideo();
+    BuildSpeed();
     WireFileDragDrop();
     DisableUnbuiltControls();
     WireSettingsDialog();
     InstallKeyPreview();
 }
 
-// The speed rail and the volume mixer are not built yet: their controls are present but
-// disabled.
+// The volume mixer is not built yet: its controls are present but disabled.
 void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame};
+    const QList<QWidget*> unbuilt{c.volumeFrame};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }

@@ -30,6 +30,7 @@ struct MprisState;
 class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
+class SpeedRailControl;
 class TitlePlayControl;
 class WindowTitleHost;
 namespace video {
@@ -170,6 +171,8 @@ private:
     void ApplyDialogSettings(const settingsdlg::SettingsValues& values);
     // The window's state (placement, check boxes, back end) into the settings, then one save.
     void SaveAllSettings();
+    // The play speed rail and list (MainWindowSpeed.cpp).
+    void BuildSpeed();
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -186,6 +189,7 @@ private:
     PositionRail* rail_ = nullptr;
     MciTestPanel* mciPanel_ = nullptr;
     MprisService* mpris_ = nullptr;  // a child, like the video presenter
+    SpeedRailControl* speedControl_ = nullptr;
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
     std::string currentFolder_;
     int screenDpi_ = 96;

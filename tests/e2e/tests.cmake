@@ -5,7 +5,8 @@ add_dependencies(tst_e2e_launch vistrel)
 # The main window in-process under Xvfb; playback with real sound into the null sink.
 vistrel_add_test(tst_e2e_window e2e/tst_e2e_window.cpp e2e)
 vistrel_add_test(tst_e2e_playback e2e/tst_e2e_playback.cpp e2e)
-foreach(name tst_e2e_window tst_e2e_playback)
+vistrel_add_test(tst_e2e_speed e2e/tst_e2e_speed.cpp e2e)
+foreach(name tst_e2e_window tst_e2e_playback tst_e2e_speed)
   target_link_libraries(${name} PRIVATE vistrel_ui)
 endforeach()
 # The file manager through real key presses (xdotool), its question box, and its clipboard

@@ -3,6 +3,7 @@
 // test listens to "nullsink.monitor", asks PulseAudio for Vistrel's stream and looks at the
 // screen where mpv draws. Every check has a negative twin (silence, no stream, no colours).
 #include "app/MainTimers.h"
+#include "e2e/NullSinkRecording.h"
 #include "e2e/ScreenPixels.h"
 #include "platform/mci/MciService.h"
 #include "support/MainWindowFixture.h"
@@ -149,10 +150,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: run through ./test.sh");
-        parecord_.start("parecord", {"--raw", "--format=s16le", "--channels=2", "--rate=44100", "--latency-msec=20",
-                                     "-d", "nullsink.monitor"});
-        QVERIFY2(QTest::qWaitFor([this] { return parecord_.bytesAvailable() > 0; }, kWaitMs),
-                 "no sound from nullsink.monitor: run through ./test.sh");
+        QVERIFY2(test::StartNullSinkRecording(parecord_, kWaitMs), "no sound from nullsink.monitor: run through ./test.sh");
         // a_major_chord.mp3 lasts 4 s, chime.wav 1.5 s; the test card shows colour bars for 5 s.
         for (const std::string name :
              {"a_major_chord.mp3", "chime.wav", "vistrel_testcard.mp4", "p1_chime.wav", "p2_chime.wav", "p3_chime.wav"})

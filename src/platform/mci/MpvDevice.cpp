@@ -42,6 +42,9 @@ std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::str
         {"idle", "yes"},
         {"audio-display", "no"},
         {"audio-client-name", "Vistrel"},
+        // Another speed stretches the sound in time (scaletempo2) rather than raising or
+        // lowering its pitch.
+        {"audio-pitch-correction", "yes"},
         {"resume-playback", "no"},
         // Built-in scripts start a Lua thread each; the device needs none of them.
         {"ytdl", "no"},
