@@ -23,6 +23,7 @@ struct FileOpsHost;
 class MainMenus;
 class MainTimers;
 class MciTestPanel;
+class DirectShowPlayer;
 class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
@@ -152,6 +153,10 @@ private:
     void BuildFullscreenRail();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The second back end on GStreamer (MainWindowEngines.cpp).
+    void BuildDirectShow();
+    void CloseDirectShow();
+    void PlaceEngineWindow(WindowHandle engine, WindowHandle parent, QRect rect);
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -171,6 +176,7 @@ private:
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;
+    std::unique_ptr<DirectShowPlayer> directShow_;  // behind front_; closed in the destructor
     // Declared last: the title play control goes first, while the front it closes with
     // and the widgets it shows are still there.
     std::unique_ptr<PlayerFront> front_;
