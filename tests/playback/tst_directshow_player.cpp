@@ -1,4 +1,4 @@
-// The GStreamer back end on real playbins (fake sinks that do not wait for the clock): the
+// The GStreamer back end on real playbins (mostly fake sinks that do not wait for the clock): the
 // per-title volume as playbin has it, stream selection, the play states, failures, missing
 // decoders and the two graph slots of overlapped play.
 #include "platform/gst/GstGraph.h"
@@ -108,7 +108,10 @@ private slots:
     // "paused"; a title at its end starts again from 0 when it is played.
     void stopPauseAndPlayAtTheEnd()
     {
-        QVERIFY(Open(test::Demo("chime.wav")));
+        gst::SetFakeSinksForTests(false);  // by the clock: the restart must be seen before a new end
+        const bool opened = Open(test::Demo("chime.wav"));
+        gst::SetFakeSinksForTests(true);
+        QVERIFY(opened);
         const int32_t length = player_->GetLengthMs();
         QVERIFY2(length > 1000, qPrintable(QString::number(length)));
         player_->Seek(700, false);
@@ -147,7 +150,7 @@ private slots:
     void missingDecodersAreNamed()
     {
         const std::string file = test::Fixture("asf_mpeg4_mp3.asf");
-        const std::string video = "MPEG-4 Video (Simple Profile) decoder";
+        const std::string video = "MPEG-4 Video decoder";
         test::HiddenDecoders noVideo{"avdec_mpeg4"};
         QVERIFY2(Open(file), player_->LastError().c_str());
         QCOMPARE(player_->MissingDecoders(), std::vector<std::string>{video});
@@ -156,7 +159,7 @@ private slots:
         test::HiddenDecoders noSound{"avdec_mp3", "mpg123audiodec", "avdec_mp3float"};
         QVERIFY(!Open(file));
         QCOMPARE(player_->MissingDecoders(),
-                 (std::vector<std::string>{video, "MPEG-1 Layer 3 (MP3) decoder"}));
+                 (std::vector<std::string>{"MPEG-1 Layer 3 (MP3) decoder", video}));
     }
 
     // Each open starts the close-last timer at the overlap plus 500 ms and keeps the

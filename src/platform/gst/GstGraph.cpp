@@ -222,6 +222,8 @@ bool GstGraph::Preroll(OpenResult& result)
         gst_message_unref(message);
     }
     gst_object_unref(bus);
+    // The streams' threads announce them in any order; one title always reads the same.
+    std::sort(result.missingPlugins.begin(), result.missingPlugins.end());
     if (done)
         DurationSeconds();
     else
