@@ -166,13 +166,13 @@ private:
         return trace;
     }
 
-    // A 64x48 clip of 8 s with two audio streams: silence, then a 440 Hz tone.
+    // A 64x48 clip of 8 s with two audio streams: silence, then a 440 Hz tone at -6 dBFS.
     static void MakeTwoStreamClip(const std::string& path)
     {
         QProcess ffmpeg;
         ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=64x48:r=10:d=8",
                                 "-f", "lavfi", "-i", "anullsrc=r=44100:cl=stereo:d=8", "-f", "lavfi", "-i",
-                                "sine=frequency=440:sample_rate=44100:duration=8", "-map", "0:v", "-map", "1:a",
+                                "aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=8", "-map", "0:v", "-map", "1:a",
                                 "-map", "2:a", "-c:v", "mjpeg", "-c:a", "pcm_s16le", "-ac", "2", "-shortest", "-y",
                                 QString::fromStdString(path)});
         QVERIFY2(ffmpeg.waitForFinished(kWaitMs) && ffmpeg.exitCode() == 0, ffmpeg.readAllStandardError().constData());
@@ -237,6 +237,7 @@ private slots:
         WAIT_VERIFY2(VistrelSinkInputExists(), "no stream named Vistrel");
         VerifySound("playing", true);
         Click(2);
+        WAIT_VERIFY2(!VistrelSinkInputExists(), "the stream named Vistrel stayed after Stop");
         VerifySound("after Stop", false);
         ClickFile("a_major_chord.mp3");  // the file still selected: the click plays it again
         VerifySound("clicked again", true);
