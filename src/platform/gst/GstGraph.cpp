@@ -360,23 +360,24 @@ double GstGraph::Volume() const
 
 int GstGraph::AudioStreamCount() const
 {
-    gint count = 0;
-    g_object_get(playbin_, "n-audio", &count, nullptr);
-    return count;
+    return IntProperty("n-audio");
 }
 
 int GstGraph::VideoStreamCount() const
 {
-    gint count = 0;
-    g_object_get(playbin_, "n-video", &count, nullptr);
-    return count;
+    return IntProperty("n-video");
 }
 
 int GstGraph::CurrentAudioStream() const
 {
-    gint current = 0;
-    g_object_get(playbin_, "current-audio", &current, nullptr);
-    return current;
+    return IntProperty("current-audio");
+}
+
+int GstGraph::IntProperty(const char* name) const
+{
+    gint value = 0;
+    g_object_get(playbin_, name, &value, nullptr);
+    return value;
 }
 
 void GstGraph::SelectAudioStream(int index)

@@ -77,6 +77,7 @@ private:
     void PollBus();
     bool WaitForState(int timeoutMs);
     bool SeekTo(double seconds);
+    int IntProperty(const char* name) const;
 
     GstElement* playbin_ = nullptr;
     std::unique_ptr<mci::VideoChildWindow> window_;
