@@ -245,8 +245,8 @@ private slots:
         SwitchTo("MCI");
     }
 
-    // The test card's colour bars appear on screen in the video window, and go with Stop.
-    // The engine opens no top-level window of its own.
+    // The test card's colour bars appear on screen in the video window, fill it, and go
+    // with Stop. The engine opens no top-level window of its own.
     void clickedMp4ShowsItsColourBars_data() { clickedMp3IsHeardInTheNullSink_data(); }
     void clickedMp4ShowsItsColourBars()
     {
@@ -261,6 +261,10 @@ private slots:
         WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video window");
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
         WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
+        // The picture fills the window: its last bar (cyan) reaches the right edge.
+        const QRect rightEdge(area.right() - area.width() / 20, area.top() + area.height() / 4, area.width() / 20,
+                              area.height() / 2);
+        WAIT_VERIFY2(test::SaturatedColoursOnScreen(rightEdge) >= 1, "the picture does not fill the video window");
         std::vector<uint32_t> added = ViewableTopLevels(x11);
         std::erase_if(added, [&](uint32_t w) {
             return w == video->winId() || std::find(before.begin(), before.end(), w) != before.end();
