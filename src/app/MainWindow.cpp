@@ -17,6 +17,7 @@
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "platform/mci/MciService.h"
+#include "playback/DirectShowPlayer.h"
 #include "playback/MciTestPanel.h"
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
@@ -53,15 +54,6 @@ constexpr int kDesignedWidth = 800;
 constexpr int kDesignedHeight = 560;
 // expandButton makes the window this much taller at every dpi, uncovering the MCI test panel.
 constexpr int kExpandHeightPixels = 70;
-
-// The second back end (GStreamer's playbin, labelled "DirectShow") is not built yet, so
-// the settings load keeps MCI whatever UseMCI says.
-constexpr bool kDirectShowBackendBuilt = false;
-
-bool IsDirectShowBackendAvailable()
-{
-    return kDirectShowBackendBuilt && IsDirectShowAvailable();
-}
 
 std::string LowerCase(const std::string& text)
 {
@@ -103,7 +95,7 @@ void Toggle(QCheckBox* box)
 
 MainWindow::MainWindow(const std::string& modulePath, QWidget* parent)
     : QMainWindow(parent), store_(program::IniFile, program::IniBackupFile),
-      environment_(MakeSettingsEnvironment(IsDirectShowBackendAvailable)), timers_(new MainTimers(this))
+      environment_(MakeSettingsEnvironment(IsDirectShowAvailable)), timers_(new MainTimers(this))
 {
     setWindowTitle(QString::fromStdString(kAppTitle));
     resize(kDesignedWidth, kDesignedHeight);
@@ -122,6 +114,7 @@ MainWindow::~MainWindow()
     timers_->PlaySelectedTitle = nullptr;
     titlePlay_.reset();
     mciCloseAll();
+    CloseDirectShow();
 }
 
 void MainWindow::BuildControls()
@@ -134,6 +127,7 @@ void MainWindow::BuildControls()
     connect(controls_.closeButton, &QPushButton::clicked, this, &MainWindow::CloseClicked);
     BuildBrowser();
     front_ = std::make_unique<PlayerFront>(title_);
+    BuildDirectShow();
     BuildRail();
     menus_ = std::make_unique<MainMenus>(this);
     WireMenus();
@@ -252,7 +246,7 @@ void MainWindow::WirePlayerFront()
         titlePlay_->EnablePositionPoll(true, "MPlaySeek");
         AnnounceSeek();
     };
-    hooks.IsDirectShowAvailable = [] { return IsDirectShowBackendAvailable(); };
+    hooks.IsDirectShowAvailable = [] { return IsDirectShowAvailable(); };
     hooks.SetMediaInterfaceCaption = [this](const std::string& caption) {
         controls_.mediaInterfaceLabel->setText(QString::fromStdString(caption));
     };

@@ -27,6 +27,7 @@ class MainTimers;
 class MciTestPanel;
 class MprisService;
 struct MprisState;
+class DirectShowPlayer;
 class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
@@ -173,6 +174,10 @@ private:
     void SaveAllSettings();
     // The play speed rail and list (MainWindowSpeed.cpp).
     void BuildSpeed();
+    // The second back end on GStreamer (MainWindowEngines.cpp).
+    void BuildDirectShow();
+    void CloseDirectShow();
+    void PlaceEngineWindow(WindowHandle engine, WindowHandle parent, QRect rect);
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -194,6 +199,7 @@ private:
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;
+    std::unique_ptr<DirectShowPlayer> directShow_;  // behind front_; closed in the destructor
     // Declared last: the title play control goes first, while the front it closes with
     // and the widgets it shows are still there.
     std::unique_ptr<PlayerFront> front_;

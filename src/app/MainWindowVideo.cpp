@@ -5,7 +5,6 @@
 #include "app/MainWindow.h"
 #include "controls/FullscreenRailWidget.h"
 #include "controls/PositionRail.h"
-#include "platform/mci/MciService.h"
 #include "playback/PlayerFront.h"
 #include "playback/TitlePlayControl.h"
 #include "support/TickCount.h"
@@ -33,8 +32,8 @@ void MainWindow::BuildVideo()
         return options;
     };
     hooks.SetOverscanPercent = [this](double percent) { settings_.OverScanPercent = percent; };
-    hooks.PlaceEngineWindow = [](WindowHandle engine, WindowHandle parent, QRect r) {
-        mciSetVideoWindowParent(engine, parent, r.x(), r.y(), r.width(), r.height());
+    hooks.PlaceEngineWindow = [this](WindowHandle engine, WindowHandle parent, QRect r) {
+        PlaceEngineWindow(engine, parent, r);
     };
     hooks.HandleKey = [this](QKeyEvent* event) { return HandleKey(event); };
     hooks.TickCountMs = [this] { return titlePlay_->Hooks.TickCountMs ? titlePlay_->Hooks.TickCountMs() : TickCountMs(); };

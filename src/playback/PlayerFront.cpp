@@ -226,6 +226,15 @@ void PlayerFront::MPlaySelectVideoStream(int32_t index)
         ds->SelectVideoStream(index);
 }
 
+std::string PlayerFront::MPlayMissingDecoders()
+{
+    DirectShowBackend* ds = DirectShowOrNull();
+    std::string joined;
+    for (const std::string& description : ds ? ds->MissingDecoders() : std::vector<std::string>{})
+        joined += (joined.empty() ? "" : ", ") + description;
+    return joined;
+}
+
 void PlayerFront::ToggleMediaInterface()
 {
     if (title_.playState != MMSTATE_NONE && title_.playState != MMSTATE_CLOSED) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vistrel {
 
@@ -41,6 +42,8 @@ public:
     virtual int32_t GetVideoStreamCount() = 0;
     virtual void SelectAudioStream(int32_t index) = 0;
     virtual void SelectVideoStream(int32_t index) = 0;
+    // The decoders found missing by the last open, whether it failed or not.
+    virtual std::vector<std::string> MissingDecoders() { return {}; }
 };
 
 // What the front asks of the main window and of features not built yet; each unset hook
@@ -92,6 +95,8 @@ public:
     int32_t MPlayGetVideoStreamCount();
     void MPlaySelectAudioStream(int32_t index);
     void MPlaySelectVideoStream(int32_t index);
+    // The descriptions of the decoders the last open missed, joined by ", "; "" on MCI.
+    std::string MPlayMissingDecoders();
 
     void ToggleMediaInterface();
     // A mouse press with any button on mediaInterfaceLabel.

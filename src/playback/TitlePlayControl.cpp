@@ -48,6 +48,15 @@ QSize FrameSizeFromLines(const InfoLines& lines)
     return {};
 }
 
+constexpr const char* kMissingPluginText = "Missing GStreamer plugin: ";
+
+// A file no decoder could take names what is missing, so that it does not look broken.
+std::string CannotPlayText(const std::string& missingDecoders)
+{
+    const std::string text = "Cannot play this file";
+    return missingDecoders.empty() ? text : text + "\r\n\r\n" + kMissingPluginText + missingDecoders;
+}
+
 }  // namespace
 
 std::string UnreadableFileTipText(int32_t code)
@@ -184,12 +193,15 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
         ForceForeground();
     if (!opened && ext == "AVI" && Hooks.RepairAvi)
         opened = OpenRepairedCopy(Hooks.RepairAvi(fileName));
+    const std::string missing = front_.MPlayMissingDecoders();
     if (!opened) {
         CloseMedia(false, false, false);
         if (front_.MediaInterface == kMediaInterfaceDirectShow)
-            MsgBox("Cannot play this file", kMsgExclamation, kAppTitle);
+            MsgBox(CannotPlayText(missing), kMsgExclamation, kAppTitle);
         return true;
     }
+    if (!missing.empty())
+        ShowTip(kMissingPluginText + missing);
     StartOpenedTitle();
     return true;
 }

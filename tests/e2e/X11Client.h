@@ -25,6 +25,7 @@ public:
     // window after the application).
     std::vector<uint32_t> ShownWindows(const std::string& name);
     std::vector<uint32_t> Children(uint32_t parent);
+    uint32_t Root() const { return root_; }
     std::optional<X11Geometry> Geometry(uint32_t window);  // empty once the window is destroyed
     void RequestClose(uint32_t window);
     // Whether the pointer's current cursor image is fully transparent (XFixes); empty when

@@ -9,6 +9,7 @@ vistrel_add_test(tst_e2e_speed e2e/tst_e2e_speed.cpp e2e)
 foreach(name tst_e2e_window tst_e2e_playback tst_e2e_speed)
   target_link_libraries(${name} PRIVATE vistrel_ui)
 endforeach()
+target_link_libraries(tst_e2e_playback PRIVATE vistrel_x11_client PkgConfig::GST)
 # The file manager through real key presses (xdotool), its question box, and its clipboard
 # read by another program (xclip).
 vistrel_add_test(tst_e2e_file_manager e2e/tst_e2e_file_manager.cpp e2e)

@@ -1,16 +1,21 @@
 // Playback in-process under Xvfb with real sound: the main window on a folder of demo files
-// is clicked as a user would, libmpv plays into the null sink of scripts/services.sh, and the
-// test listens to "nullsink.monitor", asks PulseAudio for Vistrel's stream and looks at the
-// screen where mpv draws. Every check has a negative twin (silence, no stream, no colours).
+// is clicked as a user would, libmpv (MCI) or playbin (DirectShow) plays into the null sink
+// of scripts/services.sh, and the test listens to "nullsink.monitor", asks PulseAudio for
+// Vistrel's stream and looks at the screen where the engine draws. Every check has a
+// negative twin (silence, no stream, no colours).
+#include "app/MainMenus.h"
 #include "app/MainTimers.h"
 #include "e2e/NullSinkRecording.h"
 #include "e2e/ScreenPixels.h"
+#include "e2e/X11Client.h"
 #include "platform/mci/MciService.h"
+#include "support/HiddenDecoders.h"
 #include "support/MainWindowFixture.h"
 #include "video/VideoPresenter.h"
 #include "video/VideoWindow.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -60,6 +65,13 @@ struct Span {
 };
 using Trace = std::vector<Span>;
 
+std::vector<uint32_t> ViewableTopLevels(test::X11Client& x11)
+{
+    std::vector<uint32_t> shown = x11.Children(x11.Root());
+    std::erase_if(shown, [&](uint32_t w) { return !x11.Geometry(w).value_or(test::X11Geometry{}).viewable; });
+    return shown;
+}
+
 QByteArray Text(const Trace& trace)
 {
     QStringList text;
@@ -90,6 +102,15 @@ private:
     }
     void Click(int button) { QTest::mouseClick(Controls().playButtons[button], Qt::LeftButton); }  // 0 Play, 2 Stop
     static void SetTicked(QCheckBox* box, bool ticked) { if (box->isChecked() != ticked) box->click(); }
+    QString Interface() const { return Controls().mediaInterfaceLabel->text(); }
+    void PressInterfaceLabel() { QTest::mousePress(Controls().mediaInterfaceLabel, Qt::LeftButton); }
+    // A press on the back end's label while nothing plays switches to the other one.
+    void SwitchTo(const QString& name)
+    {
+        if (Interface() != name)
+            PressInterfaceLabel();
+        QCOMPARE(Interface(), name);
+    }
 
     void ClickFile(const QString& name, Qt::KeyboardModifiers modifiers = {})
     {
@@ -146,6 +167,18 @@ private:
         return trace;
     }
 
+    // A 64x48 clip of 8 s with two audio streams: silence, then a 440 Hz tone at -6 dBFS.
+    static void MakeTwoStreamClip(const std::string& path)
+    {
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", {"-nostdin", "-v", "error", "-f", "lavfi", "-i", "color=c=gray:s=64x48:r=10:d=8",
+                                "-f", "lavfi", "-i", "anullsrc=r=44100:cl=stereo:d=8", "-f", "lavfi", "-i",
+                                "aevalsrc=0.5*sin(2*PI*440*t):s=44100:d=8", "-map", "0:v", "-map", "1:a",
+                                "-map", "2:a", "-c:v", "mjpeg", "-c:a", "pcm_s16le", "-ac", "2", "-shortest", "-y",
+                                QString::fromStdString(path)});
+        QVERIFY2(ffmpeg.waitForFinished(kWaitMs) && ffmpeg.exitCode() == 0, ffmpeg.readAllStandardError().constData());
+    }
+
 private slots:
     void initTestCase()
     {
@@ -155,6 +188,8 @@ private slots:
         for (const std::string name :
              {"a_major_chord.mp3", "chime.wav", "vistrel_testcard.mp4", "p1_chime.wav", "p2_chime.wav", "p3_chime.wav"})
             test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(name[0] == 'p' ? "chime.wav" : name)));
+        test::WriteFile(fixture_.Path("clip.asf"), test::ReadFile(test::Fixture("asf_mpeg4_mp3.asf")));
+        MakeTwoStreamClip(fixture_.Path("two_streams.avi"));
         QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path("other"))));
         test::WriteFile(fixture_.Path("page.mp3"), "<html><head><title>Not a song</title></head></html>");
         window_ = fixture_.Show("UseMCI=1\nOverlappedPlayTimeMS=" + std::to_string(kOverlapMs) + "\n", fixture_.Path());
@@ -183,8 +218,16 @@ private slots:
     // A clicked MP3 names the window, plays, has its PulseAudio stream and is heard in the
     // null sink; before the click and after Stop the sink is silent; a click on it then
     // plays it again.
+    void clickedMp3IsHeardInTheNullSink_data()
+    {
+        QTest::addColumn<QString>("backEnd");
+        QTest::newRow("MCI") << "MCI";
+        QTest::newRow("DirectShow") << "DirectShow";
+    }
     void clickedMp3IsHeardInTheNullSink()
     {
+        QFETCH(QString, backEnd);
+        SwitchTo(backEnd);
         VerifySound("before the click", false);
         ClickFile("a_major_chord.mp3");
         WAIT_VERIFY2(window_->windowTitle() == "a_major_chord.mp3 - Vistrel", qPrintable(window_->windowTitle()));
@@ -192,14 +235,23 @@ private slots:
         WAIT_VERIFY2(VistrelSinkInputExists(), "no stream named Vistrel");
         VerifySound("playing", true);
         Click(2);
+        WAIT_VERIFY2(!VistrelSinkInputExists(), "the stream named Vistrel stayed after Stop");
         VerifySound("after Stop", false);
         ClickFile("a_major_chord.mp3");  // the file still selected: the click plays it again
         VerifySound("clicked again", true);
+        Click(2);
+        SwitchTo("MCI");
     }
 
-    // The test card's colour bars appear on screen in the video window, and go with Stop.
+    // The test card's colour bars appear on screen in the video window, fill it, and go
+    // with Stop. The engine opens no top-level window of its own.
+    void clickedMp4ShowsItsColourBars_data() { clickedMp3IsHeardInTheNullSink_data(); }
     void clickedMp4ShowsItsColourBars()
     {
+        QFETCH(QString, backEnd);
+        SwitchTo(backEnd);
+        test::X11Client x11;
+        const std::vector<uint32_t> before = ViewableTopLevels(x11);
         const QWidget* video = &window_->Video().Window();
         const QPoint home = window_->pos();
         window_->move(-700, home.y());  // room for the whole picture beside the main window
@@ -207,9 +259,19 @@ private slots:
         WAIT_VERIFY2(video->isVisible() && video->width() > 100 && video->height() > 100, "no video window");
         const QRect area(video->mapToGlobal(QPoint(0, 0)), video->size());
         WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) >= 4, "the colour bars did not show");
+        // The picture fills the window: its last bar (cyan) reaches the right edge.
+        const QRect rightEdge(area.right() - area.width() / 20, area.top() + area.height() / 4, area.width() / 20,
+                              area.height() / 2);
+        WAIT_VERIFY2(test::SaturatedColoursOnScreen(rightEdge) >= 1, "the picture does not fill the video window");
+        std::vector<uint32_t> added = ViewableTopLevels(x11);
+        std::erase_if(added, [&](uint32_t w) {
+            return w == video->winId() || std::find(before.begin(), before.end(), w) != before.end();
+        });
+        QCOMPARE(added, std::vector<uint32_t>{});
         Click(2);
         WAIT_VERIFY2(test::SaturatedColoursOnScreen(area) < 2, "the colour bars stayed after Stop");
         window_->move(home);
+        SwitchTo("MCI");
     }
 
     // Play on the files selected by click and Ctrl+click. With "loop" the one title plays
@@ -271,6 +333,60 @@ private slots:
         QCOMPARE(boxes_.Messages().size(), ++expectedMessages_);
         QCOMPARE(boxes_.Messages().back().text, std::string("page.mp3\r\nappears to be a HTML file"));
         QCOMPARE(DeviceStatus("mode"), std::string());  // nothing opened
+    }
+
+    // The back end switches only while nothing plays: a press during play is refused with
+    // the message, and the title plays on.
+    void switchingWhilePlayingIsRefused()
+    {
+        SwitchTo("DirectShow");
+        ClickFile("chime.wav");
+        WAIT_VERIFY2(Title().playState == MMSTATE_PLAY, "not playing");
+        PressInterfaceLabel();
+        QCOMPARE(boxes_.Messages().size(), ++expectedMessages_);
+        QCOMPARE(boxes_.Messages().back().text, std::string("Stop before switching the interface!"));
+        QCOMPARE(Interface(), QString("DirectShow"));
+        QCOMPARE(Title().playState, MMSTATE_PLAY);
+        Click(2);
+        SwitchTo("MCI");
+    }
+
+    // A clip whose first audio stream is silent and whose second is a tone: silent as it
+    // starts, heard once the stream menu chooses the second while it plays.
+    void secondAudioStreamIsHeardWhenChosen()
+    {
+        SwitchTo("DirectShow");
+        ClickFile("two_streams.avi");
+        WAIT_VERIFY2(Title().playState == MMSTATE_PLAY, "not playing");
+        QAction* second = window_->Menus().audioStreamActions[2];
+        QVERIFY(second->isVisible() && second->isEnabled());
+        VerifySound("first stream", false);
+        second->trigger();
+        VerifySound("second stream", true);
+        QCOMPARE(Title().playState, MMSTATE_PLAY);
+        Click(2);
+        SwitchTo("MCI");
+    }
+
+    // A decoder this machine lacks is named: in the tip while the other streams play, in
+    // the box when nothing can be decoded.
+    void missingDecodersAreNamed()
+    {
+        SwitchTo("DirectShow");
+        const std::string video = "MPEG-4 Video decoder";
+        test::HiddenDecoders noVideo{"avdec_mpeg4"};
+        ClickFile("clip.asf");
+        WAIT_VERIFY2(Title().playState == MMSTATE_PLAY, "not playing");
+        QVERIFY(Controls().tipLabel->isVisible());
+        QCOMPARE(Controls().tipLabel->text().toStdString(), "Missing GStreamer plugin: " + video);
+        Click(2);
+        test::HiddenDecoders noSound{"avdec_mp3", "mpg123audiodec", "avdec_mp3float"};
+        ClickFile("clip.asf");
+        QCOMPARE(boxes_.Messages().size(), ++expectedMessages_);
+        QCOMPARE(boxes_.Messages().back().text, "Cannot play this file\r\n\r\nMissing GStreamer plugin: "
+                                                     "MPEG-1 Layer 3 (MP3) decoder, " + video);
+        QCOMPARE(Title().playState, MMSTATE_CLOSED);
+        SwitchTo("MCI");
     }
 };
 

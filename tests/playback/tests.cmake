@@ -7,3 +7,6 @@ endforeach()
 foreach(name tst_mci_voice tst_player_front tst_mci_test_panel tst_title_play)
   target_link_libraries(${name} PRIVATE vistrel_ui)
 endforeach()
+# The GStreamer back end on real playbins.
+vistrel_add_test(tst_directshow_player playback/tst_directshow_player.cpp unit)
+target_link_libraries(tst_directshow_player PRIVATE vistrel_ui PkgConfig::GST)

@@ -1,0 +1,7 @@
+# The graph service on GStreamer behind the "DirectShow" back end: one playbin per graph,
+# its video through GstVideoOverlay, missing decoders named through pbutils.
+pkg_check_modules(GST_PLAYBACK REQUIRED IMPORTED_TARGET gstreamer-video-1.0 gstreamer-pbutils-1.0)
+target_sources(vistrel_platform PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/GstGraph.cpp
+)
+target_link_libraries(vistrel_platform PRIVATE PkgConfig::GST_PLAYBACK)
