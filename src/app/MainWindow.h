@@ -174,6 +174,8 @@ private:
     void SaveAllSettings();
     // The play speed rail and list (MainWindowSpeed.cpp).
     void BuildSpeed();
+    // Tells the engine `speed` (1000 = normal); false when it refused.
+    bool ApplyPlaySpeed(int32_t speed);
     // The second back end on GStreamer (MainWindowEngines.cpp).
     void BuildDirectShow();
     void CloseDirectShow();
@@ -195,6 +197,7 @@ private:
     MciTestPanel* mciPanel_ = nullptr;
     MprisService* mpris_ = nullptr;  // a child, like the video presenter
     SpeedRailControl* speedControl_ = nullptr;
+    int32_t playSpeed_ = 1000;  // the speed the engine plays at, 1000 = normal
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
     std::string currentFolder_;
     int screenDpi_ = 96;

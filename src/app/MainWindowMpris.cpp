@@ -2,11 +2,14 @@
 // the same handlers as the buttons and keys.
 #include "app/MainWindow.h"
 #include "controls/PositionRail.h"
+#include "controls/SpeedRail.h"
 #include "platform/desktop/Mpris.h"
 #include "playback/PlayerFront.h"
 #include "playback/TitlePlayControl.h"
 
 #include <QListView>
+
+#include <cmath>
 
 namespace vistrel {
 
@@ -50,6 +53,7 @@ void MainWindow::StartMpris(const QDBusConnection& bus)
     hooks.SetPosition = [this](qint64 positionUs) {
         rail_->SeekRelative(static_cast<int32_t>(positionUs / 1000 - front_->MPlayGetPosition()));
     };
+    hooks.SetRate = [this](double rate) { ApplyPlaySpeed(static_cast<int32_t>(std::lround(rate * kNormalSpeed))); };
     mpris_ = new MprisService(std::move(hooks), this);
     mpris_->Start(bus);
 }
@@ -63,6 +67,7 @@ MprisState MainWindow::MprisStateNow() const
     state.canPlay = files > 0 || TitleOpen();
     state.canPause = TitleOpen();
     state.volume = titlePlay_->CurrentVolume / 1000.0;
+    state.rate = double(playSpeed_) / kNormalSpeed;
     if (!TitleOpen())
         return state;
     state.fileName = QString::fromStdString(title_.CurrentTitle);

@@ -24,9 +24,20 @@ void MainWindow::BuildSpeed()
     widgets.restTimer = timers_->playSpeedTimer;
     SpeedHooks hooks;
     hooks.FocusFileList = [this] { browser_->FocusFileList(); };
-    hooks.SetSpeed = [this](int32_t speed) { return front_->MPlaySetSpeed(speed); };
+    hooks.SetSpeed = [this](int32_t speed) { return ApplyPlaySpeed(speed); };
     speedControl_ = new SpeedRailControl(widgets, std::move(hooks), this);
-    titlePlay_->Hooks.ResetPlaySpeed = [this] { speedControl_->TitleClosed(); };
+    titlePlay_->Hooks.ResetPlaySpeed = [this] {
+        speedControl_->TitleClosed();
+        playSpeed_ = kNormalSpeed;
+    };
+}
+
+bool MainWindow::ApplyPlaySpeed(int32_t speed)
+{
+    const bool accepted = front_->MPlaySetSpeed(speed);
+    if (accepted)
+        playSpeed_ = speed;
+    return accepted;
 }
 
 }  // namespace vistrel

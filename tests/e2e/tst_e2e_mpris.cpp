@@ -133,14 +133,22 @@ private slots:
         QVERIFY(Property("Position").toLongLong() >= 2400000);
     }
 
-    // Next plays the next file of the folder, with new metadata.
-    void nextPlaysTheNextFile()
+    // The rate goes to the engine as a play speed; one beyond the range is refused. Next
+    // plays the next file of the folder, with new metadata, at normal speed.
+    void rateAndNext()
     {
+        QDBusInterface player(service_, kPath, kPlayer);
+        QVERIFY(player.setProperty("Rate", 2.0));
+        WAIT_VERIFY2(Property("Rate").toDouble() == 2.0, "the rate did not reach the engine");
+        QVERIFY(player.setProperty("Rate", 8.0));
+        QTest::qWait(300);
+        QCOMPARE(Property("Rate").toDouble(), 2.0);
         changedNames_.clear();
         Call("Next");
         WAIT_VERIFY2(Url() == QUrl::fromLocalFile(Media("mp3_6s_8k_mono.mp3")).toString(), qPrintable(Url()));
         WAIT_VERIFY2(changedNames_.contains("Metadata"), "no PropertiesChanged for the new title");
         WAIT_VERIFY2(Status() == "Playing", qPrintable(Status()));
+        QCOMPARE(Property("Rate").toDouble(), 1.0);
     }
 
     // Quit ends the program as its Close button does: the settings are saved.
