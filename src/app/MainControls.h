@@ -9,18 +9,18 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QListView;
 class QListWidget;
 class QPushButton;
-class QSlider;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
 
 namespace vistrel {
+
+class VolumeFrameWidget;
 
 struct MainControls {
     // The browser column.
@@ -46,10 +46,8 @@ struct MainControls {
     QLabel* speedRailLabel = nullptr;
     QLabel* playSpeedLabel = nullptr;
     QComboBox* speedList = nullptr;
-    // The volume frame with "Master", "Wave", "MIDI", "Local".
-    QGroupBox* volumeFrame = nullptr;
-    std::array<QSlider*, 4> volumeSliders{};
-    std::array<QLabel*, 4> volumeLabels{};
+    // The volume frame with the knobs "Master", "Wave", "MIDI", "Local".
+    VolumeFrameWidget* volumeFrame = nullptr;
     // Names the active back end; a press toggles it.
     QLabel* mediaInterfaceLabel = nullptr;
     // The video area (a native window under xcb: the engines draw into it).

@@ -17,6 +17,7 @@
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "platform/mci/MciService.h"
+#include "platform/mixer/PulseMixer.h"
 #include "playback/MciTestPanel.h"
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
@@ -139,17 +140,18 @@ void MainWindow::BuildControls()
     WireMenus();
     BuildPlayback();
     BuildVideo();
+    WireVolume();
     WireFileDragDrop();
     DisableUnbuiltControls();
     InstallKeyPreview();
 }
 
-// The speed rail, the volume mixer and the settings dialog are not built yet: their
-// controls are present but disabled.
+// The speed rail and the settings dialog are not built yet: their controls are present
+// but disabled.
 void MainWindow::DisableUnbuiltControls()
 {
     const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.volumeFrame, c.settingsButton};
+    const QList<QWidget*> unbuilt{c.speedRail, c.speedList, c.playSpeedLabel, c.settingsButton};
     for (QWidget* w : unbuilt)
         w->setEnabled(false);
 }
@@ -305,6 +307,7 @@ void MainWindow::OnLoad()
 {
     store_.ReadSettings(settings_, environment_);
     ApplyLoadedSettings();
+    LoadVolumes();
     AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
     if (program::CommandLineArg.empty() || !HandOverCommandLineArg())
         OpenStartFolder();
@@ -323,8 +326,6 @@ void MainWindow::ApplyLoadedSettings()
     controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
-    // The "Local" volume, until the volume mixer exists.
-    titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();
     ApplyCheckBoxes(controls_, settings_);
     ApplyToolTips(this, settings_.ToolTips);
 }
@@ -426,6 +427,7 @@ void MainWindow::OnQueryClose()
     RememberWindowPlacement();
     ReadBackWindowSettings(controls_, settings_);
     store_.SaveSettings(settings_, environment_);
+    ReleaseMixer();
 }
 
 void MainWindow::OnUnload()

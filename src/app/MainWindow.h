@@ -31,6 +31,9 @@ class WindowTitleHost;
 namespace video {
 class VideoPresenter;
 }
+namespace mixer {
+class PulseMixer;
+}
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -71,6 +74,8 @@ public:
     FileOperations& FileOps() const { return *fileOps_; }
     video::VideoPresenter& Video() const { return *video_; }
     const TitleState& Title() const { return title_; }
+    // The desktop's mixer behind the volume knobs; nullptr without a sound server.
+    mixer::PulseMixer* Mixer() const { return mixer_.get(); }
     // Set by the file operations; OnUnload calls it: writes and starts the deletion script
     // when files wait for deletion.
     std::function<void()> StartDeletionScriptIfNeeded;
@@ -100,6 +105,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void BuildControls();
@@ -152,6 +158,13 @@ private:
     void BuildFullscreenRail();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The volume knobs and the wheel (MainWindowVolume.cpp).
+    void WireVolume();
+    void LoadVolumes();
+    void ReleaseMixer();
+    void SetVolumeSliderPos();
+    void SetLocalVolume(int32_t volume);
+    void ChangeVolume(int delta, int screenX);
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -168,6 +181,7 @@ private:
     PositionRail* rail_ = nullptr;
     MciTestPanel* mciPanel_ = nullptr;
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
+    std::unique_ptr<mixer::PulseMixer> mixer_;
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;

@@ -7,3 +7,8 @@ target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/PositionRailWidget.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FullscreenRailWidget.cpp
 )
+# The volume knobs: their logic and the frame that draws them.
+target_sources(vistrel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/VolumeKnobs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VolumeFrameWidget.cpp
+)
