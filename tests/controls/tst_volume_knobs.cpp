@@ -14,32 +14,16 @@ namespace {
 
 constexpr uint32_t kMixerMax = 65536;
 
-struct Applied {
-    int knob;
-    int64_t value;
-    bool operator==(const Applied&) const = default;
-};
-
 }  // namespace
 
-Q_DECLARE_METATYPE(std::vector<Applied>)
-
-namespace QTest {
-template <>
-char* toString(const std::vector<Applied>& list)
-{
-    QByteArray text;
-    for (const Applied& a : list)
-        text += QByteArray::number(a.knob) + "=" + QByteArray::number(a.value) + " ";
-    return qstrdup(text.constData());
-}
-}  // namespace QTest
+// What the knobs applied, in order: x the knob, y the value.
+using Applied = QList<QPoint>;
 
 class TestVolumeKnobs : public QObject {
     Q_OBJECT
 
     std::array<uint32_t, 3> mixer_{};
-    std::vector<Applied> applied_;
+    Applied applied_;
     VolumeKnobs knobs_;
 
     // Every knob at half its range; mixer there or not.
@@ -52,9 +36,9 @@ class TestVolumeKnobs : public QObject {
         knobs_.Hooks.MixerVolume = [this](int knob) { return mixer_[size_t(knob)]; };
         knobs_.Hooks.SetMixerVolume = [this](int knob, uint32_t v) {
             mixer_[size_t(knob)] = v;
-            applied_.push_back({knob, v});
+            applied_.push_back(QPoint(knob, int(v)));
         };
-        knobs_.Hooks.SetLocalVolume = [this](int32_t v) { applied_.push_back({kLocalKnob, v}); };
+        knobs_.Hooks.SetLocalVolume = [this](int32_t v) { applied_.push_back(QPoint(kLocalKnob, v)); };
         knobs_.SetMixerEnabled(mixerEnabled);
         knobs_.SetLocal(500);
         knobs_.SetLayout({10, 74, 10, {{{10, 34}, {50, 74}, {90, 114}, {130, 154}}}});
@@ -69,18 +53,18 @@ private slots:
         QTest::addColumn<int>("x");
         QTest::addColumn<int>("dpi");
         QTest::addColumn<bool>("mixer");
-        QTest::addColumn<std::vector<Applied>>("expected");
-        QTest::newRow("over Master") << std::vector{120} << 20 << 96 << true << std::vector<Applied>{{0, 40960}};
-        QTest::newRow("over MIDI, down") << std::vector{-120} << 113 << 96 << true << std::vector<Applied>{{2, 24576}};
-        QTest::newRow("between Master and Wave") << std::vector{120} << 40 << 96 << true << std::vector<Applied>{{3, 625}};
-        QTest::newRow("left of the knobs") << std::vector{120} << -5 << 96 << true << std::vector<Applied>{{3, 625}};
-        QTest::newRow("right of the knobs") << std::vector{-120} << 154 << 96 << true << std::vector<Applied>{{3, 375}};
-        QTest::newRow("144 dpi: 12 pixels") << std::vector{120} << 140 << 144 << true << std::vector<Applied>{{3, 688}};
-        QTest::newRow("fine wheel adds up") << std::vector{10, 10} << 60 << 96 << true << std::vector<Applied>{{1, 33792}};
+        QTest::addColumn<Applied>("expected");
+        QTest::newRow("over Master") << std::vector{120} << 20 << 96 << true << Applied{{0, 40960}};
+        QTest::newRow("over MIDI, down") << std::vector{-120} << 113 << 96 << true << Applied{{2, 24576}};
+        QTest::newRow("between Master and Wave") << std::vector{120} << 40 << 96 << true << Applied{{3, 625}};
+        QTest::newRow("left of the knobs") << std::vector{120} << -5 << 96 << true << Applied{{3, 625}};
+        QTest::newRow("right of the knobs") << std::vector{-120} << 154 << 96 << true << Applied{{3, 375}};
+        QTest::newRow("144 dpi: 12 pixels") << std::vector{120} << 140 << 144 << true << Applied{{3, 688}};
+        QTest::newRow("fine wheel adds up") << std::vector{10, 10} << 60 << 96 << true << Applied{{1, 33792}};
         QTest::newRow("to the top and no further")
-            << std::vector{600, 120} << 0 << 96 << true << std::vector<Applied>{{3, 1000}};
-        QTest::newRow("over Wave without a mixer") << std::vector{120} << 60 << 96 << false << std::vector<Applied>{};
-        QTest::newRow("Local without a mixer") << std::vector{120} << 200 << 96 << false << std::vector<Applied>{{3, 625}};
+            << std::vector{600, 120} << 0 << 96 << true << Applied{{3, 1000}};
+        QTest::newRow("over Wave without a mixer") << std::vector{120} << 60 << 96 << false << Applied{};
+        QTest::newRow("Local without a mixer") << std::vector{120} << 200 << 96 << false << Applied{{3, 625}};
     }
     void wheelTurnsTheKnobUnderThePointerElseLocal()
     {
@@ -88,7 +72,7 @@ private slots:
         QFETCH(int, x);
         QFETCH(int, dpi);
         QFETCH(bool, mixer);
-        QFETCH(std::vector<Applied>, expected);
+        QFETCH(Applied, expected);
         Reset(mixer);
         for (const int delta : deltas)
             knobs_.Wheel(delta, x, dpi);
@@ -103,26 +87,26 @@ private slots:
         QTest::addColumn<QPoint>("press");
         QTest::addColumn<std::vector<int>>("moves");
         QTest::addColumn<bool>("mixer");
-        QTest::addColumn<std::vector<Applied>>("expected");
+        QTest::addColumn<Applied>("expected");
         // Knobs at half: tops 42, knobs cover y 42..51.
         QTest::newRow("Local dragged to the top") << QPoint(140, 45) << std::vector{20, -100} << true
-                                                  << std::vector<Applied>{{3, 891}, {3, 1000}};
+                                                  << Applied{{3, 891}, {3, 1000}};
         QTest::newRow("Local dragged to the bottom") << QPoint(140, 45) << std::vector{500} << true
-                                                     << std::vector<Applied>{{3, 0}};
+                                                     << Applied{{3, 0}};
         QTest::newRow("press on a knob does not move it") << QPoint(60, 50) << std::vector<int>{} << true
-                                                          << std::vector<Applied>{};
+                                                          << Applied{};
         QTest::newRow("press above Wave centres it, drag goes on") << QPoint(60, 20) << std::vector{25} << true
-                                                                   << std::vector<Applied>{{1, 60416}, {1, 55296}};
-        QTest::newRow("press below the track") << QPoint(60, 84) << std::vector{20} << true << std::vector<Applied>{};
-        QTest::newRow("press between the columns") << QPoint(40, 20) << std::vector{20} << true << std::vector<Applied>{};
-        QTest::newRow("Master without a mixer") << QPoint(20, 20) << std::vector{20} << false << std::vector<Applied>{};
+                                                                   << Applied{{1, 60416}, {1, 55296}};
+        QTest::newRow("press below the track") << QPoint(60, 84) << std::vector{20} << true << Applied{};
+        QTest::newRow("press between the columns") << QPoint(40, 20) << std::vector{20} << true << Applied{};
+        QTest::newRow("Master without a mixer") << QPoint(20, 20) << std::vector{20} << false << Applied{};
     }
     void pressAndDragMoveTheKnob()
     {
         QFETCH(QPoint, press);
         QFETCH(std::vector<int>, moves);
         QFETCH(bool, mixer);
-        QFETCH(std::vector<Applied>, expected);
+        QFETCH(Applied, expected);
         Reset(mixer);
         knobs_.Press(press.x(), press.y());
         for (const int y : moves)
