@@ -1,15 +1,15 @@
 #include "app/MainControls.h"
 
+#include "controls/VolumeFrameWidget.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -50,7 +50,7 @@ public:
     QHBoxLayout* PlayButtons();
     QVBoxLayout* FormatLabels();
     QHBoxLayout* SpeedRow();
-    QGroupBox* VolumeFrame();
+    VolumeFrameWidget* VolumeFrame();
     QHBoxLayout* MenuButtons();
     QWidget* VideoArea();
     QFrame* TipBox();
@@ -151,21 +151,9 @@ QHBoxLayout* Builder::SpeedRow()
     return row;
 }
 
-QGroupBox* Builder::VolumeFrame()
+VolumeFrameWidget* Builder::VolumeFrame()
 {
-    c_.volumeFrame = Named(new QGroupBox("Volume", central_), "volumeFrame");
-    auto* row = new QHBoxLayout(c_.volumeFrame);
-    const char* labels[] = {"Master", "Wave", "MIDI", "Local"};
-    for (int i = 0; i < 4; ++i) {
-        auto* column = new QVBoxLayout;
-        c_.volumeSliders[i] = Named(new QSlider(Qt::Vertical, c_.volumeFrame), Indexed("volumeSliders", i));
-        c_.volumeSliders[i]->setRange(0, 1000);
-        c_.volumeSliders[i]->setFixedHeight(Scaled(60, dpi_));
-        c_.volumeLabels[i] = Named(new QLabel(labels[i], c_.volumeFrame), Indexed("volumeLabels", i));
-        column->addWidget(c_.volumeSliders[i], 0, Qt::AlignHCenter);
-        column->addWidget(c_.volumeLabels[i], 0, Qt::AlignHCenter);
-        row->addLayout(column);
-    }
+    c_.volumeFrame = Named(new VolumeFrameWidget(dpi_, central_), "volumeFrame");
     return c_.volumeFrame;
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 // The main window's controls. BuildMainControls creates and lays them out; MainWindow
-// wires them to the subsystems. Controls of features that are not built yet are present
-// and disabled.
+// wires them to the subsystems.
 #include <QtGlobal>
 
 #include <array>
@@ -9,18 +8,18 @@
 class QCheckBox;
 class QComboBox;
 class QFrame;
-class QGroupBox;
 class QHBoxLayout;
 class QLabel;
 class QListView;
 class QListWidget;
 class QPushButton;
-class QSlider;
 class QToolButton;
 class QVBoxLayout;
 class QWidget;
 
 namespace vistrel {
+
+class VolumeFrameWidget;
 
 struct MainControls {
     // The browser column.
@@ -46,10 +45,8 @@ struct MainControls {
     QLabel* speedRailLabel = nullptr;
     QLabel* playSpeedLabel = nullptr;
     QComboBox* speedList = nullptr;
-    // The volume frame with "Master", "Wave", "MIDI", "Local".
-    QGroupBox* volumeFrame = nullptr;
-    std::array<QSlider*, 4> volumeSliders{};
-    std::array<QLabel*, 4> volumeLabels{};
+    // The volume frame with the knobs "Master", "Wave", "MIDI", "Local".
+    VolumeFrameWidget* volumeFrame = nullptr;
     // Names the active back end; a press toggles it.
     QLabel* mediaInterfaceLabel = nullptr;
     // The video area (a native window under xcb: the engines draw into it).

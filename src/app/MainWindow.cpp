@@ -18,6 +18,7 @@
 #include "platform/gst/GstAvailability.h"
 #include "platform/mci/MciService.h"
 #include "playback/DirectShowPlayer.h"
+#include "platform/mixer/PulseMixer.h"
 #include "playback/MciTestPanel.h"
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
@@ -134,19 +135,10 @@ void MainWindow::BuildControls()
     BuildPlayback();
     BuildVideo();
     BuildSpeed();
+    WireVolume();
     WireFileDragDrop();
-    DisableUnbuiltControls();
     WireSettingsDialog();
     InstallKeyPreview();
-}
-
-// The volume mixer is not built yet: its controls are present but disabled.
-void MainWindow::DisableUnbuiltControls()
-{
-    const MainControls& c = controls_;
-    const QList<QWidget*> unbuilt{c.volumeFrame};
-    for (QWidget* w : unbuilt)
-        w->setEnabled(false);
 }
 
 void MainWindow::BuildBrowser()
@@ -303,6 +295,7 @@ void MainWindow::OnLoad()
 {
     store_.ReadSettings(settings_, environment_);
     ApplyLoadedSettings();
+    LoadVolumes();
     AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
     if (program::CommandLineArg.empty() || !HandOverCommandLineArg())
         OpenStartFolder();
@@ -321,8 +314,6 @@ void MainWindow::ApplyLoadedSettings()
     controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
-    // The "Local" volume, until the volume mixer exists.
-    titlePlay_->CurrentVolume = store_.ReadCurrentFileDefaultVolume();
     ApplyCheckBoxes(controls_, settings_);
     ApplyToolTips(this, settings_.ToolTips);
 }
@@ -421,6 +412,7 @@ void MainWindow::OnQueryClose()
     titlePlay_->CloseMedia(false, false, false);
     video_->HideVideo();
     SaveAllSettings();
+    ReleaseMixer();
 }
 
 void MainWindow::OnUnload()

@@ -40,6 +40,9 @@ class VideoPresenter;
 namespace settingsdlg {
 struct SettingsValues;
 }
+namespace mixer {
+class PulseMixer;
+}
 
 // The project's home page: its README, as the build that made this program knows it.
 inline constexpr const char* kHomepageUrl = "file://" VISTREL_README;
@@ -83,6 +86,8 @@ public:
     void StartMpris(const QDBusConnection& bus);
     MprisService* Mpris() const { return mpris_; }
     const TitleState& Title() const { return title_; }
+    // The desktop's mixer behind the volume knobs; nullptr without a sound server.
+    mixer::PulseMixer* Mixer() const { return mixer_.get(); }
     // Set by the file operations; OnUnload calls it: writes and starts the deletion script
     // when files wait for deletion.
     std::function<void()> StartDeletionScriptIfNeeded;
@@ -112,6 +117,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void BuildControls();
@@ -124,7 +130,6 @@ private:
     void WirePlayerFront();
     void WireMciVoiceHooks();
     void BuildMciTestPanel();
-    void DisableUnbuiltControls();
     void WireMenus();
     // The destination lists' menu actions and recent folders (MainWindowLists.cpp).
     void WireListMenus();
@@ -180,6 +185,13 @@ private:
     void BuildDirectShow();
     void CloseDirectShow();
     void PlaceEngineWindow(WindowHandle engine, WindowHandle parent, QRect rect);
+    // The volume knobs and the wheel (MainWindowVolume.cpp).
+    void WireVolume();
+    void LoadVolumes();
+    void ReleaseMixer();
+    void SetVolumeSliderPos();
+    void SetLocalVolume(int32_t volume);
+    void ChangeVolume(int delta, int screenX);
 
     SettingsStore store_;
     SettingsEnvironment environment_;
@@ -199,6 +211,7 @@ private:
     SpeedRailControl* speedControl_ = nullptr;
     int32_t playSpeed_ = 1000;  // the speed the engine plays at, 1000 = normal
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
+    std::unique_ptr<mixer::PulseMixer> mixer_;
     std::string currentFolder_;
     int screenDpi_ = 96;
     bool closing_ = false;

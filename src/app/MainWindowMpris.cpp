@@ -53,6 +53,10 @@ void MainWindow::StartMpris(const QDBusConnection& bus)
     hooks.SetPosition = [this](qint64 positionUs) {
         rail_->SeekRelative(static_cast<int32_t>(positionUs / 1000 - front_->MPlayGetPosition()));
     };
+    hooks.SetVolume = [this](double volume) {
+        SetLocalVolume(static_cast<int32_t>(std::lround(volume * 1000)));
+        SetVolumeSliderPos();
+    };
     hooks.SetRate = [this](double rate) { ApplyPlaySpeed(static_cast<int32_t>(std::lround(rate * kNormalSpeed))); };
     mpris_ = new MprisService(std::move(hooks), this);
     mpris_->Start(bus);

@@ -9,3 +9,8 @@ target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/SpeedRail.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SpeedRailControl.cpp
 )
+# The volume knobs: their logic and the frame that draws them.
+target_sources(vistrel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/VolumeKnobs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/VolumeFrameWidget.cpp
+)

@@ -258,6 +258,8 @@ void TitlePlayControl::StartOpenedTitle()
         FolderChanged = false;
     }
     KeepAwake(started);
+    if (Hooks.ShowVolumes)
+        Hooks.ShowVolumes();
 }
 
 // As many stream entries as the title has; entry 1 stays (disabled at 0).

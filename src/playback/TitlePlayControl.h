@@ -60,6 +60,8 @@ struct TitlePlayHooks {
     std::function<void()> HideVideo;
     std::function<void()> VideoTitleClosed;
     std::function<void()> ResetPlaySpeed;
+    // A title started: the volume knobs show the mixer's and the title's volumes.
+    std::function<void()> ShowVolumes;
     // Brings the window back to the front when opening a title took the focus away;
     // unset: the host's BringToForeground.
     std::function<void()> ForceForeground;

@@ -14,3 +14,7 @@ target_link_libraries(tst_destination_lists PRIVATE vistrel_ui)
 # Open with, Properties and the folder menu's entries in the running window.
 vistrel_add_test(tst_shell_menus app/tst_shell_menus.cpp gui)
 target_link_libraries(tst_shell_menus PRIVATE vistrel_ui)
+
+# The volume knobs against a PulseAudio of the test's own, with real titles playing.
+vistrel_add_test(tst_main_window_volume app/tst_main_window_volume.cpp gui)
+target_link_libraries(tst_main_window_volume PRIVATE vistrel_ui)

@@ -133,13 +133,16 @@ private slots:
         QVERIFY(Property("Position").toLongLong() >= 2400000);
     }
 
-    // The rate goes to the engine as a play speed; one beyond the range is refused. Next
+    // The volume is the title's own; the rate goes to the engine as a play speed, one beyond
+    // the range is refused. Next
     // plays the next file of the folder, with new metadata, at normal speed.
     void rateAndNext()
     {
         QDBusInterface player(service_, kPath, kPlayer);
         QVERIFY(player.setProperty("Rate", 2.0));
         WAIT_VERIFY2(Property("Rate").toDouble() == 2.0, "the rate did not reach the engine");
+        QVERIFY(player.setProperty("Volume", 0.25));
+        WAIT_VERIFY2(Property("Volume").toDouble() == 0.25, "the volume did not reach the title");
         QVERIFY(player.setProperty("Rate", 8.0));
         QTest::qWait(300);
         QCOMPARE(Property("Rate").toDouble(), 2.0);
