@@ -2,9 +2,14 @@
 # Builds the Debian package in build-release/ (Release, CPack's DEB generator) and checks it:
 # the control file's Depends holds the linked libraries' packages (dpkg-shlibdeps) and the
 # run-time plugin packages, and the package holds the installed layout. Run on demand (it
-# builds a Release tree, a few minutes on two cores): scripts/check-deb.sh [BUILD_DIR]
+# builds a Release tree, a few minutes on two cores): scripts/check-deb.sh [--play] [BUILD_DIR]
+# --play (as root, on a machine without Vistrel, e.g. in ../shared/tools/fresh-root.sh):
+# then installs the package with apt, starts the installed program on a demo file under Xvfb
+# with the test sound server, and checks that its sound stream plays.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+play=0
+[[ "${1:-}" == --play ]] && { play=1; shift; }
 build=${1:-build-release}
 
 scripts/deps.sh build run
@@ -41,4 +46,20 @@ for file in ./usr/bin/vistrel ./usr/bin/vistrel-info ./usr/share/applications/vi
   fi
 done
 [[ $status -eq 0 ]] && echo "check-deb: ok"
-exit $status
+[[ $status -eq 0 && $play -eq 1 ]] || exit $status
+
+scripts/deps.sh test
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
+source scripts/services.sh
+start_test_services
+trap stop_test_services EXIT
+xvfb-run -a -s '-screen 0 1280x800x24 -nolisten tcp' timeout 30 /usr/bin/vistrel "$PWD/demo/a_major_chord.mp3" &
+for _ in $(seq 100); do
+  if pactl list sink-inputs 2>/dev/null | grep -q 'application.name = "Vistrel"'; then
+    echo "check-deb: the installed program plays"
+    exit 0
+  fi
+  sleep 0.2
+done
+echo "check-deb: the installed program played no sound stream" >&2
+exit 1
