@@ -49,6 +49,8 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/DivFix DESTINATION ${VISTREL_HELPER_DIR} OP
 install(FILES ${VISTREL_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VISTREL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${VISTREL_DOC_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/docs/screenshot.png DESTINATION ${VISTREL_DOC_DIR}/docs)
 
 # cpack -G DEB in a Release build folder. The libraries' packages come from dpkg-shlibdeps;
 # what the program loads at run time without linking it is listed here: the GStreamer

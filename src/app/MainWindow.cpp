@@ -32,6 +32,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -388,9 +389,12 @@ void MainWindow::CloseClicked()
     close();
 }
 
+// An installed copy opens the README of its documentation folder; a build, the source
+// tree's.
 void MainWindow::HomepageClicked()
 {
-    QDesktopServices::openUrl(QUrl(kHomepageUrl));
+    const QString installed = QCoreApplication::applicationDirPath() + "/" VISTREL_DOCS_FROM_PROGRAM "README.md";
+    QDesktopServices::openUrl(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed) : QUrl(kHomepageUrl));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

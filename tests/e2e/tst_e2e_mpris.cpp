@@ -140,18 +140,18 @@ private slots:
     {
         QDBusInterface player(service_, kPath, kPlayer);
         QVERIFY(player.setProperty("Rate", 2.0));
-        WAIT_VERIFY2(Property("Rate").toDouble() == 2.0, "the rate did not reach the engine");
+        WAIT_VERIFY2(Property("Rate").value<double>() == 2.0, "the rate did not reach the engine");
         QVERIFY(player.setProperty("Volume", 0.25));
-        WAIT_VERIFY2(Property("Volume").toDouble() == 0.25, "the volume did not reach the title");
+        WAIT_VERIFY2(Property("Volume").value<double>() == 0.25, "the volume did not reach the title");
         QVERIFY(player.setProperty("Rate", 8.0));
         QTest::qWait(300);
-        QCOMPARE(Property("Rate").toDouble(), 2.0);
+        QCOMPARE(Property("Rate").value<double>(), 2.0);
         changedNames_.clear();
         Call("Next");
         WAIT_VERIFY2(Url() == QUrl::fromLocalFile(Media("mp3_6s_8k_mono.mp3")).toString(), qPrintable(Url()));
         WAIT_VERIFY2(changedNames_.contains("Metadata"), "no PropertiesChanged for the new title");
         WAIT_VERIFY2(Status() == "Playing", qPrintable(Status()));
-        QCOMPARE(Property("Rate").toDouble(), 1.0);
+        QCOMPARE(Property("Rate").value<double>(), 1.0);
     }
 
     // Quit ends the program as its Close button does: the settings are saved.

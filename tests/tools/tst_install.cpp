@@ -88,7 +88,8 @@ private slots:
     {
         QSet<QString> expected{"bin/vistrel", "bin/vistrel-info", kDataDir + "/applications/vistrel.desktop",
                                kDataDir + "/icons/hicolor/scalable/apps/vistrel.svg",
-                               kDataDir + "/metainfo/org.vistrel.Vistrel.metainfo.xml"};
+                               kDataDir + "/metainfo/org.vistrel.Vistrel.metainfo.xml",
+                               kDataDir + "/doc/vistrel/README.md", kDataDir + "/doc/vistrel/docs/screenshot.png"};
         for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
             const QString png = kDataDir + QString("/icons/hicolor/%1x%1/apps/vistrel.png").arg(size);
             expected << png;
