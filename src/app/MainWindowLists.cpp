@@ -87,7 +87,7 @@ void MainWindow::ConfigureList(std::vector<PathItem>& list, const char* caption)
 void MainWindow::ListsChanged()
 {
     menus_->BuildListMenus(settings_);
-    store_.SaveSettings(settings_, environment_);
+    SaveAllSettings();
 }
 
 }  // namespace vistrel
