@@ -170,7 +170,8 @@ void MainWindow::BuildRail()
         rail_->LastSeekTick = front_->LastSeekTick;  // one LastSeekTick for front and rail
     };
     host.MPlayPause = [this] { front_->MPlayPause(); };
-    host.ShowFrameAfterSeek = [] { return false; };  // until the video layout shows paused frames
+    // Both engines draw a paused seek's new frame by themselves, whatever the codec.
+    host.ShowFrameAfterSeek = [] { return false; };
     host.EnablePositionPoll = [this](bool enable, const std::string& caller) { titlePlay_->EnablePositionPoll(enable, caller); };
     host.PollPosition = [this] { titlePlay_->PollPosition(); };
     host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
