@@ -54,7 +54,7 @@ source scripts/services.sh
 start_test_services
 xvfb-run -a -s '-screen 0 1280x800x24 -nolisten tcp' timeout 30 /usr/bin/vistrel "$PWD/demo/a_major_chord.mp3" &
 player=$!
-trap 'kill $player 2>/dev/null; wait $player 2>/dev/null; stop_test_services' EXIT
+trap 'kill $player 2>/dev/null; wait $player 2>/dev/null || true; stop_test_services' EXIT
 for _ in $(seq 100); do
   if pactl list sink-inputs 2>/dev/null | grep -q 'application.name = "Vistrel"'; then
     echo "check-deb: the installed program plays"
