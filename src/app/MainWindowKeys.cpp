@@ -7,6 +7,7 @@
 #include "controls/PositionRail.h"
 #include "playback/TitlePlayControl.h"
 #include "support/AppTitle.h"
+#include "support/Hooks.h"
 #include "support/MsgBox.h"
 #include "video/VideoPresenter.h"
 
@@ -21,7 +22,6 @@
 #include <QPlainTextEdit>
 #include <QTextEdit>
 
-#include <type_traits>
 
 namespace vistrel {
 
@@ -55,12 +55,6 @@ bool IsTextEditor(const QWidget* widget)
            qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget);
 }
 
-template <typename... Args>
-void CallIfSet(const std::function<void(Args...)>& action, std::type_identity_t<Args>... args)
-{
-    if (action)
-        action(args...);
-}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include "controls/FullscreenRailWidget.h"
 #include "controls/PositionRailWidget.h"
+#include "support/Hooks.h"
 #include "support/TickCount.h"
 #include "support/TitleState.h"
 
@@ -12,7 +13,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 #include <utility>
 
 namespace vistrel {
@@ -25,19 +25,6 @@ constexpr int32_t kSeekButtonStepMs = 10000;
 constexpr int32_t kHourglassAboveMs = 300;
 constexpr int32_t kDeferDragSeeksFromMs = 100;
 
-// Host hooks may be left empty: then nothing happens (or the fallback is the result).
-template <typename R, typename... Args>
-R CallOr(const std::function<R(Args...)>& f, std::type_identity_t<R> fallback, std::type_identity_t<Args>... args)
-{
-    return f ? f(args...) : fallback;
-}
-
-template <typename... Args>
-void CallIfSet(const std::function<void(Args...)>& f, std::type_identity_t<Args>... args)
-{
-    if (f)
-        f(args...);
-}
 }  // namespace
 
 std::string FormatRailTime(int64_t ms)

@@ -1,6 +1,7 @@
 #include "platform/desktop/Mpris.h"
 
 #include "platform/desktop/MprisAdaptors.h"
+#include "support/Hooks.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -22,13 +23,6 @@ constexpr int kBusCallTimeoutMs = 500;
 constexpr uint kDoNotQueue = 4;         // RequestName flag
 constexpr uint kPrimaryOwner = 1;       // RequestName reply
 constexpr uint kAlreadyOwner = 4;
-
-template <typename Hook, typename... Args>
-void CallIfSet(const Hook& hook, Args&&... args)
-{
-    if (hook)
-        hook(std::forward<Args>(args)...);
-}
 
 }  // namespace
 
