@@ -177,7 +177,7 @@ void MainWindow::BuildRail()
     host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
         titlePlay_->PlaySelectedTitle(keepLast, caller);
     };
-    host.IsDirectShow = [this] { return front_->MediaInterface == kMediaInterfaceDirectShow; };
+    host.IsDirectShow = [this] { return front_->TitleInterface() == kMediaInterfaceDirectShow; };
     rail_ = new PositionRail(*railRow_, timers_->ForRail(), title_, std::move(host), this);
 }
 
@@ -316,6 +316,7 @@ void MainWindow::ApplyLoadedSettings()
     controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
+    titlePlay_->TryOtherInterface = settings_.TryOtherInterface != 0;
     ApplyCheckBoxes(controls_, settings_);
     ApplyToolTips(this, settings_.ToolTips);
 }

@@ -90,6 +90,8 @@ void ReadMediaInterface(const SettingsStore& store, Settings& s, const SettingsE
     s.UseMCI = std::clamp(s.UseMCI, 0, 1);
     if (s.UseMCI == 0 && !(env.isDirectShowAvailable && env.isDirectShowAvailable()))
         s.UseMCI = 1;
+    store.ReadSetting(s.TryOtherInterface, "TryOtherInterface", "1");
+    s.TryOtherInterface = std::clamp(s.TryOtherInterface, 0, 1);
 }
 
 // Entries without a path are skipped, so gaps in the numbering close up.
@@ -443,6 +445,7 @@ void SettingsStore::SaveSettings(Settings& s, const SettingsEnvironment& env) co
     SaveTemporaryFiles(*this, s, env);
     SaveHisExcludeList(*this, s.HisExclude);
     SaveSeekPreview(*this, s);
+    SaveSetting(s.TryOtherInterface, "TryOtherInterface");  // after the older keys, whose order files keep
     // A save that could not write every key (a full disk) leaves the last complete file.
     if (writeFailed_)
         RestoreInterruptedSave(iniFile_, iniBackupFile_);

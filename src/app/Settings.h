@@ -31,6 +31,7 @@ struct Settings {
     double FontSize = 9;           // 0 = the designed font sizes; otherwise 7..14
     bool UseMenuHotkeys = true;
     int32_t UseMCI = 0;            // MediaInterface: 0 DirectShow, 1 MCI
+    int32_t TryOtherInterface = 1; // 1: a file the chosen back end refuses is tried on the other
     std::vector<PathItem> CopyMoveTo;
     std::vector<PathItem> GoTo;
     std::vector<OpenWithItem> OpenWith;

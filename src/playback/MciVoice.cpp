@@ -201,20 +201,21 @@ void ShowExclamation(const std::string& text)
     MsgBox(text, kMsgExclamation, std::string(kAppTitle));
 }
 
-bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume)
+bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume, bool reportFailure)
 {
     const bool wasForeground = IsMainWindowForeground();
     CloseVoice1();
     const std::string ext = UpperExtension(fileName);
-    if (!OpenWithFallbacks(fileName, parent, TypeClause(ext))) {
-        ShowExclamation(GetMCIErrorText(MCILastError));
+    const auto fail = [reportFailure] {
+        if (reportFailure)
+            ShowExclamation(GetMCIErrorText(MCILastError));
         return false;
-    }
+    };
+    if (!OpenWithFallbacks(fileName, parent, TypeClause(ext)))
+        return fail();
     RestoreForeground(wasForeground);
-    if (NeedsSeparateVideoWindow() && !ReopenInSeparateVideoWindow(fileName)) {
-        ShowExclamation(GetMCIErrorText(MCILastError));
-        return false;
-    }
+    if (NeedsSeparateVideoWindow() && !ReopenInSeparateVideoWindow(fileName))
+        return fail();
     SetVoice1TimeFormat("milliseconds");
     if (ext != "RMI" && ext != "MID")
         SetVoice1Volume(volume);

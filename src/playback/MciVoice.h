@@ -49,7 +49,8 @@ std::string ServiceErrorString(MciError code);
 MciError SendMCICommand(const std::string& command, std::string& reply);
 std::string GetMCIErrorText(MciError code);
 
-bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume);
+// `reportFailure` false leaves the error box to the caller (MCILastError holds the code).
+bool OpenVoice1(const std::string& fileName, WindowHandle parent, int32_t volume, bool reportFailure = true);
 MciError OpenVoice1File(const std::string& fileName, const std::string& clause);
 MciError CloseVoice1();
 bool PlayVoice1();

@@ -7,6 +7,7 @@
 #include "playback/PlayerFront.h"
 
 #include "playback/MciVoice.h"
+#include "support/Hooks.h"
 #include "support/TickCount.h"
 
 #include <cmath>
@@ -17,12 +18,17 @@ namespace mci = MciVoice;
 
 bool PlayerFront::HasFrontEnd() const
 {
-    return MediaInterface == kMediaInterfaceDirectShow || MediaInterface == kMediaInterfaceMCI;
+    return TitleInterface() == kMediaInterfaceDirectShow || TitleInterface() == kMediaInterfaceMCI;
 }
 
 DirectShowBackend* PlayerFront::DirectShowOrNull() const
 {
-    return MediaInterface == kMediaInterfaceDirectShow ? DirectShow : nullptr;
+    return TitleInterface() == kMediaInterfaceDirectShow ? DirectShow : nullptr;
+}
+
+const char* PlayerFront::InterfaceName(int16_t mediaInterface)
+{
+    return mediaInterface == kMediaInterfaceDirectShow ? "DirectShow" : "MCI";
 }
 
 int64_t PlayerFront::Now() const
@@ -31,23 +37,54 @@ int64_t PlayerFront::Now() const
 }
 
 bool PlayerFront::MPlayOpen(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,
-                            bool multiVideo)
+                            bool multiVideo, bool reportFailure)
 {
-    if (UsesMCI())
-        return mci::OpenVoice1(fileName, parent, volume);  // the stream flags are not used
+    return OpenOn(MediaInterface, fileName, parent, volume, multiAudio, multiVideo, reportFailure);
+}
+
+bool PlayerFront::MPlayOpenOnOtherInterface(const std::string& fileName, WindowHandle parent, int32_t volume,
+                                            bool multiAudio, bool multiVideo)
+{
+    if (MediaInterface == kMediaInterfaceMCI && !CallOr(Hooks.IsDirectShowAvailable, false))
+        return false;
+    const auto other = static_cast<int16_t>(1 - MediaInterface);
+    return OpenOn(other, fileName, parent, volume, multiAudio, multiVideo, false);
+}
+
+bool PlayerFront::OpenOn(int16_t mediaInterface, const std::string& fileName, WindowHandle parent, int32_t volume,
+                         bool multiAudio, bool multiVideo, bool reportFailure)
+{
+    titleInterface_ = mediaInterface;
+    if (UsesMCI()) {  // the stream flags are not used
+        const bool opened = mci::OpenVoice1(fileName, parent, volume, reportFailure);
+        mciOpenError_ = opened ? 0 : mci::MCILastError;
+        return opened;
+    }
     if (DirectShowBackend* ds = DirectShowOrNull())
         return ds->Open(fileName, parent, volume, multiAudio, multiVideo);
     return false;
 }
 
+void PlayerFront::ReportOpenFailure()
+{
+    if (MediaInterface == kMediaInterfaceMCI && mciOpenError_ != 0)
+        mci::ShowExclamation(mci::GetMCIErrorText(mciOpenError_));
+}
+
+// A title that fell back to MCI may leave the previous DirectShow title fading out in its
+// kept graph: a full close ends that one too.
 void PlayerFront::MPlayClose(bool keepLast)
 {
     if (!HasFrontEnd())
         return;
-    if (UsesMCI())
+    if (UsesMCI()) {
         mci::CloseVoice1();
-    else if (DirectShowBackend* ds = DirectShowOrNull())
+        if (!keepLast && DirectShow)
+            DirectShow->CloseLast();
+    } else if (DirectShowBackend* ds = DirectShowOrNull()) {
         ds->Close(keepLast);
+    }
+    titleInterface_ = -1;
     CloseSideEffects();
 }
 
@@ -61,10 +98,11 @@ void PlayerFront::CloseSideEffects()
         Hooks.WipeNewestTempCopy();
 }
 
+// Only DirectShow keeps the previous title; it may be fading out under an MCI title.
 void PlayerFront::MPlayCloseLast()
 {
-    if (DirectShowBackend* ds = DirectShowOrNull())
-        ds->CloseLast();
+    if (DirectShow)
+        DirectShow->CloseLast();
 }
 
 bool PlayerFront::MPlayStart()

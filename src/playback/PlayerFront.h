@@ -64,6 +64,7 @@ public:
     // `title` is the title play control's state (playState for ToggleMediaInterface).
     explicit PlayerFront(const TitleState& title) : title_(title) {}
 
+    // The back end the user chose (the "MCI"/"DirectShow" switch, saved as UseMCI).
     int16_t MediaInterface = kMediaInterfaceMCI;
     int32_t LastSeekTarget = 0;
     int32_t MCISpeedError = 0;
@@ -73,8 +74,18 @@ public:
     // The second back end; null until it exists: then its operations do nothing.
     DirectShowBackend* DirectShow = nullptr;
 
+    // `reportFailure` false keeps MCI's error box back, for ReportOpenFailure to show later.
     bool MPlayOpen(const std::string& fileName, WindowHandle parent, int32_t volume, bool multiAudio,
-                   bool multiVideo);
+                   bool multiVideo, bool reportFailure = true);
+    // Opens on the back end the user did not choose; the title then plays there until it
+    // closes. False when that back end is not available or cannot open the file either.
+    bool MPlayOpenOnOtherInterface(const std::string& fileName, WindowHandle parent, int32_t volume,
+                                   bool multiAudio, bool multiVideo);
+    // MCI's error box for the last open that failed quietly; nothing on the other back end.
+    void ReportOpenFailure();
+    // The back end of the open title; the chosen one while no title is open.
+    int16_t TitleInterface() const { return titleInterface_ >= 0 ? titleInterface_ : MediaInterface; }
+    static const char* InterfaceName(int16_t mediaInterface);
     void MPlayClose(bool keepLast);
     void MPlayCloseLast();
     bool MPlayStart();
@@ -103,13 +114,17 @@ public:
     void MediaInterfaceLabelPressed() { ToggleMediaInterface(); }
 
 private:
-    bool UsesMCI() const { return MediaInterface == kMediaInterfaceMCI; }
-    bool HasFrontEnd() const;               // MediaInterface is 0 or 1
-    DirectShowBackend* DirectShowOrNull() const;  // the back end when DirectShow is selected
+    bool UsesMCI() const { return TitleInterface() == kMediaInterfaceMCI; }
+    bool HasFrontEnd() const;               // TitleInterface() is 0 or 1
+    DirectShowBackend* DirectShowOrNull() const;  // the back end when the title is on DirectShow
+    bool OpenOn(int16_t mediaInterface, const std::string& fileName, WindowHandle parent, int32_t volume,
+                bool multiAudio, bool multiVideo, bool reportFailure);
     int64_t Now() const;
     void CloseSideEffects();
 
     const TitleState& title_;
+    int16_t titleInterface_ = -1;  // -1: no title open
+    uint32_t mciOpenError_ = 0;    // of the last MCI open, kept for ReportOpenFailure
 };
 
 }  // namespace vistrel

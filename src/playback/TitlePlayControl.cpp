@@ -188,16 +188,22 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     if (!IsQuickAudioExtension(ext))
         SetHourglass();
     host_.ResetTimes();
-    bool opened = OpenThroughFront(fileName);
+    bool opened = OpenThroughFront(fileName, !TryOtherInterface);
     if (wasForeground && !host_.IsForeground())
         ForceForeground();
     if (!opened && ext == "AVI" && Hooks.RepairAvi)
         opened = OpenRepairedCopy(Hooks.RepairAvi(fileName));
-    const std::string missing = front_.MPlayMissingDecoders();
+    std::string missing = front_.MPlayMissingDecoders();
+    if (!opened && TryOtherInterface && OpenOnOtherInterface(fileName)) {
+        opened = true;
+        missing.clear();
+    }
     if (!opened) {
         CloseMedia(false, false, false);
         if (front_.MediaInterface == kMediaInterfaceDirectShow)
             MsgBox(CannotPlayText(missing), kMsgExclamation, kAppTitle);
+        else if (TryOtherInterface)
+            front_.ReportOpenFailure();
         return true;
     }
     if (!missing.empty())
@@ -206,10 +212,21 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     return true;
 }
 
-bool TitlePlayControl::OpenThroughFront(const std::string& fileName)
+bool TitlePlayControl::OpenThroughFront(const std::string& fileName, bool reportFailure)
 {
     return front_.MPlayOpen(fileName, host_.VideoAreaWindow(), CurrentVolume, Flags.SeveralAudioStreams,
-                            Flags.MpegProgramWithVideo);
+                            Flags.MpegProgramWithVideo, reportFailure);
+}
+
+// The tip names the back end that took the title over.
+bool TitlePlayControl::OpenOnOtherInterface(const std::string& fileName)
+{
+    if (!front_.MPlayOpenOnOtherInterface(fileName, host_.VideoAreaWindow(), CurrentVolume,
+                                          Flags.SeveralAudioStreams, Flags.MpegProgramWithVideo))
+        return false;
+    ShowTip(std::string("Playing with ") + PlayerFront::InterfaceName(front_.TitleInterface()) + ": " +
+            PlayerFront::InterfaceName(front_.MediaInterface) + " cannot open this file");
+    return true;
 }
 
 // The repaired copy plays; label 0 says so in dark red.
@@ -272,7 +289,7 @@ void TitlePlayControl::TakeVideoWindows()
 {
     TitleState& t = title_;
     front_.MPlayGetVideoWindows(t.videoWindow, t.innerVideoWindow);
-    if (front_.MediaInterface == kMediaInterfaceDirectShow)
+    if (front_.TitleInterface() == kMediaInterfaceDirectShow)
         t.innerVideoWindow = t.videoWindow;
     if (Hooks.FullscreenMenuItemEnable)
         Hooks.FullscreenMenuItemEnable(t.videoWindow != 0);

@@ -87,6 +87,8 @@ public:
     // volume 0..1000.
     int32_t OverlappedPlayTimeMS = 100;
     int32_t CurrentVolume = 1000;
+    // A file the chosen back end cannot open is tried on the other one before the error.
+    bool TryOtherInterface = true;
 
     // The playing title's state beyond TitleState.
     bool OverlappedActive = false;
@@ -149,7 +151,8 @@ private:
     void ShowTip(const std::string& text);
     bool PassAccessTest(std::string& fileName);
     bool OpenTitle(const std::string& fileName, bool wasForeground);
-    bool OpenThroughFront(const std::string& fileName);
+    bool OpenThroughFront(const std::string& fileName, bool reportFailure = true);
+    bool OpenOnOtherInterface(const std::string& fileName);
     bool OpenRepairedCopy(const std::string& repaired);
     void ForceForeground();
     void StartOpenedTitle();

@@ -350,7 +350,7 @@ void TitlePlayControl::PlayPrevTitle(float /*rel*/)
     if (candidate == t.CurrentIndex) {
         front_.MPlaySeek(0, false);
         host_.SetRailValue(0);
-        if (front_.MediaInterface == kMediaInterfaceMCI)
+        if (front_.TitleInterface() == kMediaInterfaceMCI)
             MciVoice::PlayVoice1();
         return;
     }

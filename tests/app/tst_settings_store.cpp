@@ -120,7 +120,7 @@ private slots:
         s.Minimized = true;
         Store().SaveSettings(s, env_);
         QVERIFY(IniText().starts_with("[Settings]\nFoo=bar\nPath=/new/\nNonremovablePath=\nFontName="));
-        QVERIFY(IniText().ends_with("\nSeekPreviewWidthFullscreenDivisor=6\n"));
+        QVERIFY(IniText().ends_with("\nSeekPreviewWidthFullscreenDivisor=6\nTryOtherInterface=1\n"));
         QCOMPARE(test::OpenDescriptorCount(), before);
     }
 
@@ -175,7 +175,7 @@ private slots:
                                         "AutoZoomRes3=800\nAdditionalFileFilter=\nAll=0\nLoop=0\nOverlapped=0\nVideoSideBySide=0\nToolTips=1\n"
                                         "UseMenuHotkeys=1\nUseMCI=0\nOverlappedPlayTimeMS=100\nSmallVidZoomToKeepAppVisible=0\nDeleteWithoutAsking=0\n"
                                         "AvsForVDub=0\nPathToDivFix=\nMaxTempFileSizeMB=10\nTempPath=\nTempPath2=\nSeekPreviewWidthMain=160\n"
-                                        "SeekPreviewWidthFullscreenDivisor=6\n"));
+                                        "SeekPreviewWidthFullscreenDivisor=6\nTryOtherInterface=1\n"));
     }
 
     // A file is loaded (which leaves it as it is) and saved: the file then holds each line of `saved`
@@ -188,10 +188,10 @@ private slots:
         const auto row = [](const char* keys, const char* saved) {
             QTest::newRow(Text(keys).replace('\n', "; ").constData()) << QString(keys) << QString(saved);
         };
-        row("FontSize=20\nOverlappedPlayTimeMS=2001\nMaxTempFileSizeMB=101\nSeekPreviewWidthFullscreenDivisor=11\nUseMCI=2",
-            "FontSize=14\nOverlappedPlayTimeMS=2000\nMaxTempFileSizeMB=100\nSeekPreviewWidthFullscreenDivisor=10\nUseMCI=1");
-        row("FontSize=6.9\nOverlappedPlayTimeMS=99\nMaxTempFileSizeMB=-1\nSeekPreviewWidthFullscreenDivisor=1\nUseMCI=-1\nLeft=-1920.4",
-            "FontSize=7\nOverlappedPlayTimeMS=100\nMaxTempFileSizeMB=1\nSeekPreviewWidthFullscreenDivisor=2\nUseMCI=0\nLeft=-1920\nTop=0");
+        row("FontSize=20\nOverlappedPlayTimeMS=2001\nMaxTempFileSizeMB=101\nSeekPreviewWidthFullscreenDivisor=11\nUseMCI=2\nTryOtherInterface=2",
+            "FontSize=14\nOverlappedPlayTimeMS=2000\nMaxTempFileSizeMB=100\nSeekPreviewWidthFullscreenDivisor=10\nUseMCI=1\nTryOtherInterface=1");
+        row("FontSize=6.9\nOverlappedPlayTimeMS=99\nMaxTempFileSizeMB=-1\nSeekPreviewWidthFullscreenDivisor=1\nUseMCI=-1\nLeft=-1920.4\nTryOtherInterface=0",
+            "FontSize=7\nOverlappedPlayTimeMS=100\nMaxTempFileSizeMB=1\nSeekPreviewWidthFullscreenDivisor=2\nUseMCI=0\nLeft=-1920\nTop=0\nTryOtherInterface=0");
         // 0 keeps the designed font sizes and means the default temporary size; an empty Path keeps
         // the folder shown; check boxes are whole numbers, flags are not; the small-video key follows.
         row("FontSize=0\nMaxTempFileSizeMB=0\nPath=\nAll=2\nLoop=0.4\nDeleteWithoutAsking=0.4\nSmallVidZoomToKeepAppVisible=1\nOverScanPercent=15",

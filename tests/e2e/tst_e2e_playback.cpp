@@ -379,7 +379,8 @@ private slots:
     }
 
     // A decoder this machine lacks is named: in the tip while the other streams play, in
-    // the box when nothing can be decoded.
+    // the box when nothing can be decoded and the other back end is not to be tried. When it
+    // may be, MCI plays the title, the tip says so, and DirectShow stays the choice.
     void missingDecodersAreNamed()
     {
         SwitchTo("DirectShow");
@@ -392,10 +393,19 @@ private slots:
         Click(2);
         test::HiddenDecoders noSound{"avdec_mp3", "mpg123audiodec", "avdec_mp3float"};
         ClickFile("clip.asf");
+        WAIT_VERIFY2(Title().playState == MMSTATE_PLAY, "the other back end did not take over");
+        QCOMPARE(DeviceStatus("mode"), std::string("playing"));
+        QCOMPARE(Controls().tipLabel->text(), QString("Playing with MCI: DirectShow cannot open this file"));
+        Click(2);
+        QCOMPARE(Interface(), QString("DirectShow"));
+        window_->TitlePlay().TryOtherInterface = false;
+        ClickFile("clip.asf");
+        window_->TitlePlay().TryOtherInterface = true;
         QCOMPARE(boxes_.Messages().size(), ++expectedMessages_);
         QCOMPARE(boxes_.Messages().back().text, "Cannot play this file\r\n\r\nMissing GStreamer plugin: "
                                                      "MPEG-1 Layer 3 (MP3) decoder, " + video);
         QCOMPARE(Title().playState, MMSTATE_CLOSED);
+        QCOMPARE(DeviceStatus("mode"), std::string());
         SwitchTo("MCI");
     }
 };
