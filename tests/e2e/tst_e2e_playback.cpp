@@ -9,6 +9,7 @@
 #include "e2e/ScreenPixels.h"
 #include "e2e/X11Client.h"
 #include "platform/mci/MciService.h"
+#include "playback/PlayerFront.h"
 #include "support/HiddenDecoders.h"
 #include "support/MainWindowFixture.h"
 #include "video/VideoPresenter.h"
@@ -195,9 +196,13 @@ private slots:
         QVERIFY2(QGuiApplication::platformName() == "xcb", "e2e tests run under Xvfb: run through ./test.sh");
         QVERIFY2(test::StartNullSinkRecording(parecord_, kWaitMs), "no sound from nullsink.monitor: run through ./test.sh");
         // a_major_chord.mp3 lasts 4 s, chime.wav 1.5 s; the test card shows colour bars for 5 s.
-        for (const std::string name :
-             {"a_major_chord.mp3", "chime.wav", "vistrel_testcard.mp4", "p1_chime.wav", "p2_chime.wav", "p3_chime.wav"})
-            test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(name[0] == 'p' ? "chime.wav" : name)));
+        const std::pair<std::string, std::string> copies[] = {
+            {"a_major_chord.mp3", "a_major_chord.mp3"}, {"chime.wav", "chime.wav"},
+            {"vistrel_testcard.mp4", "vistrel_testcard.mp4"}, {"p1_chime.wav", "chime.wav"},
+            {"p2_chime.wav", "chime.wav"}, {"p3_chime.wav", "chime.wav"},
+            {"q1_testcard.mp4", "vistrel_testcard.mp4"}, {"q2_chime.wav", "chime.wav"}};
+        for (const auto& [name, demo] : copies)
+            test::WriteFile(fixture_.Path(name), test::ReadFile(test::Demo(demo)));
         test::WriteFile(fixture_.Path("clip.asf"), test::ReadFile(test::Fixture("asf_mpeg4_mp3.asf")));
         MakeTwoStreamClip(fixture_.Path("two_streams.avi"));
         QVERIFY(QDir().mkpath(QString::fromStdString(fixture_.Path("other"))));
@@ -334,6 +339,38 @@ private slots:
             WAIT_VERIFY2(DeviceStatus("mode") == "stopped", "the last title did not play out");
             QCOMPARE(DeviceStatus("position"), std::to_string(trace[n - 2].length));
         }
+    }
+
+    // On DirectShow a title cut short while it plays ends where its data ends and "play all"
+    // goes on to the next; a title deleted while it plays plays on to its end: its position
+    // rises to the length without a jump (an error would count as the end at once).
+    void cutAndDeletedTitlesEndAsAnyTitle()
+    {
+        SwitchTo("DirectShow");
+        SetTicked(Controls().playAllCheck, true);
+        ClickFile("q1_testcard.mp4");
+        ClickFile("q2_chime.wav", Qt::ControlModifier);
+        Click(2);
+        Click(0);
+        const auto playing = [this](const char* name) {
+            return Title().playState == MMSTATE_PLAY && Title().CurrentTitle.ends_with(name)
+                   && window_->Front().MPlayGetPosition() > 300;
+        };
+        WAIT_VERIFY2(playing("q1_testcard.mp4"), "the first title did not start");
+        QFile cut(QString::fromStdString(fixture_.Path("q1_testcard.mp4")));
+        QVERIFY(cut.resize(cut.size() / 2));
+        WAIT_VERIFY2(playing("q2_chime.wav"), "the cut title did not end");
+        QVERIFY(QFile::remove(QString::fromStdString(fixture_.Path("q2_chime.wav"))));
+        int last = 0, jump = 0;
+        for (int i = 0; i < kWaitMs / 20 && window_->Timers().positionTimer->isActive(); ++i, QTest::qWait(20)) {
+            const int position = window_->Front().MPlayGetPosition();
+            jump = std::max(jump, position - last);
+            last = position;
+        }
+        QCOMPARE(last, Title().CurrentTitleLengthMS);
+        QVERIFY2(jump < 500, qPrintable(QString("the position jumped %1 ms").arg(jump)));
+        Click(2);
+        SwitchTo("MCI");
     }
 
     // A ".mp3" that is an HTML page is refused with the media file test's message; nothing opens.
