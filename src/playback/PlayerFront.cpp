@@ -65,6 +65,8 @@ void PlayerFront::MPlayCloseLast()
 {
     if (DirectShowBackend* ds = DirectShowOrNull())
         ds->CloseLast();
+    if (Hooks.WipeNewestTempCopy)
+        Hooks.WipeNewestTempCopy();  // the kept title may have played from a copy
 }
 
 bool PlayerFront::MPlayStart()
