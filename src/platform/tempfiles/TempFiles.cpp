@@ -54,10 +54,12 @@ bool Exists(const std::string& name)
     return ::lstat(name.c_str(), &st) == 0;
 }
 
-bool ReadFull(int fd, char* buffer, int64_t size, int64_t offset)
+// Repeats `io` (pread or pwrite) until `size` bytes moved; false on an error or an early end.
+template <typename Byte, typename Io>
+bool AllBytes(Io io, int fd, Byte* buffer, int64_t size, int64_t offset)
 {
     while (size > 0) {
-        const ssize_t n = ::pread(fd, buffer, size_t(size), offset);
+        const ssize_t n = io(fd, buffer, size_t(size), offset);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -67,17 +69,14 @@ bool ReadFull(int fd, char* buffer, int64_t size, int64_t offset)
     return true;
 }
 
+bool ReadFull(int fd, char* buffer, int64_t size, int64_t offset)
+{
+    return AllBytes(::pread, fd, buffer, size, offset);
+}
+
 bool WriteFull(int fd, const char* buffer, int64_t size, int64_t offset)
 {
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, buffer, size_t(size), offset);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        buffer += n, size -= n, offset += n;
-    }
-    return true;
+    return AllBytes(::pwrite, fd, buffer, size, offset);
 }
 
 bool CopyInChunks(int in, int out, const std::vector<int64_t>& chunks)
