@@ -145,6 +145,20 @@ private slots:
         QCOMPARE(Title().playState, MMSTATE_CLOSED);
         QCOMPARE(TempFiles(), QStringList());
     }
+
+    // On MCI the file itself plays, also while another descriptor writes it.
+    void mciMakesNoCopy()
+    {
+        const int writer = ::open(fixture_.Path("written.mp3").c_str(), O_WRONLY);
+        QTest::mousePress(Controls().mediaInterfaceLabel, Qt::LeftButton);
+        QCOMPARE(Controls().mediaInterfaceLabel->text(), "MCI");
+        ClickFile("written.mp3");
+        WAIT_VERIFY2(Title().playState == MMSTATE_PLAY, "not playing");
+        QCOMPARE(Title().CurrentTitle, fixture_.Path("written.mp3"));
+        QCOMPARE(TempFiles(), QStringList());
+        Click(2);
+        ::close(writer);
+    }
 };
 
 QTEST_MAIN(TestE2eTempCopies)
