@@ -1,6 +1,6 @@
 # What an installed Vistrel consists of, and the Debian package made from it.
 #   bin/vistrel, bin/vistrel-info
-#   libexec/vistrel/DivFix                  the repair tool, when the build made one
+#   libexec/vistrel/DivFix                  the AVI repair tool (tools/DivFix)
 #   share/applications/vistrel.desktop      MimeType list generated (vistrel-mime-types)
 #   share/icons/hicolor/*/apps/vistrel.*    the SVG and PNGs rendered from it
 #   share/metainfo/org.vistrel.Vistrel.metainfo.xml
@@ -45,7 +45,7 @@ add_custom_target(vistrel_desktop_files ALL DEPENDS ${VISTREL_DESKTOP_ENTRY} ${i
 install(TARGETS vistrel vistrel-info RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The repair tool sits beside the program in the build folder once the build makes it; an
 # install takes it from there into the helper folder, where the program looks next.
-install(PROGRAMS ${CMAKE_BINARY_DIR}/DivFix DESTINATION ${VISTREL_HELPER_DIR} OPTIONAL)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/DivFix DESTINATION ${VISTREL_HELPER_DIR})
 install(FILES ${VISTREL_DESKTOP_ENTRY} DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${icon_svg} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VISTREL_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -22,6 +22,7 @@
 #include "playback/MciTestPanel.h"
 #include "playback/MciVoice.h"
 #include "playback/PlayerFront.h"
+#include "playback/TempCopies.h"
 #include "playback/TitlePlayControl.h"
 #include "support/MsgBox.h"
 #include "support/TickCount.h"
@@ -297,6 +298,7 @@ void MainWindow::OnLoad()
 {
     store_.ReadSettings(settings_, environment_);
     ApplyLoadedSettings();
+    BuildTempCopies();
     LoadVolumes();
     AddFilePattern(browser_->Patterns, settings_.AdditionalFileFilter);
     if (program::CommandLineArg.empty() || !HandOverCommandLineArg())

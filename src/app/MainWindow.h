@@ -32,6 +32,7 @@ class PlayerFront;
 class PositionRail;
 class PositionRailWidget;
 class SpeedRailControl;
+class TempCopies;
 class TitlePlayControl;
 class WindowTitleHost;
 namespace video {
@@ -184,6 +185,7 @@ private:
     // The second back end on GStreamer (MainWindowEngines.cpp).
     void BuildDirectShow();
     void CloseDirectShow();
+    void BuildTempCopies();
     void PlaceEngineWindow(WindowHandle engine, WindowHandle parent, QRect rect);
     // The volume knobs and the wheel (MainWindowVolume.cpp).
     void WireVolume();
@@ -216,6 +218,8 @@ private:
     int screenDpi_ = 96;
     bool closing_ = false;
     std::unique_ptr<DirectShowPlayer> directShow_;  // behind front_; closed in the destructor
+    // Before front_: the last media close wipes the last copy.
+    std::unique_ptr<TempCopies> tempCopies_;
     // Declared last: the title play control goes first, while the front it closes with
     // and the widgets it shows are still there.
     std::unique_ptr<PlayerFront> front_;

@@ -157,22 +157,6 @@ void ReadPlayOptions(const SettingsStore& store, Settings& s)
     store.ReadSetting(s.ToolTips, "ToolTips", "1");
 }
 
-// The configured tool when it exists, else "DivFix" beside the program (the build folder, an
-// unpacked copy), else in the helper folder of an installed copy (<prefix>/libexec/vistrel/
-// for <prefix>/bin/vistrel), where the tool's generic name stays off the user's PATH.
-std::string FindRepairTool(const std::string& configured, const std::string& programFolder)
-{
-    if (FileExists(configured))
-        return configured;
-    if (programFolder.empty())
-        return {};
-    const std::string folder = AddTrailingSlash(programFolder);
-    for (const std::string& candidate : {folder + kRepairToolName, folder + VISTREL_HELPERS_FROM_PROGRAM + kRepairToolName}) {
-        if (FileExists(candidate))
-            return std::filesystem::path(candidate).lexically_normal().string();
-    }
-    return {};
-}
 
 std::string ReadTempFolder(const SettingsStore& store, const std::string& key, const SettingsEnvironment& env)
 {
@@ -308,6 +292,23 @@ void SaveSeekPreview(const SettingsStore& store, const Settings& s)
 }
 
 }  // namespace
+
+// The configured tool when it exists, else "DivFix" beside the program (the build folder, an
+// unpacked copy), else in the helper folder of an installed copy (<prefix>/libexec/vistrel/
+// for <prefix>/bin/vistrel), where the tool's generic name stays off the user's PATH.
+std::string FindRepairTool(const std::string& configured, const std::string& programFolder)
+{
+    if (FileExists(configured))
+        return configured;
+    if (programFolder.empty())
+        return {};
+    const std::string folder = AddTrailingSlash(programFolder);
+    for (const std::string& candidate : {folder + kRepairToolName, folder + VISTREL_HELPERS_FROM_PROGRAM + kRepairToolName}) {
+        if (FileExists(candidate))
+            return std::filesystem::path(candidate).lexically_normal().string();
+    }
+    return {};
+}
 
 // ---- public functions -------------------------------------------------------------------
 

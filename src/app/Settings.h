@@ -66,6 +66,9 @@ struct SettingsEnvironment {
 };
 
 std::string SystemTempFolder();  // $TMPDIR with a trailing "/", or "/tmp/"
+// The configured repair tool when it exists, else "DivFix" beside the program, else in the
+// helper folder of an installed copy; "" when there is none.
+std::string FindRepairTool(const std::string& configured, const std::string& programFolder);
 // The program's folder (from ProgramPath()) and SystemTempFolder().
 SettingsEnvironment MakeSettingsEnvironment(std::function<bool()> isDirectShowAvailable);
 

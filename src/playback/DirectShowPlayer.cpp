@@ -62,6 +62,7 @@ bool DirectShowPlayer::Open(const std::string& fileName, WindowHandle parent, in
     options.audioOnlyName = ext == "WAV" || ext == "MP3";
     gst::OpenResult result;
     slots_[size_t(current_)] = gst::GstGraph::Open(fileName, options, result);
+    fileNames_[size_t(current_)] = slots_[size_t(current_)] ? fileName : std::string{};
     missingPlugins_ = result.missingPlugins;
     lastError_ = result.error;
     gst::GstGraph* graph = Current();
@@ -93,6 +94,7 @@ void DirectShowPlayer::FindStreams(bool multiAudio, bool multiVideo)
 void DirectShowPlayer::CloseSlot(int slot)
 {
     slots_[size_t(slot)].reset();
+    fileNames_[size_t(slot)].clear();
     if (slot != current_)
         return;
     hasAudio_ = hasVideo_ = false;
@@ -109,6 +111,15 @@ void DirectShowPlayer::Close(bool keepLast)
 void DirectShowPlayer::CloseLast()
 {
     CloseSlot(1 - current_);
+}
+
+std::vector<std::string> DirectShowPlayer::OpenFileNames() const
+{
+    std::vector<std::string> names;
+    for (const std::string& name : fileNames_)
+        if (!name.empty())
+            names.push_back(name);
+    return names;
 }
 
 int32_t DirectShowPlayer::GetState()

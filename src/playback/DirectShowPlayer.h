@@ -51,6 +51,7 @@ public:
     void SelectAudioStream(int32_t index) override;
     void SelectVideoStream(int32_t index) override;
     std::vector<std::string> MissingDecoders() override { return missingPlugins_; }
+    std::vector<std::string> OpenFileNames() const override;
 
     // Moves the video window `window` of either slot into `parent`; nothing for a window of
     // no slot.
@@ -68,6 +69,7 @@ private:
     void FindStreams(bool multiAudio, bool multiVideo);
 
     std::array<std::unique_ptr<gst::GstGraph>, 2> slots_;
+    std::array<std::string, 2> fileNames_;  // what each slot's graph plays
     int current_ = 0;
     bool hasAudio_ = false;
     bool hasVideo_ = false;

@@ -103,6 +103,8 @@ void PlayerFront::MPlayCloseLast()
 {
     if (DirectShow)
         DirectShow->CloseLast();
+    if (Hooks.WipeNewestTempCopy)
+        Hooks.WipeNewestTempCopy();  // the kept title may have played from a copy
 }
 
 bool PlayerFront::MPlayStart()

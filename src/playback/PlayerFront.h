@@ -44,6 +44,8 @@ public:
     virtual void SelectVideoStream(int32_t index) = 0;
     // The decoders found missing by the last open, whether it failed or not.
     virtual std::vector<std::string> MissingDecoders() { return {}; }
+    // The files its graphs hold open (a temporary copy among them must not be wiped).
+    virtual std::vector<std::string> OpenFileNames() const { return {}; }
 };
 
 // What the front asks of the main window and of features not built yet; each unset hook
@@ -52,7 +54,7 @@ struct PlayerFrontHooks {
     std::function<void()> EnablePositionPoll;                                // after every seek
     std::function<void()> UnloadSeekPreviewIfLoaded;                   // after MPlayClose
     std::function<void()> HideFullscreenRailIfVisible;                 // after MPlayClose
-    std::function<void()> WipeNewestTempCopy;                          // after MPlayClose
+    std::function<void()> WipeNewestTempCopy;                          // after MPlayClose(Last)
     std::function<bool()> IsDirectShowAvailable;                       // unset: false
     std::function<void(const std::string&)> SetMediaInterfaceCaption;  // mediaInterfaceLabel
     std::function<WindowHandle(WindowHandle)> FirstChildWindow;        // unset: 0

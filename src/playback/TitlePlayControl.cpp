@@ -1,5 +1,6 @@
 #include "playback/TitlePlayControl.h"
 
+#include "mediainfo/AviInfo.h"
 #include "mediainfo/MediaFileTest.h"
 #include "platform/mci/MciService.h"
 #include "playback/AccessLevel.h"
@@ -55,6 +56,13 @@ std::string CannotPlayText(const std::string& missingDecoders)
 {
     const std::string text = "Cannot play this file";
     return missingDecoders.empty() ? text : text + "\r\n\r\n" + kMissingPluginText + missingDecoders;
+}
+
+// An AVI by its header, whatever its name: the repair tool can rebuild it.
+bool HasAviHeader(const std::string& fileName)
+{
+    AviInfo info;
+    return GetAviInfo(fileName, info);
 }
 
 }  // namespace
@@ -126,7 +134,7 @@ void TitlePlayControl::PlayTitle(const std::string& fileName, bool keepLast)
         CloseMedia(false, false, false);
     host_.SetCaption(GetFileNamePart(fileName) + " - " + kAppTitle);
     std::string playName = fileName;
-    if (PassAccessTest(playName) && !OpenTitle(playName, wasForeground))
+    if (PassAccessTest(playName) && !OpenTitle(playName, UpperExtension(fileName), wasForeground))
         return;  // the media file test refused it: nothing more
     OverlappedClicked();
     RestoreDefaultPointer();
@@ -177,10 +185,10 @@ bool TitlePlayControl::PassAccessTest(std::string& fileName)
 }
 
 // Identifies, opens and starts the title; false when the media file test refused the file.
-bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground)
+// `ext` is the listed file's extension, also when a temporary copy plays.
+bool TitlePlayControl::OpenTitle(const std::string& fileName, const std::string& ext, bool wasForeground)
 {
     title_.CurrentTitle = fileName;
-    const std::string ext = UpperExtension(fileName);
     if (!PutFileInfosToLabels(fileName, ext)) {
         RestoreDefaultPointer();
         return false;
@@ -191,7 +199,7 @@ bool TitlePlayControl::OpenTitle(const std::string& fileName, bool wasForeground
     bool opened = OpenThroughFront(fileName, !TryOtherInterface);
     if (wasForeground && !host_.IsForeground())
         ForceForeground();
-    if (!opened && ext == "AVI" && Hooks.RepairAvi)
+    if (!opened && Hooks.RepairAvi && HasAviHeader(fileName))
         opened = OpenRepairedCopy(Hooks.RepairAvi(fileName));
     std::string missing = front_.MPlayMissingDecoders();
     if (!opened && TryOtherInterface && OpenOnOtherInterface(fileName)) {
@@ -232,7 +240,7 @@ bool TitlePlayControl::OpenOnOtherInterface(const std::string& fileName)
 // The repaired copy plays; label 0 says so in dark red.
 bool TitlePlayControl::OpenRepairedCopy(const std::string& repaired)
 {
-    if (repaired.empty() || !OpenThroughFront(repaired))
+    if (repaired.empty() || !OpenThroughFront(repaired, !TryOtherInterface))
         return false;
     host_.MarkRepairedCopy();
     return true;

@@ -42,7 +42,7 @@ struct TitlePlayHooks {
     // A temporary copy of a file another program writes to (second back end only); "" when
     // none was made.
     std::function<std::string(const std::string& fullName)> CreateTempCopy;
-    // A repaired copy of an AVI that failed to open; "" for none.
+    // A repaired copy of a file with an AVI header that failed to open; "" for none.
     std::function<std::string(const std::string& fullName)> RepairAvi;
     // Reading the next title ahead, so that overlapped play starts it without a gap.
     std::function<void(const std::string& fullName)> PrefetchFile;
@@ -150,7 +150,7 @@ private:
     bool ReportUnreadable(const std::string& fileName, bool keepLast);
     void ShowTip(const std::string& text);
     bool PassAccessTest(std::string& fileName);
-    bool OpenTitle(const std::string& fileName, bool wasForeground);
+    bool OpenTitle(const std::string& fileName, const std::string& ext, bool wasForeground);
     bool OpenThroughFront(const std::string& fileName, bool reportFailure = true);
     bool OpenOnOtherInterface(const std::string& fileName);
     bool OpenRepairedCopy(const std::string& repaired);

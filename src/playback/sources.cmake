@@ -10,4 +10,5 @@ target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TitlePlayControl.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TitlePlayEvents.cpp
   ${CMAKE_CURRENT_LIST_DIR}/AccessLevel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TempCopies.cpp
 )

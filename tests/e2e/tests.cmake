@@ -24,3 +24,7 @@ set_tests_properties(tst_e2e_video PROPERTIES LABELS e2e TIMEOUT 300)
 vistrel_add_test(tst_e2e_mpris e2e/tst_e2e_mpris.cpp e2e)
 target_link_libraries(tst_e2e_mpris PRIVATE Qt6::DBus)
 add_dependencies(tst_e2e_mpris vistrel)
+# Temporary copies and the AVI repair in the main window, heard in the null sink.
+vistrel_add_test(tst_e2e_temp_copies e2e/tst_e2e_temp_copies.cpp e2e)
+target_link_libraries(tst_e2e_temp_copies PRIVATE vistrel_ui)
+add_dependencies(tst_e2e_temp_copies vistrel_repair_tool)

@@ -10,3 +10,6 @@ endforeach()
 # The GStreamer back end on real playbins.
 vistrel_add_test(tst_directshow_player playback/tst_directshow_player.cpp unit)
 target_link_libraries(tst_directshow_player PRIVATE vistrel_ui PkgConfig::GST)
+# Temporary copies, the wipe, stale copies and the repair tool on the real file system.
+vistrel_add_test(tst_temp_copies playback/tst_temp_copies.cpp unit)
+target_link_libraries(tst_temp_copies PRIVATE vistrel_ui)
