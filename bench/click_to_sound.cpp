@@ -1,9 +1,12 @@
 // bench/click_to_sound [ROUNDS]: for a few files (MP3, WAV, MP4, MKV, MIDI), the median time
 // from PlayTitle (the click on a file) until the sound is heard, and until the player front
-// reports a position above 0, next to the bare engine in the same process: libmpv, with the
-// player's engine options, opening and starting the same file (GStreamer's midiparse ! fluiddec
-// for MIDI). Prints both medians and both ratios per file; the sound ratio is the headline, as it
-// is what the user hears (a stream can play on time while its reported position stands still).
+// reports a position above 0, next to the bare engine in the same process, on each back end:
+// - MCI rows: libmpv with the player's engine options opening and starting the same file
+//   (GStreamer's midiparse ! fluiddec for MIDI, as the sequencer plays it);
+// - DirectShow rows: a bare playbin on the same file, set to PLAYING, with pulsesink (and a
+//   fakevideosink that keeps the clock, as the player has no video window offscreen).
+// Prints both medians and both ratios per file; the sound ratio is the headline, as it is what
+// the user hears (a stream can play on time while its reported position stands still).
 //
 // "Heard" is the null sink's monitor, recorded by parec (s16le, mono, 48 kHz, 5 ms latency) in a
 // thread of its own: the first chunk holding a sample above kLoudSample, timed on arrival on the
@@ -13,8 +16,8 @@
 // sink renders in steps as short as the shortest latency asked of it, so the 5 ms recording
 // makes it step every 5 ms for both sides (BENCH_MONITOR_LATENCY_MS sets another). Before every
 // round the monitor must have been silent for kSilentBeforeRoundMs, so one round's tail never
-// counts as the next one's sound. A last row plays a silent WAV as a control: its sound column
-// must read -1.
+// counts as the next one's sound. A last row per back end plays a silent WAV as a control: its
+// sound column must read -1.
 //
 // BENCH_ONLY=TEXT runs only the rows whose name holds TEXT; BENCH_TRACE=1 prints when PlayTitle
 // returned. -1: never within the give-up time, or no monitor (parec missing or no data). Figures
@@ -215,8 +218,11 @@ Timing Measure(const QElapsedTimer& clock, MonitorRecorder& monitor,
 
 using Side = std::function<Timing(const std::string& file, MonitorRecorder& monitor)>;
 
-Timing VistrelClick(vistrel::MainWindow& window, const std::string& file, MonitorRecorder& monitor)
+// The back end is chosen as the "MCI"/"DirectShow" label does, while nothing is open.
+Timing VistrelClick(vistrel::MainWindow& window, int16_t mediaInterface, const std::string& file,
+                    MonitorRecorder& monitor)
 {
+    window.Front().MediaInterface = mediaInterface;
     QElapsedTimer clock;
     clock.start();
     monitor.Arm(clock);
@@ -249,6 +255,18 @@ Timing BareMpvClick(const std::string& file, MonitorRecorder& monitor)
     return timing;
 }
 
+Timing BareGstClick(GstElement* pipeline, const QElapsedTimer& clock, MonitorRecorder& monitor)
+{
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    const Timing timing = Measure(clock, monitor, [&] {
+        gint64 position = 0;
+        return gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) && position > 0;
+    });
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
+    return timing;
+}
+
 Timing BareGstMidiClick(const std::string& file, MonitorRecorder& monitor)
 {
     QElapsedTimer clock;
@@ -259,14 +277,22 @@ Timing BareGstMidiClick(const std::string& file, MonitorRecorder& monitor)
     GstElement* source = gst_bin_get_by_name(GST_BIN(pipeline), "src");
     g_object_set(source, "location", file.c_str(), nullptr);
     gst_object_unref(source);
-    gst_element_set_state(pipeline, GST_STATE_PLAYING);
-    const Timing timing = Measure(clock, monitor, [&] {
-        gint64 position = 0;
-        return gst_element_query_position(pipeline, GST_FORMAT_TIME, &position) && position > 0;
-    });
-    gst_element_set_state(pipeline, GST_STATE_NULL);
-    gst_object_unref(pipeline);
-    return timing;
+    return BareGstClick(pipeline, clock, monitor);
+}
+
+Timing BarePlaybinClick(const std::string& file, MonitorRecorder& monitor)
+{
+    QElapsedTimer clock;
+    clock.start();
+    monitor.Arm(clock);
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
+    GstElement* videoSink = gst_element_factory_make("fakevideosink", nullptr);
+    g_object_set(videoSink, "sync", TRUE, nullptr);
+    g_object_set(playbin, "uri", uri, "audio-sink", gst_element_factory_make("pulsesink", nullptr), "video-sink",
+                 videoSink, nullptr);
+    g_free(uri);
+    return BareGstClick(playbin, clock, monitor);
 }
 
 // The median of the rounds that gave a figure; -1 when none did.
@@ -307,13 +333,19 @@ void Report(const char* name, const Side& vistrel, const Side& bare, const std::
     }
     const double a = Median(ourSound), b = Median(bareSound);
     const double c = Median(ourPosition), d = Median(barePosition);
-    std::printf("%-22s %8.1f %8.1f %6.2f   %8.1f %8.1f %6.2f\n", name, a, b, Ratio(a, b), c, d, Ratio(c, d));
+    std::printf("%-33s %8.1f %8.1f %6.2f   %8.1f %8.1f %6.2f\n", name, a, b, Ratio(a, b), c, d, Ratio(c, d));
     const std::pair<const char*, const std::vector<double>*> columns[] = {
         {"Vistrel sound", &ourSound}, {"bare sound", &bareSound},
         {"Vistrel position", &ourPosition}, {"bare position", &barePosition}};
     for (const auto& [column, values] : columns)
         if (const int missed = Missed(*values); missed > 0 && missed < rounds)
             std::printf("  %s: no figure in %d of %d rounds\n", column, missed, rounds);
+}
+
+QByteArray LoadAverage()
+{
+    QFile file("/proc/loadavg");
+    return file.open(QIODevice::ReadOnly) ? file.readAll().left(14).trimmed() : QByteArray("?");
 }
 
 // A WAV of `seconds` of digital silence (48 kHz, mono, 16 bits): the control row, whose sound
@@ -355,9 +387,13 @@ int main(int argc, char** argv)
     vistrel::program::IniFile = dir.filePath("Vistrel.ini").toStdString();
     vistrel::program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
     vistrel::MainWindow window(dir.filePath("vistrel").toStdString());
-    const Side vistrel = [&](const std::string& file, MonitorRecorder& monitor) {
-        return VistrelClick(window, file, monitor);
+    const auto on = [&](int16_t mediaInterface) -> Side {
+        return [&window, mediaInterface](const std::string& file, MonitorRecorder& monitor) {
+            return VistrelClick(window, mediaInterface, file, monitor);
+        };
     };
+    const Side mci = on(vistrel::kMediaInterfaceMCI);
+    const Side directShow = on(vistrel::kMediaInterfaceDirectShow);
     const std::string silentWav = dir.filePath("silence.wav").toStdString();
     if (!WriteSilentWav(QString::fromStdString(silentWav), 3))
         std::fprintf(stderr, "could not write %s\n", silentWav.c_str());
@@ -369,16 +405,29 @@ int main(int argc, char** argv)
     const std::string demo = VISTREL_SOURCE_DIR "/demo/";
     const std::string fixtures = VISTREL_SOURCE_DIR "/tests/fixtures/media/";
     std::printf("median ms from play to the first sound on the monitor, and to position > 0; %d rounds"
-                " (-1: never)\n", rounds);
-    std::printf("%-22s %8s %8s %6s   %8s %8s %6s\n", "", "sound", "", "", "position", "", "");
-    std::printf("%-22s %8s %8s %6s   %8s %8s %6s\n", "file", "Vistrel", "bare", "ratio", "Vistrel", "bare",
+                " (-1: never); load average %s\n", rounds, LoadAverage().constData());
+    std::printf("%-33s %8s %8s %6s   %8s %8s %6s\n", "", "sound", "", "", "position", "", "");
+    std::printf("%-33s %8s %8s %6s   %8s %8s %6s\n", "file", "Vistrel", "bare", "ratio", "Vistrel", "bare",
                 "ratio");
-    Report("MP3 a_major_chord.mp3", vistrel, BareMpvClick, demo + "a_major_chord.mp3", rounds, monitor);
-    Report("WAV chime.wav", vistrel, BareMpvClick, demo + "chime.wav", rounds, monitor);
-    Report("MP4 mp4_h264_aac.mp4", vistrel, BareMpvClick, fixtures + "mp4_h264_aac.mp4", rounds, monitor);
-    Report("MKV mandelbrot.mkv", vistrel, BareMpvClick, demo + "mandelbrot.mkv", rounds, monitor);
-    Report("MIDI twinkle.mid", vistrel, BareGstMidiClick, demo + "twinkle.mid", rounds, monitor);
-    Report("silent WAV (control)", vistrel, BareMpvClick, silentWav, rounds, monitor);
+    const std::pair<const char*, std::string> files[] = {
+        {"MP3 a_major_chord.mp3", demo + "a_major_chord.mp3"},
+        {"WAV chime.wav", demo + "chime.wav"},
+        {"MP4 mp4_h264_aac.mp4", fixtures + "mp4_h264_aac.mp4"},
+        {"MKV mandelbrot.mkv", demo + "mandelbrot.mkv"},
+        {"MIDI twinkle.mid", demo + "twinkle.mid"},
+        {"silent WAV (control)", silentWav},
+    };
+    for (const auto& [name, file] : files) {
+        const Side bareMci = std::string(name).starts_with("MIDI") ? Side(BareGstMidiClick) : Side(BareMpvClick);
+        Report(("MCI " + std::string(name)).c_str(), mci, bareMci, file, rounds, monitor);
+    }
+    const auto& available = window.Front().Hooks.IsDirectShowAvailable;
+    if (!window.Front().DirectShow || !available || !available()) {
+        std::printf("DirectShow: not available\n");
+    } else {
+        for (const auto& [name, file] : files)
+            Report(("DirectShow " + std::string(name)).c_str(), directShow, BarePlaybinClick, file, rounds, monitor);
+    }
     window.close();
     return 0;
 }

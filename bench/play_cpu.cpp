@@ -1,9 +1,10 @@
 // bench/play_cpu [SECONDS] [ROUNDS]: the CPU time the whole process spends per minute of
 // playback, Vistrel against bare libmpv on the same file in the same run.
 //
-// Vistrel: the real main window (shown; offscreen unless QT_QPA_PLATFORM says otherwise)
-// opens a temporary folder, the file is selected in the list and played by the list's
-// click, so the position poll, the rail and the time labels run as they do for a user.
+// Vistrel: the real main window (shown; offscreen unless QT_QPA_PLATFORM says otherwise) on
+// its MCI back end (libmpv) opens a temporary folder, the file is selected in the list and
+// played by the list's click, so the position poll, the rail and the time labels run as they
+// do for a user.
 // Bare: a child process of this program (`--bare`), playing at the same time, with one
 // libmpv handle on the same file with the same engine options that decide the work (video
 // output, hardware decoding, no scripts), and nothing else. Each side measures its own process CPU time (every thread,
@@ -290,6 +291,8 @@ int main(int argc, char** argv)
     vistrel::program::IniBackupFile = dir.filePath("Vistrel.bak").toStdString();
     vistrel::MainWindow window(dir.filePath("vistrel").toStdString());
     window.show();  // as the program does: the rail and the labels paint
+    // The bare engine is libmpv: Vistrel plays on its MCI back end, whatever the default.
+    window.Front().MediaInterface = vistrel::kMediaInterfaceMCI;
     window.Browser().SetFolder(dir.path().toStdString());
 
     std::printf("CPU per minute of playback, %d s per measurement, platform %s, load average %s\n", seconds,

@@ -1,6 +1,7 @@
 #include "controls/RailControl.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <qdrawutil.h>
 
@@ -29,16 +30,24 @@ RailPicture::RailPicture(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void RailPicture::SwapImage(QPixmap& image, const QRect& changed)
+void RailPicture::ShowTrack(const QPixmap& emptyTrack, const QPixmap& knob, QPoint knobAt, const QRect& changed)
 {
-    image_.swap(image);
-    update(changed);
+    emptyTrack_ = emptyTrack;
+    knob_ = knob;
+    knobAt_ = knobAt;
+    // Painted at once: the position poll moves the knob, and a paint left to the event loop
+    // would cost every poll a second pass of the loop.
+    repaint(changed);
 }
 
-void RailPicture::paintEvent(QPaintEvent*)
+void RailPicture::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.drawPixmap(0, 0, image_);
+    const QRect area = event->rect();
+    painter.drawPixmap(area.topLeft(), emptyTrack_, area);
+    const QRect knob(knobAt_, knob_.size());
+    if (knob.intersects(area))
+        painter.drawPixmap(knobAt_, knob_);
 }
 
 void RailPicture::mousePressEvent(QMouseEvent* event)
@@ -170,19 +179,11 @@ void RailControl::DrawRail(int Index)
         PaintEmptyTrack(pair);
     // Only the columns the knob leaves and enters change, unless the whole rail is new.
     const auto knobColumns = [&pair](int left) { return QRect(left, 0, pair.knob->width(), pair.rail->height()); };
-    const bool whole = resized || pair.rail->Image().size() != pair.emptyTrack.size();
+    const bool whole = resized || !pair.rail->ShowsTrack();
     const QRect changed = whole ? pair.rail->rect() : knobColumns(pair.knobLeft) | knobColumns(KnobLeftFor(pair));
     pair.knobLeft = KnobLeftFor(pair);
-    // The buffer handed back by the rail is null at first and of the old size after a resize.
-    if (pair.composedRail.size() != pair.emptyTrack.size())
-        pair.composedRail = QPixmap(pair.emptyTrack.size());
     pair.knob->move(pair.knobLeft, pair.knob->y());
-    {
-        QPainter p(&pair.composedRail);
-        p.drawPixmap(0, 0, pair.emptyTrack);
-        p.drawPixmap(pair.knobLeft, Index == 0 ? 0 : 1, pair.knob->Image());
-    }
-    pair.rail->SwapImage(pair.composedRail, changed);
+    pair.rail->ShowTrack(pair.emptyTrack, pair.knob->Image(), QPoint(pair.knobLeft, Index == 0 ? 0 : 1), changed);
 }
 
 int RailControl::KnobLeftFor(const RailPair& pair) const
@@ -195,7 +196,7 @@ int RailControl::KnobLeftFor(const RailPair& pair) const
 bool RailControl::ShowsPosition(int Index) const
 {
     const RailPair& pair = rails_[Index];
-    return !pair.rail->Image().isNull() && pair.emptyTrack.size() == pair.rail->size().expandedTo(QSize(1, 1)) &&
+    return pair.rail->ShowsTrack() && pair.emptyTrack.size() == pair.rail->size().expandedTo(QSize(1, 1)) &&
            pair.knobLeft == KnobLeftFor(pair);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The rail controller RailControl. One relative position 0..1 shared by two
-// rails (0 = main window, 1 = fullscreen rail); pointer X to fraction;
-// flicker-free drawing: each rail is composed off-screen (sunken empty track + raised
-// knob image) and handed to its visible widget in one piece.
+// rails (0 = main window, 1 = fullscreen rail); pointer X to fraction. Each rail is a
+// sunken empty track drawn off-screen once per size, with the raised knob image painted
+// over it; a knob step repaints only the columns the knob leaves and enters.
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -20,18 +20,19 @@ inline constexpr int kRightButton = 2;
 inline constexpr int kMiddleButton = 4;
 int ButtonMask(Qt::MouseButtons buttons);
 
-// The visible track `railPicture`: paints the image the controller composed. Presses and
-// moves report the held buttons (so both buttons give 3), a release the released one.
+// The visible track `railPicture`: paints the empty track the controller drew and the knob
+// over it, only within the region that changed. Presses and moves report the held buttons
+// (so both buttons give 3), a release the released one.
 class RailPicture : public QWidget {
     Q_OBJECT
 
 public:
     explicit RailPicture(QWidget* parent = nullptr);
-    // Shows `image`, which differs from the one shown before only within `changed`, and
-    // hands that one back, so that the next composition reuses its buffer rather than
-    // copying the one on screen.
-    void SwapImage(QPixmap& image, const QRect& changed);
-    const QPixmap& Image() const { return image_; }
+    // Shows `knob` at `knobAt` over `emptyTrack`; the picture differs from the one shown
+    // before only within `changed`. The pixmaps are shared, not copied.
+    void ShowTrack(const QPixmap& emptyTrack, const QPixmap& knob, QPoint knobAt, const QRect& changed);
+    // Whether a track is shown yet.
+    bool ShowsTrack() const { return !emptyTrack_.isNull(); }
 
 signals:
     void MouseDown(int Button, int X);
@@ -47,7 +48,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QPixmap image_;
+    QPixmap emptyTrack_;
+    QPixmap knob_;
+    QPoint knobAt_;
 };
 
 // The knob window `railKnob`: kept hidden, only the source image of the knob.
@@ -108,7 +111,6 @@ private:
         QPointer<RailPicture> rail;
         QPointer<RailKnob> knob;
         QPixmap emptyTrack;
-        QPixmap composedRail;
         int knobLeft = 0;
         QMetaObject::Connection resized;
     };

@@ -146,9 +146,12 @@ MciError MciDevice::setVolume(uint32_t volume)
 {
     if (volume > kMaxVolume)
         return MCIERR_OUTOFRANGE;
+    if (engineVolume_ == volume)
+        return 0;
     if (const MciError error = setEngineVolume(volume))
         return error;
     volume_ = volume;
+    engineVolume_ = volume;
     return 0;
 }
 

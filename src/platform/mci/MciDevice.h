@@ -82,7 +82,8 @@ private:
     std::optional<int64_t> playTo_;
     // Where a seek, a "play from" or a reached "to" left the device, answered exactly as
     // MCI does until playing starts again (engines land on frame or packet boundaries).
-    std::optional<int64_t> heldPosition_;
+    // An opened device stands at its start.
+    std::optional<int64_t> heldPosition_ = 0;
     // mpv reports its end (eof-reached) while the sound output still holds about 0.4 s:
     // from there the device plays on by the clock, so the title's last sound is heard
     // before the position reaches the length and the mode turns "stopped".
@@ -97,6 +98,9 @@ private:
     std::optional<ClockedPosition> lastPlaying_;
     uint32_t speed_ = 1000;
     uint32_t volume_ = 1000;
+    // The volume the engine was last given: the same again is not sent (the title's start
+    // sets the volume twice, and each setting waits for the engine).
+    std::optional<uint32_t> engineVolume_;
     // Checks the "to" limit while the GUI thread runs its event loop.
     QTimer limitTimer_;
 };

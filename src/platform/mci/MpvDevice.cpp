@@ -22,6 +22,9 @@ constexpr auto kSeekTimeout = std::chrono::seconds(2);
 constexpr auto kVideoSizeTimeout = std::chrono::seconds(2);
 // Slice of the bounded waits, so that the end of the media is noticed between events.
 constexpr double kWaitSliceSeconds = 0.05;
+// The reply ids of the observed properties.
+constexpr uint64_t kObserveDuration = 1;
+constexpr uint64_t kObserveAtEnd = 2;
 
 }  // namespace
 
@@ -107,6 +110,8 @@ MciError MpvDevice::create(const EngineOptions& options)
     if (mpv_initialize(mpv_) < 0)
         return MCIERR_CANNOT_LOAD_DRIVER;
     engineEndsEarly_ = !options.untimed;
+    mpv_observe_property(mpv_, kObserveDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(mpv_, kObserveAtEnd, "eof-reached", MPV_FORMAT_FLAG);
     eventReceiver_ = std::make_unique<QObject>();
     mpv_set_wakeup_callback(mpv_, &MpvDevice::onWakeup, this);
     return 0;
@@ -131,7 +136,7 @@ MciError MpvDevice::waitUntilLoaded()
     const auto deadline = Clock::now() + kOpenTimeout;
     while (Clock::now() < deadline) {
         const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
-        const mpv_event* event = mpv_wait_event(mpv_, std::max(0.0, left));
+        const mpv_event* event = nextEvent(std::max(0.0, left));
         switch (event->event_id) {
         case MPV_EVENT_FILE_LOADED: return 0;
         // Whatever the reason (an error, or a playlist redirected to its entries), the file
@@ -174,12 +179,43 @@ void MpvDevice::pollEngine()
     reads_ = {};
     if (!eventsQueued_.exchange(false))
         return;
-    while (mpv_wait_event(mpv_, 0)->event_id != MPV_EVENT_NONE) {
+    while (nextEvent(0)->event_id != MPV_EVENT_NONE) {
     }
+}
+
+namespace {
+
+// An observed time in ms; 0 when mpv has none (no file, or an unknown length).
+double ChangedMs(const mpv_event_property& change)
+{
+    const double seconds =
+        change.data && change.format == MPV_FORMAT_DOUBLE ? *static_cast<const double*>(change.data) : 0;
+    return std::isfinite(seconds) ? seconds * 1000.0 : 0.0;
+}
+
+}  // namespace
+
+const mpv_event* MpvDevice::nextEvent(double timeoutSeconds)
+{
+    const mpv_event* event = mpv_wait_event(mpv_, timeoutSeconds);
+    if (event->event_id == MPV_EVENT_START_FILE || event->event_id == MPV_EVENT_FILE_LOADED) {
+        observed_ = {};  // the values announced before belong to no file or another one
+        return event;
+    }
+    if (event->event_id != MPV_EVENT_PROPERTY_CHANGE)
+        return event;
+    const auto& change = *static_cast<const mpv_event_property*>(event->data);
+    if (event->reply_userdata == kObserveDuration)
+        observed_.durationMs = ChangedMs(change);
+    else if (event->reply_userdata == kObserveAtEnd)
+        observed_.atEnd = change.data && change.format == MPV_FORMAT_FLAG && *static_cast<const int*>(change.data) != 0;
+    return event;
 }
 
 double MpvDevice::engineDurationMs()
 {
+    if (observed_.durationMs)
+        return *observed_.durationMs;
     if (!reads_.durationMs)
         reads_.durationMs = doubleProperty("duration").value_or(0.0) * 1000.0;
     return *reads_.durationMs;
@@ -194,6 +230,8 @@ double MpvDevice::enginePositionMs()
 
 bool MpvDevice::engineAtEnd()
 {
+    if (observed_.atEnd)
+        return *observed_.atEnd;
     if (!reads_.atEnd)
         reads_.atEnd = flagProperty("eof-reached");
     return *reads_.atEnd;
@@ -216,9 +254,11 @@ bool MpvDevice::seekEngine(int64_t ms)
         return false;
     const auto deadline = Clock::now() + kSeekTimeout;
     while (Clock::now() < deadline) {
-        const mpv_event* event = mpv_wait_event(mpv_, kWaitSliceSeconds);
-        if (event->event_id == MPV_EVENT_PLAYBACK_RESTART)
+        const mpv_event* event = nextEvent(kWaitSliceSeconds);
+        if (event->event_id == MPV_EVENT_PLAYBACK_RESTART) {
+            observed_.atEnd.reset();  // read until mpv announces it after the seek
             return true;
+        }
         // A seek to the very end ends in eof-reached rather than a restart.
         if (event->event_id == MPV_EVENT_NONE && flagProperty("eof-reached"))
             return true;
@@ -297,7 +337,7 @@ std::optional<std::pair<int64_t, int64_t>> MpvDevice::awaitVideoSize(const char*
             return std::pair(*width, *height);
         if (Clock::now() >= deadline)
             return std::nullopt;
-        mpv_wait_event(mpv_, kWaitSliceSeconds);
+        nextEvent(kWaitSliceSeconds);
     }
 }
 

@@ -55,6 +55,8 @@ private:
     MciError waitUntilLoaded();
     void hideWindowWithoutVideo();
     static void onWakeup(void* self);
+    // Every event taken from mpv's queue passes here: it keeps the observed values.
+    const mpv_event* nextEvent(double timeoutSeconds);
     std::optional<double> doubleProperty(const char* name);
     std::optional<int64_t> intProperty(const char* name);
     bool flagProperty(const char* name);
@@ -85,6 +87,17 @@ private:
         std::optional<bool> atEnd;
     };
     CommandReads reads_;
+    // The length and the end flag as mpv announces them when they change (observed
+    // properties), so that the position poll reads only the position from mpv (each read
+    // stops mpv's core thread). Unknown from the load until mpv has announced the loaded
+    // file's values, and the end flag after a seek until mpv has announced it again: read
+    // from mpv then instead. The position is not observed: it changes many times a second,
+    // and each change would cost the GUI thread a wake-up or an empty wait for events.
+    struct ObservedValues {
+        std::optional<double> durationMs;
+        std::optional<bool> atEnd;
+    };
+    ObservedValues observed_;
 };
 
 }  // namespace vistrel::mci
