@@ -273,7 +273,7 @@ void PositionRail::DriveSeekPreview(int Index, int X)
             timers_.updateSeekPreviewTimer->start();
         }
         timers_.showSeekPreviewTimer->stop();
-    } else if (CallOr(host_.IsDirectShow, false)) {
+    } else if (CallOr(host_.SeekPreviewAvailable, false)) {
         timers_.showSeekPreviewTimer->start();
     }
 }
