@@ -35,6 +35,7 @@ class TestE2eSeekPreview : public QObject {
 
 private:
     test::MainWindowFixture fixture_;
+    test::MsgBoxRecorder boxes_;
     std::unique_ptr<MainWindow> window_;
     QPoint pointer_{-1, -1};
 
@@ -75,7 +76,8 @@ private:
         const QModelIndex row = files->model()->match(files->model()->index(0, 0), Qt::DisplayRole, "rgb.avi").value(0);
         QVERIFY(row.isValid());
         QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(row).center());
-        WAIT_VERIFY2(window_->Title().playState == MMSTATE_PLAY && window_->Title().videoWindow != 0, "not playing");
+        WAIT_VERIFY2(window_->Title().playState == MMSTATE_PLAY && window_->Title().videoWindow != 0,
+                     boxes_.Messages().empty() ? "not playing" : boxes_.Messages().back().text.c_str());
         QTest::mouseClick(window_->Controls().playButtons[1], Qt::LeftButton);
         WAIT_VERIFY2(window_->Title().playState == MMSTATE_PAUSE, "not paused");
     }
@@ -90,6 +92,7 @@ private slots:
     void cleanup()
     {
         window_.reset();
+        QVERIFY2(boxes_.Messages().empty(), boxes_.Messages().empty() ? "" : boxes_.Messages().back().text.c_str());
     }
 
     // Hover, the delay, the picture and its time, one seek per position, leaving the rail
@@ -107,6 +110,8 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(bool, shown);
         PlayPaused(keys.toStdString());
+        if (QTest::currentTestFailed())
+            return;
         QTimer* delay = window_->Timers().showSeekPreviewTimer;
         HoverAt(0.55);
         QVERIFY(!Shown());
