@@ -135,7 +135,4 @@ private:
     int lastPreviewScreenX_ = INT32_MIN;
 };
 
-// Elapsed-time text "m:ss" for `ms` (unbounded minutes); "0:00" below 0.
-std::string FormatRailTime(int64_t ms);
-
 }  // namespace vistrel

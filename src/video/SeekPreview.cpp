@@ -2,6 +2,7 @@
 
 #include "platform/gst/PreviewGraph.h"
 #include "support/Hooks.h"
+#include "support/TimeText.h"
 #include "video/SeekPreviewWindow.h"
 
 #include <QGuiApplication>
@@ -18,15 +19,6 @@ namespace {
 
 constexpr int kGapAboveRail = 4;
 constexpr double kDefaultAspect = 16.0 / 9.0;
-
-std::string MinutesSeconds(int64_t ms)
-{
-    const int64_t seconds = std::max<int64_t>(ms, 0) / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(seconds / 60),
-                  static_cast<long long>(seconds % 60));
-    return text;
-}
 
 }  // namespace
 
@@ -51,7 +43,7 @@ QPoint PreviewWindowPos(QSize size, int centreX, int bottomY, const QRect& scree
 
 std::string PreviewTimeText(int64_t ms)
 {
-    return " " + MinutesSeconds(ms) + " ";
+    return " " + MinutesSecondsText(ms) + " ";
 }
 
 SeekPreview::SeekPreview(SeekPreviewTimers timers, SeekPreviewHooks hooks, QObject* parent)
@@ -122,7 +114,7 @@ void SeekPreview::LayOut(Rail rail, const QRect& railRect)
     const QSize picture =
         PreviewPictureSize(rail == Rail::Fullscreen, options.widthMain, CallOr(Hooks.VideoWindowWidth, 0),
                            options.fullscreenDivisor, CallOr(Hooks.VideoAspectRatio, 0.0));
-    window_->SetShape(picture, QString::fromStdString(MinutesSeconds(CallOr(Hooks.TitleLengthMs, int64_t(0)))));
+    window_->SetShape(picture, QString::fromStdString(MinutesSecondsText(CallOr(Hooks.TitleLengthMs, int64_t(0)))));
     Move(CallOr(Hooks.PointerPos, QPoint()).x(), railRect.top() - kGapAboveRail);
 }
 
