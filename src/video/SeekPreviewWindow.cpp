@@ -51,7 +51,11 @@ void SeekPreviewWindow::SetFrame(const QImage& frame)
     frame_ = frame.isNull() || inside.isEmpty()
                  ? QImage()
                  : frame.scaled(inside, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    update(picture_);
+    // Painted now: the pointer has rested here since the seek began.
+    if (isVisible())
+        repaint(picture_);
+    else
+        update(picture_);
 }
 
 void SeekPreviewWindow::SetTimeText(const QString& text)
