@@ -26,6 +26,7 @@
 #include "playback/TitlePlayControl.h"
 #include "support/MsgBox.h"
 #include "support/TickCount.h"
+#include "video/SeekPreview.h"
 #include "video/VideoPresenter.h"
 
 #include <QApplication>
@@ -136,6 +137,7 @@ void MainWindow::BuildControls()
     WireMenus();
     BuildPlayback();
     BuildVideo();
+    BuildSeekPreview();
     BuildSpeed();
     WireVolume();
     WireFileDragDrop();
@@ -178,7 +180,12 @@ void MainWindow::BuildRail()
     host.PlaySelectedTitle = [this](bool keepLast, const std::string& caller) {
         titlePlay_->PlaySelectedTitle(keepLast, caller);
     };
-    host.IsDirectShow = [this] { return front_->TitleInterface() == kMediaInterfaceDirectShow; };
+    host.SeekPreviewAvailable = [this] { return SeekPreviewServesTitle(); };
+    host.SeekPreviewHaveVid = [this] { return seekPreview_ && seekPreview_->HaveVid(); };
+    host.MoveSeekPreview = [this](int centreX, int bottomY) {
+        if (seekPreview_)
+            seekPreview_->Move(centreX, bottomY);
+    };
     rail_ = new PositionRail(*railRow_, timers_->ForRail(), title_, std::move(host), this);
 }
 

@@ -36,6 +36,7 @@ class TempCopies;
 class TitlePlayControl;
 class WindowTitleHost;
 namespace video {
+class SeekPreview;
 class VideoPresenter;
 }
 namespace settingsdlg {
@@ -83,6 +84,7 @@ public:
     TitlePlayControl& TitlePlay() const { return *titlePlay_; }
     FileOperations& FileOps() const { return *fileOps_; }
     video::VideoPresenter& Video() const { return *video_; }
+    video::SeekPreview& SeekPreview() const { return *seekPreview_; }
     // Puts the player on `bus` for the desktop's media keys and player applets.
     void StartMpris(const QDBusConnection& bus);
     MprisService* Mpris() const { return mpris_; }
@@ -172,6 +174,9 @@ private:
     void AnnounceSeek();
     void WireVideoTitleHooks();
     int64_t TitleClock() const;
+    // The seek preview over the rails (MainWindowSeekPreview.cpp).
+    void BuildSeekPreview();
+    bool SeekPreviewServesTitle() const;
     // The settings dialog (MainWindowSettings.cpp).
     void WireSettingsDialog();
     void OpenSettingsDialog();
@@ -213,6 +218,7 @@ private:
     SpeedRailControl* speedControl_ = nullptr;
     int32_t playSpeed_ = 1000;  // the speed the engine plays at, 1000 = normal
     video::VideoPresenter* video_ = nullptr;  // a child: it goes after the title play control
+    video::SeekPreview* seekPreview_ = nullptr;  // a child, as the video presenter
     std::unique_ptr<mixer::PulseMixer> mixer_;
     std::string currentFolder_;
     int screenDpi_ = 96;

@@ -193,6 +193,7 @@ void ReadSeekPreview(const SettingsStore& store, Settings& s)
     store.ReadSetting(s.SeekPreviewWidthMain, "SeekPreviewWidthMain", "160");
     store.ReadSetting(s.SeekPreviewWidthFullscreenDivisor, "SeekPreviewWidthFullscreenDivisor", "6");
     s.SeekPreviewWidthFullscreenDivisor = std::clamp(s.SeekPreviewWidthFullscreenDivisor, 2, 10);
+    store.ReadSetting(s.SeekPreviewWithMCI, "SeekPreviewWithMCI", "0");
 }
 
 // ---- bulk save --------------------------------------------------------------------------
@@ -289,6 +290,9 @@ void SaveSeekPreview(const SettingsStore& store, const Settings& s)
 {
     store.SaveSetting(s.SeekPreviewWidthMain, "SeekPreviewWidthMain");
     store.SaveSetting(s.SeekPreviewWidthFullscreenDivisor, "SeekPreviewWidthFullscreenDivisor");
+    // Written only when asked for, so the file of a default setup stays as it was.
+    if (s.SeekPreviewWithMCI)
+        store.SaveSetting(true, "SeekPreviewWithMCI");
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ struct Settings {
     std::vector<std::string> HisExclude;
     int32_t SeekPreviewWidthMain = 160;
     int32_t SeekPreviewWidthFullscreenDivisor = 6;
+    bool SeekPreviewWithMCI = false;  // the GStreamer preview serves MCI titles too
 };
 
 // What the bulk load and save need from outside.

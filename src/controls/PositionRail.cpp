@@ -4,6 +4,7 @@
 #include "controls/PositionRailWidget.h"
 #include "support/Hooks.h"
 #include "support/TickCount.h"
+#include "support/TimeText.h"
 #include "support/TitleState.h"
 
 #include <QApplication>
@@ -26,15 +27,6 @@ constexpr int32_t kHourglassAboveMs = 300;
 constexpr int32_t kDeferDragSeeksFromMs = 100;
 
 }  // namespace
-
-std::string FormatRailTime(int64_t ms)
-{
-    if (ms < 0)
-        return "0:00";
-    const int64_t minutes = ms / 60 / 1000;
-    const int64_t seconds = ms / 1000 - minutes * 60;
-    return std::to_string(minutes) + (seconds < 10 ? ":0" : ":") + std::to_string(seconds);
-}
 
 PositionRail::PositionRail(PositionRailWidget& row, RailTimers timers, const TitleState& title, RailHost host,
                            QObject* parent)
@@ -117,7 +109,7 @@ void PositionRail::SetRailValue(float Pos)
 void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
 {
     const int64_t ms = std::llrint(static_cast<double>(title_.CurrentTitleLengthMS) * RelPos);
-    const QString text = QString::fromStdString(FormatRailTime(ms));
+    const QString text = QString::fromStdString(MinutesSecondsText(ms));
     if (ms >= 0) {
         if (row_.elapsedLabel->text() != text)
             row_.elapsedLabel->setText(text);
@@ -131,7 +123,7 @@ void PositionRail::SetPosLabelCaption(float RelPos, bool Refresh)
 
 void PositionRail::ShowLength(int32_t ms)
 {
-    row_.lengthLabel->setText(QString::fromStdString(FormatRailTime(ms)));
+    row_.lengthLabel->setText(QString::fromStdString(MinutesSecondsText(ms)));
     CopyTimesToFullscreenRail();
 }
 
@@ -273,7 +265,7 @@ void PositionRail::DriveSeekPreview(int Index, int X)
             timers_.updateSeekPreviewTimer->start();
         }
         timers_.showSeekPreviewTimer->stop();
-    } else if (CallOr(host_.IsDirectShow, false)) {
+    } else if (CallOr(host_.SeekPreviewAvailable, false)) {
         timers_.showSeekPreviewTimer->start();
     }
 }

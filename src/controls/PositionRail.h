@@ -44,8 +44,8 @@ struct RailHost {
     // horizontally on screen X `centreX` with its bottom edge at screen Y `bottomY`.
     std::function<bool()> SeekPreviewHaveVid;
     std::function<void(int centreX, int bottomY)> MoveSeekPreview;
-    // The second back end (GStreamer) plays the title (MediaInterface = 0).
-    std::function<bool()> IsDirectShow;
+    // The preview can serve the title's back end (GStreamer; MCI only when asked for).
+    std::function<bool()> SeekPreviewAvailable;
 };
 
 // The main window's timers the rail drives (the window owns them).
@@ -134,8 +134,5 @@ private:
     int lastFullscreenRailX_ = -1;
     int lastPreviewScreenX_ = INT32_MIN;
 };
-
-// Elapsed-time text "m:ss" for `ms` (unbounded minutes); "0:00" below 0.
-std::string FormatRailTime(int64_t ms);
 
 }  // namespace vistrel

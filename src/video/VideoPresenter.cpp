@@ -318,6 +318,12 @@ void VideoPresenter::ZoomChosen(int index)
     SetVidWinPos();
 }
 
+double VideoPresenter::VideoAspectRatio() const
+{
+    const QSize shape = aspects_[size_t(aspectIndex_)];
+    return shape.isEmpty() ? 0 : double(shape.width()) / shape.height();
+}
+
 void VideoPresenter::AspectChosen(int index)
 {
     if (index < 0 || index > 3)

@@ -97,6 +97,8 @@ public:
     void ShowPointer();
 
     bool Fullscreen() const { return fullscreen_; }
+    // The shape the video is shown in (width / height, by the aspect choice); 0 without video.
+    double VideoAspectRatio() const;
     bool SeparateWindowVisible() const;
     VideoWindow& Window() const { return *window_; }
 

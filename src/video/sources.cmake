@@ -8,3 +8,7 @@ target_sources(vistrel_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/VideoWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VideoPresenter.cpp
 )
+target_sources(vistrel_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/SeekPreview.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SeekPreviewWindow.cpp
+)

@@ -211,6 +211,9 @@ private slots:
         row("TempPath=<dir>/tmp\nTempPath2=<dir>/tmp/", "TempPath=<dir>/tmp/\nTempPath2=");
         row("PathToDivFix=/no/such/tool\nCurrentFileDefaultVolume=500\n[Other]\nX=1\n[Settings]\nFoo=bar",
             "PathToDivFix=\n!CurrentFileDefaultVolume\n![Other]\n!Foo");
+        // The preview on MCI is written only when asked for.
+        row("SeekPreviewWithMCI=1", "SeekPreviewWithMCI=1");
+        row("SeekPreviewWithMCI=0", "!SeekPreviewWithMCI");
     }
     void loadThenSave()
     {

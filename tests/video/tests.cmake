@@ -1,1 +1,3 @@
 vistrel_add_test(tst_video_layout video/tst_video_layout.cpp unit)
+vistrel_add_test(tst_seek_preview_layout video/tst_seek_preview_layout.cpp unit)
+target_link_libraries(tst_seek_preview_layout PRIVATE vistrel_ui)

@@ -1,5 +1,6 @@
 #include "platform/gst/GstGraph.h"
 
+#include "platform/gst/GstShared.h"
 #include "platform/mci/VideoChildWindow.h"
 
 #include <gst/gst.h>
@@ -77,15 +78,6 @@ GstBusSyncReply GiveWindowHandle(GstBus*, GstMessage* message, gpointer window)
     return GST_BUS_PASS;
 }
 
-std::string ErrorText(GstMessage* message)
-{
-    GError* error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
-    std::string text = error && error->message ? error->message : "Unknown GStreamer error";
-    g_clear_error(&error);
-    return text;
-}
-
 void NoteMissingPlugin(GstMessage* message, std::vector<std::string>& missing)
 {
     if (!gst_is_missing_plugin_message(message))
@@ -136,11 +128,10 @@ void SetFakeSinksForTests(bool fake)
 std::unique_ptr<GstGraph> GstGraph::Open(const std::string& file, const GraphOptions& options, OpenResult& result)
 {
     result = {};
-    if (!gst_init_check(nullptr, nullptr, nullptr)) {
+    if (!StartGstreamer()) {
         result.error = "GStreamer cannot be started";
         return nullptr;
     }
-    gst_pb_utils_init();
     std::unique_ptr<GstGraph> graph(new GstGraph());
     if (!graph->Build(file, options, result) || !graph->Preroll(result))
         return nullptr;
@@ -160,17 +151,9 @@ GstGraph::~GstGraph()
 
 bool GstGraph::Build(const std::string& file, const GraphOptions& options, OpenResult& result)
 {
-    playbin_ = gst_element_factory_make("playbin", nullptr);
-    if (playbin_)
-        gst_object_ref_sink(playbin_);
-    gchar* uri = gst_filename_to_uri(file.c_str(), nullptr);
-    if (!playbin_ || !uri) {
-        g_free(uri);
-        result.error = playbin_ ? "The file name cannot be made into a URI" : "GStreamer has no playbin";
+    playbin_ = NewPlaybinForFile(file, result.error);
+    if (!playbin_)
         return false;
-    }
-    g_object_set(playbin_, "uri", uri, nullptr);
-    g_free(uri);
     if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
         g_object_set(playbin_, "audio-filter", tempo, nullptr);  // other speeds keep the pitch
     SetSink(playbin_, "audio-sink", MakeAudioSink(options.midi));
