@@ -1,5 +1,6 @@
 #include "platform/gst/GstGraph.h"
 
+#include "platform/gst/SpeedFilter.h"
 #include "platform/mci/VideoChildWindow.h"
 
 #include <gst/gst.h>
@@ -171,7 +172,7 @@ bool GstGraph::Build(const std::string& file, const GraphOptions& options, OpenR
     }
     g_object_set(playbin_, "uri", uri, nullptr);
     g_free(uri);
-    if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
+    if (GstElement* tempo = MakeSpeedFilter(options.midi))
         g_object_set(playbin_, "audio-filter", tempo, nullptr);  // other speeds keep the pitch
     SetSink(playbin_, "audio-sink", MakeAudioSink(options.midi));
     GstElement* video = nullptr;

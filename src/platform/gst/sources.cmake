@@ -3,5 +3,6 @@
 pkg_check_modules(GST_PLAYBACK REQUIRED IMPORTED_TARGET gstreamer-video-1.0 gstreamer-pbutils-1.0)
 target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/GstGraph.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SpeedFilter.cpp
 )
 target_link_libraries(vistrel_platform PRIVATE PkgConfig::GST_PLAYBACK)
