@@ -239,7 +239,11 @@ void GstGraph::PollBus()
     GstBus* bus = gst_element_get_bus(playbin_);
     const auto endTypes = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     while (GstMessage* message = gst_bus_pop_filtered(bus, endTypes)) {
-        atEnd_ = true;
+        const bool eos = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+        if (!eos || gst_message_get_seqnum(message) != staleEosSeqnum_)
+            atEnd_ = true;
+        if (eos)
+            lastEosSeqnum_ = gst_message_get_seqnum(message);
         gst_message_unref(message);
     }
     gst_object_unref(bus);
@@ -311,6 +315,9 @@ bool GstGraph::SeekTo(double seconds)
     WaitForState(kStateTimeoutMs);
     PollBus();
     atEnd_ = false;
+    // The pipeline may announce the end it reached before the seek once more when it next
+    // goes to PLAYING; that announcement carries the old end's number.
+    staleEosSeqnum_ = lastEosSeqnum_;
     return sent;
 }
 
