@@ -1,6 +1,6 @@
 #pragma once
-// The audio filter that plays another speed at the same pitch, for both GStreamer pipelines
-// (playbin's audio filter and the MIDI sequencer's chain).
+// The audio filter that plays another speed at the same pitch (playbin's audio filter on the
+// "DirectShow" back end).
 typedef struct _GstElement GstElement;
 
 namespace vistrel::gst {
