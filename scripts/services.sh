@@ -8,8 +8,15 @@ start_test_services() {
   chmod 700 "$XDG_RUNTIME_DIR"
   export XDG_RUNTIME_DIR
 
+  # The null sink mixes ahead by as much latency as its streams allow: 2 s while none asks for
+  # less. A stream that starts or restarts (after a seek or a speed change) is heard only once
+  # that lead has played out, since the sink takes back no more than its current latency; so
+  # a new title's position would stand still for up to 2 s. A silent loopback that asks for
+  # 200 ms holds the lead short, as a sound card's sink would be.
   pulseaudio --daemonize=yes --use-pid-file=yes --exit-idle-time=-1 --disallow-exit -n \
     --load="module-null-sink sink_name=nullsink" \
+    --load="module-null-source source_name=silence" \
+    --load="module-loopback source=silence sink=nullsink latency_msec=200 source_dont_move=true sink_dont_move=true" \
     --load="module-native-protocol-unix auth-anonymous=1 socket=$XDG_RUNTIME_DIR/pulse-native" \
     >"$XDG_RUNTIME_DIR/pulseaudio.log" 2>&1 || echo "warning: PulseAudio did not start" >&2
   export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse-native"

@@ -1,6 +1,7 @@
 #include "platform/gst/GstGraph.h"
 
 #include "platform/gst/GstShared.h"
+#include "platform/gst/SpeedFilter.h"
 #include "platform/mci/VideoChildWindow.h"
 
 #include <gst/gst.h>
@@ -154,7 +155,7 @@ bool GstGraph::Build(const std::string& file, const GraphOptions& options, OpenR
     playbin_ = NewPlaybinForFile(file, result.error);
     if (!playbin_)
         return false;
-    if (GstElement* tempo = gst_element_factory_make("scaletempo", nullptr))
+    if (GstElement* tempo = MakeSpeedFilter(options.midi))
         g_object_set(playbin_, "audio-filter", tempo, nullptr);  // other speeds keep the pitch
     SetSink(playbin_, "audio-sink", MakeAudioSink(options.midi));
     GstElement* video = nullptr;
@@ -221,7 +222,11 @@ void GstGraph::PollBus()
     GstBus* bus = gst_element_get_bus(playbin_);
     const auto endTypes = static_cast<GstMessageType>(GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
     while (GstMessage* message = gst_bus_pop_filtered(bus, endTypes)) {
-        atEnd_ = true;
+        const bool eos = GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+        if (!eos || gst_message_get_seqnum(message) != staleEosSeqnum_)
+            atEnd_ = true;
+        if (eos)
+            lastEosSeqnum_ = gst_message_get_seqnum(message);
         gst_message_unref(message);
     }
     gst_object_unref(bus);
@@ -293,6 +298,9 @@ bool GstGraph::SeekTo(double seconds)
     WaitForState(kStateTimeoutMs);
     PollBus();
     atEnd_ = false;
+    // The pipeline may announce the end it reached before the seek once more when it next
+    // goes to PLAYING; that announcement carries the old end's number.
+    staleEosSeqnum_ = lastEosSeqnum_;
     return sent;
 }
 

@@ -5,6 +5,7 @@
 // window given at open. GUI thread only; every wait is bounded.
 #include "support/WindowHandle.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<mci::VideoChildWindow> window_;
     bool stopped_ = false;
     bool atEnd_ = false;
+    uint32_t lastEosSeqnum_ = 0;   // GST_SEQNUM_INVALID: none yet
+    uint32_t staleEosSeqnum_ = 0;  // an end from before the last seek
     double rate_ = 1.0;
     double duration_ = 0;
 };

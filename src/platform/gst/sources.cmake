@@ -6,5 +6,6 @@ target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/GstShared.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GstGraph.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PreviewGraph.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SpeedFilter.cpp
 )
 target_link_libraries(vistrel_platform PRIVATE PkgConfig::GST_PLAYBACK)
