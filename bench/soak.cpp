@@ -15,6 +15,7 @@
 // display of its own, e.g. under xvfb-run); without an X display the count is left out.
 // Figures only; nothing passes or fails. Run it with a sound server (PULSE_SERVER), e.g.
 // under scripts/services.sh. The hour-long run is on demand, not part of ./test.sh.
+#include "app/Main.h"
 #include "app/MainControls.h"
 #include "app/MainTimers.h"
 #include "app/MainWindow.h"
@@ -240,6 +241,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: soak [MINUTES] [mci|directshow|both]\n");
         return 2;
     }
+    vistrel::LimitMallocArenas();  // as the program does
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

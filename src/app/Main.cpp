@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +106,11 @@ int Main(const StartupEnv& env)
         MsgBox(std::string("MainERR: ") + e.what(), kMsgOk, kAppTitle);
         return 1;
     }
+}
+
+void LimitMallocArenas()
+{
+    ::mallopt(M_ARENA_MAX, 2);
 }
 
 void SelectX11PlatformWhenPossible()

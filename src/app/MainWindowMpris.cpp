@@ -50,9 +50,7 @@ void MainWindow::StartMpris(const QDBusConnection& bus)
     hooks.Next = [play] { play->SkipClicked(1); };
     hooks.Previous = [play] { play->SkipClicked(0); };
     hooks.Seek = [this](qint64 offsetUs) { rail_->SeekRelative(static_cast<int32_t>(offsetUs / 1000)); };
-    hooks.SetPosition = [this](qint64 positionUs) {
-        rail_->SeekRelative(static_cast<int32_t>(positionUs / 1000 - front_->MPlayGetPosition()));
-    };
+    hooks.SetPosition = [this](qint64 positionUs) { rail_->SeekToPosition(static_cast<int32_t>(positionUs / 1000)); };
     hooks.SetVolume = [this](double volume) {
         SetLocalVolume(static_cast<int32_t>(std::lround(volume * 1000)));
         SetVolumeSliderPos();

@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv)
 {
+    vistrel::LimitMallocArenas();
     vistrel::SelectX11PlatformWhenPossible();
     // The command line is one file or folder and no switches: Qt sees none of it, so a
     // name that looks like a Qt option is not taken as one.

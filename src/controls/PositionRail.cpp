@@ -378,4 +378,17 @@ void PositionRail::SeekRelative(int32_t StepMS)
     SetRailValue(rel);
 }
 
+void PositionRail::SeekToPosition(int32_t targetMs)
+{
+    const int32_t len = title_.CurrentTitleLengthMS;
+    if (len == 0)
+        return;
+    const int32_t target = std::clamp(targetMs, 0, len);
+    ThrottleRelativeSeek();
+    SeekNow(target);
+    const float rel = static_cast<float>(static_cast<double>(target) / len);
+    SetPosLabelCaption(rel, true);
+    SetRailValue(rel);
+}
+
 }  // namespace vistrel

@@ -95,6 +95,8 @@ public:
     void SeekButtonUp(int Index, int Button);
     void OnSeekRepeatTimer();
     void SeekRelative(int32_t StepMS);
+    // A seek to an exact position within the title (the desktop's media controls).
+    void SeekToPosition(int32_t targetMs);
 
     // The rail's main-window state.
     bool RailDragging = false;

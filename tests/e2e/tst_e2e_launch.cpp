@@ -99,7 +99,7 @@ private slots:
         for (const int i : {0, 1, 3, 2})
             CloseAndExpect(windows[i], instances[i], 0);
         const QByteArray text = QByteArray::fromStdString(test::ReadText(Ini()));
-        QVERIFY2(text.startsWith("[Settings]\n") && text.endsWith("\nSeekPreviewWidthFullscreenDivisor=6\n"), text);
+        QVERIFY2(text.startsWith("[Settings]\n") && text.endsWith("\nSeekPreviewWidthFullscreenDivisor=6\nTryOtherInterface=1\n"), text);
         QVERIFY2(text.contains("\nLeft=100\nTop=106\n"), text);
         QVERIFY(!QFile::exists(dir_.filePath("vistrel.bak")));
     }
