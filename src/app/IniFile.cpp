@@ -1,5 +1,7 @@
 #include "app/IniFile.h"
 
+#include "support/FileDescriptor.h"
+
 #include <QString>
 
 #include <cerrno>
@@ -17,28 +19,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 // ---- file access: one open, one close per operation -------------------------------------
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Close()  // reports the close's own failure (a write error can surface only here)
-    {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 enum class Load { Read, Missing, Failed };
 

@@ -1,6 +1,7 @@
 #include "platform/tempfiles/TempFiles.h"
 
 #include "support/File64.h"
+#include "support/FileDescriptor.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -34,19 +35,6 @@ constexpr int64_t kPrefetchTailBelow = int64_t(2) << 30;
 // File systems without holes: FAT and exFAT.
 constexpr long kMsdosMagic = 0x4d44;
 constexpr long kExfatMagic = 0x2011BAB0;
-
-// Closes its descriptor on every path.
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-};
 
 bool Exists(const std::string& name)
 {
@@ -266,19 +254,19 @@ std::string MountPoint(const std::string& path)
 CopyOutcome CopyHead(const std::string& source, const std::string& target, int64_t copySize,
                      const std::vector<int64_t>& chunks)
 {
-    const Fd in(OpenUserFile(source, O_RDONLY));
+    const FileDescriptor in(OpenUserFile(source, O_RDONLY));
     struct stat st {};
-    if (in.fd < 0 || ::fstat(in.fd, &st) != 0)
+    if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0)
         return CopyOutcome::CannotCreate;
     bool ok = false;
     {
-        const Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (out.fd < 0)
+        const FileDescriptor out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (out.Get() < 0)
             return CopyOutcome::CannotCreate;
-        ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-        ok = chunks.empty() ? CopyInKernel(in.fd, out.fd, copySize) : CopyInChunks(in.fd, out.fd, chunks);
+        ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+        ok = chunks.empty() ? CopyInKernel(in.Get(), out.Get(), copySize) : CopyInChunks(in.Get(), out.Get(), chunks);
         if (ok && copySize < st.st_size)
-            ok = AddTail(in.fd, out.fd, st.st_size);
+            ok = AddTail(in.Get(), out.Get(), st.st_size);
     }
     if (ok)
         return CopyOutcome::Copied;
@@ -289,16 +277,16 @@ CopyOutcome CopyHead(const std::string& source, const std::string& target, int64
 bool WipeAndDelete(const std::string& name)
 {
     {
-        const Fd fd(::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_DSYNC));
+        const FileDescriptor fd(::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_DSYNC));
         struct stat st {};
-        if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
             return false;
         const int64_t length = st.st_size;
         const std::vector<char> zeros(size_t(2 * kWipeUnit), 0);
         const int64_t tail = std::min(length, length % kWipeUnit + kWipeUnit);
-        WriteFull(fd.fd, zeros.data(), std::min(length, kWipeUnit), 0);
-        WriteFull(fd.fd, zeros.data(), tail, length - tail);
-        ::fdatasync(fd.fd);
+        WriteFull(fd.Get(), zeros.data(), std::min(length, kWipeUnit), 0);
+        WriteFull(fd.Get(), zeros.data(), tail, length - tail);
+        ::fdatasync(fd.Get());
     }
     return ::unlink(name.c_str()) == 0;
 }
@@ -350,14 +338,14 @@ int RemoveStaleCopies(const std::string& folder, const std::function<bool(pid_t)
 
 void PrefetchFile(const std::string& path)
 {
-    const Fd fd(OpenUserFile(path, O_RDONLY));
+    const FileDescriptor fd(OpenUserFile(path, O_RDONLY));
     struct stat st {};
-    if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0)
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0)
         return;
-    ::posix_fadvise(fd.fd, 0, 0, POSIX_FADV_RANDOM);  // the plan's reads, not the kernel's read-ahead
+    ::posix_fadvise(fd.Get(), 0, 0, POSIX_FADV_RANDOM);  // the plan's reads, not the kernel's read-ahead
     std::vector<char> buffer(static_cast<size_t>(kPrefetchBlock));
     for (const ByteRange& range : PrefetchPlan(st.st_size))
-        if (::pread(fd.fd, buffer.data(), size_t(range.length), range.offset) < 0)
+        if (::pread(fd.Get(), buffer.data(), size_t(range.length), range.offset) < 0)
             return;
 }
 
