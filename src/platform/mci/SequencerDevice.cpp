@@ -77,6 +77,12 @@ MciError SequencerDevice::build(const std::string& file, bool untimed)
         }
     }
     pipeline_ = gst_pipeline_new("vistrel-sequencer");
+    // On the sound output's own clock, a resume on a busy machine sometimes left the position
+    // at 0 for seconds while the sound played on. The system clock runs on through a pause; the
+    // sound output keeps pace with it.
+    GstClock* clock = gst_system_clock_obtain();
+    gst_pipeline_use_clock(GST_PIPELINE(pipeline_), clock);
+    gst_object_unref(clock);
     gst_bin_add_many(GST_BIN(pipeline_), source, parse, synth, convert, resample, volume, sink, nullptr);
     if (!gst_element_link_many(source, parse, synth, convert, resample, volume, sink, nullptr))
         return MCIERR_CANNOT_LOAD_DRIVER;
