@@ -240,7 +240,7 @@ Timing BareMpvClick(const std::string& file, MonitorRecorder& monitor)
     clock.start();
     monitor.Arm(clock);
     mpv_handle* mpv = mpv_create();
-    for (const auto& [name, value] : vistrel::mci::MpvEngineOptions({}, false))
+    for (const auto& [name, value] : vistrel::mci::MpvEngineOptions(false, false))
         mpv_set_option_string(mpv, name, value);
     mpv_initialize(mpv);
     const char* command[] = {"loadfile", file.c_str(), nullptr};

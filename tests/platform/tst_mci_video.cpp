@@ -3,6 +3,7 @@
 // files with video, gone after close.
 #include "e2e/X11Client.h"
 #include "platform/mci/MciService.h"
+#include "platform/mci/SpareEngine.h"
 #include "support/TestSupport.h"
 
 #include <QGuiApplication>
@@ -62,8 +63,25 @@ private slots:
 
     void cleanup() { mciCloseAll(); }
 
+    // On an engine made at the open, and on the one made ahead of it, whose window is given
+    // only when the open takes it.
+    void videoGoesIntoAChildOfTheParent_data()
+    {
+        QTest::addColumn<bool>("madeAhead");
+        QTest::newRow("made at the open") << false;
+        QTest::newRow("made ahead") << true;
+    }
+
     void videoGoesIntoAChildOfTheParent()
     {
+        QFETCH(bool, madeAhead);
+        if (madeAhead) {
+            QCOMPARE(Send(OpenChild(Demo("mandelbrot.mkv"), "earlier", parent_.winId())), 0u);
+            QCOMPARE(Send("close earlier"), 0u);
+            QTRY_VERIFY(mci::SpareEngineReady({.video = true, .untimed = false}));
+        } else {
+            QVERIFY(!mci::SpareEngineReady({.video = true, .untimed = false}));
+        }
         QCOMPARE(Send(OpenChild(Demo("vistrel_testcard.mp4"), "voice1", parent_.winId())), 0u);
         std::string reply;
         QCOMPARE(mciSendString("status voice1 window handle", reply), 0u);

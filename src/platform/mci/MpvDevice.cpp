@@ -1,5 +1,7 @@
 #include "platform/mci/MpvDevice.h"
 
+#include "platform/mci/SpareEngine.h"
+
 #include <QMetaObject>
 #include <mpv/client.h>
 
@@ -28,9 +30,8 @@ constexpr uint64_t kObserveAtEnd = 2;
 
 }  // namespace
 
-std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::string& wid, bool untimed)
+std::vector<std::pair<const char*, const char*>> MpvEngineOptions(bool video, bool untimed)
 {
-    const bool video = !wid.empty();
     std::vector<std::pair<const char*, const char*>> list = {
         {"vo", !video ? "null" : XServerHasDirectRendering() ? "gpu,x11" : "x11"},
         {"hwdec", "auto-safe"},
@@ -56,8 +57,6 @@ std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::str
         {"load-osd-console", "no"},
         {"load-auto-profiles", "no"},
     };
-    if (video)
-        list.emplace_back("wid", wid.c_str());
     if (video && !XServerHasDirectRendering())
         list.emplace_back("override-display-fps", "60");  // Xvfb reports no refresh rate
     if (untimed) {
@@ -76,6 +75,7 @@ MciError MpvDevice::Open(const std::string& file, const EngineOptions& options, 
     if (const MciError error = opened->load(file))
         return error;
     opened->hideWindowWithoutVideo();
+    PrepareSpareEngine(EngineKind{opened->window_ != nullptr, options.untimed});
     device = std::move(opened);
     return 0;
 }
@@ -100,15 +100,12 @@ MciError MpvDevice::create(const EngineOptions& options)
     }
     // mpv refuses to start under a locale whose decimal separator is not ".".
     std::setlocale(LC_NUMERIC, "C");
-    mpv_ = mpv_create();
+    mpv_ = TakeEngine(EngineKind{window_ != nullptr, options.untimed});
     if (!mpv_)
         return MCIERR_CANNOT_LOAD_DRIVER;
-    const std::string wid = window_ ? std::to_string(window_->engineWindowId()) : std::string();
-    for (const auto& [name, value] : MpvEngineOptions(wid, options.untimed))
-        mpv_set_option_string(mpv_, name, value);  // an option this mpv lacks is not needed
-    mpv_set_option_string(mpv_, "pause", "yes");  // opened: loaded and standing at the start
-    if (mpv_initialize(mpv_) < 0)
-        return MCIERR_CANNOT_LOAD_DRIVER;
+    // The video output is made at the load and draws into the window given by then.
+    if (window_ && mpv_set_option_string(mpv_, "wid", std::to_string(window_->engineWindowId()).c_str()) < 0)
+        return MCIERR_CREATEWINDOW;
     engineEndsEarly_ = !options.untimed;
     mpv_observe_property(mpv_, kObserveDuration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(mpv_, kObserveAtEnd, "eof-reached", MPV_FORMAT_FLAG);

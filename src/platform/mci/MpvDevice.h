@@ -20,9 +20,9 @@ struct mpv_event;
 namespace vistrel::mci {
 
 // The options of every libmpv handle that plays for us, apart from the state a device
-// opens in. `wid`: the video window's id in decimal (the pointers point into it), empty
-// for none. bench/click_to_sound starts its bare engine with the same ones.
-std::vector<std::pair<const char*, const char*>> MpvEngineOptions(const std::string& wid, bool untimed);
+// opens in and the id of its video window (`video`: it has one). bench/click_to_sound starts
+// its bare engine with the same ones.
+std::vector<std::pair<const char*, const char*>> MpvEngineOptions(bool video, bool untimed);
 
 class MpvDevice final : public MciDevice {
 public:

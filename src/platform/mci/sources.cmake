@@ -7,6 +7,7 @@ target_sources(vistrel_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/MciService.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MpvDevice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SequencerDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SpareEngine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/VideoChildWindow.cpp
 )
 target_link_libraries(vistrel_platform PRIVATE PkgConfig::MPV)
