@@ -37,7 +37,9 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -120,9 +122,14 @@ int RunBare(const char* file, int seconds, bool loop)
     QElapsedTimer clock;
     clock.start();
     double position = 0;
-    while (clock.elapsed() < kStartGiveUpMs &&
-           !(mpv_get_property(mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) == 0 && position > 0))
+    while (!(mpv_get_property(mpv, "time-pos", MPV_FORMAT_DOUBLE, &position) == 0 && position > 0)) {
+        if (clock.elapsed() > kStartGiveUpMs) {
+            std::fprintf(stderr, "the bare engine did not start playing %s\n", file);
+            mpv_terminate_destroy(mpv);
+            return 3;
+        }
         mpv_wait_event(mpv, 0.005);
+    }
     DrainUntil(mpv, clock, clock.elapsed() + kSettleMs);
     const double cpu0 = ProcessCpuMs();
     const qint64 wall0 = clock.nsecsElapsed();
@@ -130,8 +137,10 @@ int RunBare(const char* file, int seconds, bool loop)
     const double cpuMs = ProcessCpuMs() - cpu0;
     const double wallMs = (clock.nsecsElapsed() - wall0) / 1e6;
     std::printf("%.3f %.3f\n", cpuMs, wallMs);
-    mpv_terminate_destroy(mpv);
-    return 0;
+    std::fflush(stdout);
+    // The figure is out. mpv's teardown after a looped video sometimes never returned here
+    // (libmpv 0.35), and the process's end frees everything anyway.
+    std::_Exit(0);
 }
 
 // The bare engine plays in a child at the same time as Vistrel measures: both then share
@@ -139,18 +148,28 @@ int RunBare(const char* file, int seconds, bool loop)
 // otherwise makes one side's rounds differ by several times.
 void StartBare(QProcess& child, const QString& self, const QString& file, int seconds, bool loop)
 {
+    // Its messages go straight to ours: a pipe nobody reads would stop it once full (libvdpau
+    // writes a line at every loop of a video).
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(self, {"--bare", file, QString::number(seconds), loop ? "loop" : "once"});
 }
 
+// A child that gives no figure (it did not start playing, or failed) is reported with what
+// it said, and its row has no ratio: a 0 would read as a figure.
 Sample FinishBare(QProcess& child, int seconds)
 {
     Sample sample;
-    if (!child.waitForFinished((seconds + 30) * 1000)) {
+    const bool finished = child.waitForFinished((seconds + 30) * 1000);
+    if (!finished) {
         child.kill();
         child.waitForFinished(2000);
-        return sample;
     }
-    std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf", &sample.cpuMs, &sample.wallMs);
+    const QByteArray output = child.readAllStandardOutput();
+    if (!finished || child.exitCode() != 0 || std::sscanf(output.constData(), "%lf %lf", &sample.cpuMs, &sample.wallMs) != 2) {
+        std::fprintf(stderr, "the bare engine gave no figure (%s, exit %d): %s\n", finished ? "finished" : "killed",
+                     child.exitCode(), output.constData());
+        return {};
+    }
     return sample;
 }
 
@@ -250,7 +269,7 @@ void Report(const Case& c, const VistrelSample& ours, const Sample& bare)
     const double perMinute = ours.cpu.wallMs > 0 ? 60000.0 / ours.cpu.wallMs : 0;
     std::printf("%-26s %8.0f %8.0f %8.0f %6.2f %7.1f %8.0f\n", c.label, ours.cpu.CpuMsPerMinute(),
                 ours.guiThreadMs * perMinute, bare.CpuMsPerMinute(),
-                bare.cpuMs > 0 ? ours.cpu.cpuMs / bare.cpuMs : 0.0, ours.polls * 1000.0 / std::max(1.0, ours.cpu.wallMs),
+                bare.cpuMs > 0 ? ours.cpu.cpuMs / bare.cpuMs : NAN, ours.polls * 1000.0 / std::max(1.0, ours.cpu.wallMs),
                 ours.polls > 0 ? 1000.0 * ours.guiThreadMs / ours.polls : 0.0);
     std::fflush(stdout);
 }

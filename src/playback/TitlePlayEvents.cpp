@@ -229,8 +229,7 @@ bool TitlePlayControl::StallEndFound(int32_t pos, float rel, float maxRel)
     return ended;
 }
 
-// Near the end of a title in overlapped play-all, the next file is read ahead (the hooks
-// stay empty until prefetching exists).
+// Near the end of a title in overlapped play-all, the next file is read ahead.
 void TitlePlayControl::PrefetchNext(float rel)
 {
     const int current = host_.CurrentRow();
