@@ -87,8 +87,8 @@ private slots:
         row("MIDI", Fixture("midi_format0.mid"),
             common + QStringList{"where voice1 destination = " + Error(MCIERR_NO_WINDOW),
                                  "status voice1 nominal frame rate = 0", "status voice1 number of audio tracks = 1",
-                                 "set voice1 speed 2000 = " + Error(MCIERR_UNSUPPORTED_FUNCTION),
-                                 "status voice1 speed = 1000", "setaudio voice1 volume to 700 = ",
+                                 "set voice1 speed 2000 = ", "status voice1 speed = 2000",
+                                 "setaudio voice1 volume to 700 = ",
                                  "status voice1 volume = 700"});
         row("mp3 settings", Fixture("mp3_cbr_128k.mp3"),
             {"set voice1 speed 10 = ", "status voice1 speed = 10", "set voice1 speed 100000 = ",
@@ -203,6 +203,29 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(Number("status voice1 position"), stopped);
         QCOMPARE(Replies({"resume voice1", "status voice1 mode"}), "|playing");
+    }
+
+    // Each change of speed moves a song's position at the new pace from then on, measured
+    // against the clock of the same run; several changes in a row, as the speed rail sends them.
+    void sequencerSpeedChangesThePace()
+    {
+        mciSetUntimedEnginesForTests(false);
+        QCOMPARE(Replies({"open \"" + Demo("twinkle.mid") + "\" alias voice1", "play voice1"}), "|");
+        QTRY_VERIFY_WITH_TIMEOUT(Number("status voice1 position") >= 200, 3000);
+        const auto pace = [] {
+            QElapsedTimer clock;
+            clock.start();
+            const long long from = Number("status voice1 position");
+            QTest::qWait(600);
+            return double(Number("status voice1 position") - from) / double(clock.elapsed());
+        };
+        const double normal = pace();
+        for (const int speed : {2000, 500, 2000, 1000}) {
+            QCOMPARE(Reply("set voice1 speed " + std::to_string(speed)), QString());
+            const double ratio = pace() / normal, expected = speed / 1000.0;
+            QVERIFY2(ratio > expected * 0.7 && ratio < expected * 1.3,
+                     qPrintable(QString("%1 at speed %2, normal pace %3").arg(ratio).arg(speed).arg(normal)));
+        }
     }
 
 private:

@@ -1,7 +1,11 @@
 #include "platform/mci/SequencerDevice.h"
 
+#include "platform/gst/SpeedFilter.h"
+
 #include <gst/gst.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace vistrel::mci {
@@ -22,7 +26,13 @@ GstElement* MakeSink(bool untimed)
         return sink;
     }
     if (GstElement* sink = gst_element_factory_make("pulsesink", nullptr)) {
-        g_object_set(sink, "client-name", "Vistrel MIDI", nullptr);
+        // The pipeline runs on the system clock, and the sink places the sound by it as it is.
+        // The stream's own clock, which the sink would otherwise hand the pipeline and steer
+        // by, now and then leapt far ahead right after a flush, or stood at 0 after a resume on
+        // a busy machine; never going back, it then held the position still while the sound
+        // played on.
+        g_object_set(sink, "client-name", "Vistrel MIDI", "provide-clock", FALSE, nullptr);
+        gst_util_set_object_arg(G_OBJECT(sink), "slave-method", "none");
         return sink;
     }
     return gst_element_factory_make("autoaudiosink", nullptr);
@@ -67,9 +77,10 @@ MciError SequencerDevice::build(const std::string& file, bool untimed)
     GstElement* synth = gst_element_factory_make("fluiddec", nullptr);
     GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
     GstElement* resample = gst_element_factory_make("audioresample", nullptr);
+    GstElement* tempo = gst::MakeSpeedFilter(true);
     GstElement* volume = gst_element_factory_make("volume", nullptr);
     GstElement* sink = MakeSink(untimed);
-    const std::vector<GstElement*> elements = {source, parse, synth, convert, resample, volume, sink};
+    const std::vector<GstElement*> elements = {source, parse, synth, convert, resample, tempo, volume, sink};
     for (GstElement* element : elements) {
         if (!element) {
             DropUnowned(elements);
@@ -77,14 +88,9 @@ MciError SequencerDevice::build(const std::string& file, bool untimed)
         }
     }
     pipeline_ = gst_pipeline_new("vistrel-sequencer");
-    // On the sound output's own clock, a resume on a busy machine sometimes left the position
-    // at 0 for seconds while the sound played on. The system clock runs on through a pause; the
-    // sound output keeps pace with it.
-    GstClock* clock = gst_system_clock_obtain();
-    gst_pipeline_use_clock(GST_PIPELINE(pipeline_), clock);
-    gst_object_unref(clock);
-    gst_bin_add_many(GST_BIN(pipeline_), source, parse, synth, convert, resample, volume, sink, nullptr);
-    if (!gst_element_link_many(source, parse, synth, convert, resample, volume, sink, nullptr))
+    gst_bin_add_many(GST_BIN(pipeline_), source, parse, synth, convert, resample, tempo, volume, sink, nullptr);
+    // The speed filter takes the converted sound, where playbin puts it too.
+    if (!gst_element_link_many(source, parse, synth, convert, resample, tempo, volume, sink, nullptr))
         return MCIERR_CANNOT_LOAD_DRIVER;
     g_object_set(source, "location", file.c_str(), nullptr);
     volume_ = volume;
@@ -165,18 +171,33 @@ void SequencerDevice::setEnginePaused(bool paused)
 
 bool SequencerDevice::seekEngine(int64_t ms)
 {
+    return seekAt(double(ms), rate_);
+}
+
+// The speed rides on a flushing seek to where the song stands. The parser and the
+// synthesizer only hand the rate on, so a sink alone would play the notes higher or lower;
+// the speed filter stretches the sound in time instead and the pitch stays. At the end
+// nothing is left to play: the next seek (to the start, or "play from") takes the speed along.
+MciError SequencerDevice::setEngineSpeed(uint32_t speed)
+{
+    const double rate = speed / 1000.0;
+    if (!atEnd_ && !seekAt(enginePositionMs(), rate))
+        return MCIERR_HARDWARE;
+    rate_ = rate;
+    return 0;
+}
+
+bool SequencerDevice::seekAt(double ms, double rate)
+{
     const auto flags = static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    if (!gst_element_seek_simple(pipeline_, GST_FORMAT_TIME, flags, ms * GST_MSECOND))
+    const auto position = static_cast<gint64>(std::llround(std::max(0.0, ms) * GST_MSECOND));
+    if (!gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, position, GST_SEEK_TYPE_NONE,
+                          GST_CLOCK_TIME_NONE))
         return false;
     const bool done = waitForStateChange();
     pollEngine();
     atEnd_ = false;  // the flush took back an end message posted before the seek
     return done;
-}
-
-MciError SequencerDevice::setEngineSpeed(uint32_t speed)
-{
-    return speed == 1000 ? 0 : MCIERR_UNSUPPORTED_FUNCTION;
 }
 
 // The curve of mpv's volume (the cube of the fraction), so that one setting sounds

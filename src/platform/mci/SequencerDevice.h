@@ -1,6 +1,6 @@
 #pragma once
 // The "sequencer" MCI device: a GStreamer pipeline
-// filesrc ! midiparse ! fluiddec ! audioconvert ! audioresample ! volume ! pulsesink.
+// filesrc ! midiparse ! fluiddec ! audioconvert ! audioresample ! speed filter ! volume ! pulsesink.
 // Bus messages are read on the GUI thread whenever the device is asked anything.
 #include "platform/mci/MciDevice.h"
 
@@ -37,11 +37,14 @@ private:
     MciError preroll();
     MciError failureFromBus();
     bool waitForStateChange();
+    // A flushing exact seek at `rate` (1 = normal); returns when the pipeline stands there.
+    bool seekAt(double ms, double rate);
 
     GstElement* pipeline_ = nullptr;
     GstElement* volume_ = nullptr;  // owned by the pipeline
     GstElement* sink_ = nullptr;    // owned by the pipeline
     double durationMs_ = 0;
+    double rate_ = 1.0;
     bool atEnd_ = false;
 };
 
