@@ -14,6 +14,7 @@
 #include "browser/FileOperations.h"
 #include "controls/PositionRail.h"
 #include "controls/PositionRailWidget.h"
+#include "platform/desktop/Mpris.h"
 #include "platform/desktop/X11Windows.h"
 #include "platform/gst/GstAvailability.h"
 #include "platform/mci/MciService.h"
@@ -49,6 +50,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace vistrel {
 
@@ -112,6 +115,9 @@ MainWindow::MainWindow(const std::string& modulePath, QWidget* parent)
 // video area still exists.
 MainWindow::~MainWindow()
 {
+    // It looks at the title whenever the event loop is about to wait, and the closes below
+    // may wait: it goes before the title does.
+    delete std::exchange(mpris_, nullptr);
     keyPreview_.reset();
     MciVoice::Hooks = {};
     browser_->PlaySelectedTitle = nullptr;

@@ -3,6 +3,7 @@
 #include "platform/desktop/MprisAdaptors.h"
 #include "support/Hooks.h"
 
+#include <QAbstractEventDispatcher>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -18,7 +19,6 @@ namespace vistrel {
 namespace {
 
 constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
-constexpr int kRefreshMs = 250;
 constexpr int kBusCallTimeoutMs = 500;
 constexpr uint kDoNotQueue = 4;         // RequestName flag
 constexpr uint kPrimaryOwner = 1;       // RequestName reply
@@ -29,8 +29,6 @@ constexpr uint kAlreadyOwner = 4;
 MprisService::MprisService(MprisHooks hooks, QObject* parent)
     : QObject(parent), hooks_(std::move(hooks)), bus_(QString())
 {
-    refreshTimer_.setInterval(kRefreshMs);
-    connect(&refreshTimer_, &QTimer::timeout, this, &MprisService::Refresh);
     new MprisRootAdaptor(this, *this);
     new MprisPlayerAdaptor(this, *this);
 }
@@ -51,7 +49,8 @@ void MprisService::Start(const QDBusConnection& bus)
         return;
     if (hooks_.State)
         state_ = hooks_.State();
-    refreshTimer_.start();
+    connect(QAbstractEventDispatcher::instance(thread()), &QAbstractEventDispatcher::aboutToBlock, this,
+            &MprisService::Refresh);
     RequestName(kMprisBusName, true);
 }
 

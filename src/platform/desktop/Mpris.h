@@ -6,7 +6,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <functional>
 
@@ -63,7 +62,9 @@ public:
     void Start(const QDBusConnection& bus);
     QString BusName() const { return busName_; }
 
-    // Emits PropertiesChanged for what changed since the last look; the timer calls it.
+    // Emits PropertiesChanged for what changed since the last look. Called whenever the GUI
+    // thread's event loop has done its work and is about to wait, so every change is told
+    // right after whatever made it, and an idle program is never woken to look.
     void Refresh();
     // Tells the bus that the position jumped (a seek), in microseconds.
     void Seeked(qint64 positionUs);
@@ -84,7 +85,6 @@ private:
     QDBusConnection bus_;
     QString busName_;
     int trackSerial_ = 0;
-    QTimer refreshTimer_;
 };
 
 }  // namespace vistrel
