@@ -330,6 +330,8 @@ void MainWindow::ApplyLoadedSettings()
     menus_->BuildListMenus(settings_);
     controls_.mediaInterfaceLabel->setText(settings_.UseMCI == 0 ? "DirectShow" : "MCI");
     front_->MediaInterface = static_cast<int16_t>(settings_.UseMCI);
+    if (front_->MediaInterface == kMediaInterfaceMCI)
+        mciPrepareEngine();
     titlePlay_->OverlappedPlayTimeMS = settings_.OverlappedPlayTimeMS;
     titlePlay_->TryOtherInterface = settings_.TryOtherInterface != 0;
     ApplyCheckBoxes(controls_, settings_);

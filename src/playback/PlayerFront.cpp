@@ -6,6 +6,7 @@
 // the back-end call is skipped while the second back end (GStreamer) is not installed.
 #include "playback/PlayerFront.h"
 
+#include "platform/mci/MciService.h"
 #include "playback/MciVoice.h"
 #include "support/Hooks.h"
 #include "support/TickCount.h"
@@ -288,6 +289,8 @@ void PlayerFront::ToggleMediaInterface()
     }
     if (Hooks.SetMediaInterfaceCaption && HasFrontEnd())
         Hooks.SetMediaInterfaceCaption(MediaInterface == kMediaInterfaceDirectShow ? "DirectShow" : "MCI");
+    if (MediaInterface == kMediaInterfaceMCI)
+        mciPrepareEngine();
 }
 
 }  // namespace vistrel

@@ -5,6 +5,7 @@
 #include "platform/mci/MciDevice.h"
 #include "platform/mci/MpvDevice.h"
 #include "platform/mci/SequencerDevice.h"
+#include "platform/mci/SpareEngine.h"
 #include "platform/mci/VideoChildWindow.h"
 
 #include <sys/stat.h>
@@ -230,6 +231,11 @@ std::string mciGetErrorString(MciError code)
     case MCIERR_FILE_READ: return "The file cannot be read.";
     default: return {};
     }
+}
+
+void mciPrepareEngine()
+{
+    mci::PrepareSpareEngine(mci::EngineKind{IsXcbPlatform(), g_untimedEngines});
 }
 
 void mciCloseAll()

@@ -50,6 +50,9 @@ MciError mciSendString(const std::string& command, std::string& reply);
 std::string mciGetErrorString(MciError code);
 // Closes every open device (at exit, before the widgets that hold video go away).
 void mciCloseAll();
+// Makes ready, on a thread of its own, the engine that the next open naming a parent window
+// takes, so that the first title played on this service does not wait for one.
+void mciPrepareEngine();
 
 // Moves and sizes the video window `window` (a "window handle" reply) inside its parent;
 // nothing for a window the service did not create. The video layout calls it whenever the
