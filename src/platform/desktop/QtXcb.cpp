@@ -6,7 +6,9 @@ namespace vistrel {
 
 bool IsXcbPlatform()
 {
-    return qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb");
+    // qGuiApp is a plain cast, wrong under a QCoreApplication (the command-line tools, unit tests).
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) &&
+           QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
 xcb_connection_t* QtXcbConnection()
