@@ -45,6 +45,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -298,6 +299,20 @@ void Report(const Case& c, const VistrelSample& ours, const Sample& bare)
     std::fflush(stdout);
 }
 
+// The rounds swing with the machine: the median ratio per case is the figure to compare.
+void ReportMedians(std::map<std::string, std::vector<double>>& ratios, int rounds)
+{
+    if (rounds < 2)
+        return;
+    std::printf("median ratio of the rounds:\n");
+    for (auto& [label, values] : ratios) {
+        std::sort(values.begin(), values.end());
+        const size_t n = values.size();
+        const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+        std::printf("%-26s %6.2f  (%zu rounds, %.2f to %.2f)\n", label.c_str(), median, n, values.front(), values.back());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -348,6 +363,7 @@ int main(int argc, char** argv)
     // the first time: played once before anything is measured.
     MeasureVistrel(window, cases.front().name.toStdString(), 1, false);
     const int mp3PollMs = window.Timers().positionTimer->interval();
+    std::map<std::string, std::vector<double>> ratios;  // by case, one per round with a figure
     for (int round = 0; round < rounds; ++round) {
         Report({"empty GUI timer, idle", {}, false}, MeasureEmptyTimer(mp3PollMs, seconds), {});
         for (const Case& c : cases) {
@@ -358,8 +374,11 @@ int main(int argc, char** argv)
             const VistrelSample ours = MeasureVistrel(window, c.name.toStdString(), seconds, c.loop);
             const Sample bare = FinishBare(bareChild, seconds);
             Report(c, ours, bare);
+            if (bare.cpuMs > 0 && ours.cpu.cpuMs > 0)
+                ratios[c.label].push_back(ours.cpu.cpuMs / bare.cpuMs);
         }
     }
+    ReportMedians(ratios, rounds);
     window.close();
     return 0;
 }
