@@ -265,9 +265,11 @@ void PositionRail::DriveSeekPreview(int Index, int X)
             timers_.updateSeekPreviewTimer->start();
         }
         timers_.showSeekPreviewTimer->stop();
-    } else if (CallOr(host_.SeekPreviewAvailable, false)) {
-        timers_.showSeekPreviewTimer->start();
+        return;
     }
+    lastPreviewScreenX_ = INT32_MIN;  // the preview shown next follows its first move, wherever
+    if (CallOr(host_.SeekPreviewAvailable, false))
+        timers_.showSeekPreviewTimer->start();
 }
 
 void PositionRail::RailMouseUp(int, int)

@@ -48,6 +48,7 @@ struct Harness {
     int32_t position = 0;
     QStringList calls;
     std::function<void()> duringReopen = [] {};
+    bool previewShowsVideo = false;
     std::unique_ptr<PositionRail> rail;
 
     Harness()
@@ -74,6 +75,8 @@ struct Harness {
             enable ? timers.positionTimer->start() : timers.positionTimer->stop();
         };
         host.PollPosition = [this] { calls << "poll now"; };
+        host.SeekPreviewHaveVid = [this] { return previewShowsVideo; };
+        host.MoveSeekPreview = [this](int, int) { calls << "preview moved"; };
         host.PlaySelectedTitle = [this](bool, const std::string&) {
             calls << "reopen";
             title.playState = MMSTATE_PLAY;
@@ -150,6 +153,16 @@ private slots:
         row("click within half a knob of the left end", clicked + "seek 0, 0:00 0, knob 0", click(5));
         row("click at a quarter", clicked + "seek 22500, 0:22 0.25, knob 50", click(XFor(0.25)));
         row("click beyond the right end", clicked + "seek 90000, 1:30 1, knob 200", click(kRailWidth + 50));
+        // Over a video title the preview follows each new pointer column; once it was hidden, it
+        // follows the first move again, even over the column it was last moved to.
+        row("the seek preview follows the pointer, again after it was hidden",
+            "preview moved, preview moved, preview moved", [](Harness& h) {
+                h.title.videoWindow = 42;
+                const auto hover = [&h](bool shown, double fraction) {
+                    h.previewShowsVideo = shown, h.rail->AnyRailMouseMove(0, 0, XFor(fraction));
+                };
+                hover(true, 0.25), hover(true, 0.25), hover(true, 0.5), hover(false, 0.5), hover(true, 0.5);
+            });
         row("a closed title is reopened before the seek", "reopen, seek 45000", [](Harness& h) {
             h.title.playState = MMSTATE_CLOSED, h.rail->Control().SetPosition(0.5f), h.rail->RailPosChanged();
         });
