@@ -1,8 +1,8 @@
 #pragma once
 // libmpv handles made ready ahead of the next open. Creating and initialising a handle costs
 // 4 to 20 ms, which a click on a title would otherwise spend before the file starts to load;
-// so after each open one handle of the same kind is made on a thread of its own, and the next
-// open takes it.
+// so after each open one handle of the same kind is made on a thread of its own (and the first
+// one when the service is chosen: mciPrepareEngine), and the next open takes it.
 struct mpv_handle;
 
 namespace vistrel::mci {
